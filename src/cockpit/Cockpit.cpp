@@ -1,0 +1,338 @@
+#include "cockpit/Cockpit.h"
+
+#include "core/Convert.h"
+#include "core/Error.h"
+#include "core/Version.h"
+#include "sources/DataServerFill.h"
+#include "sources/ProgIdRegistry.h"
+
+#include <QDate>
+
+namespace tavrel {
+
+namespace {
+
+// Texts of the message line and the status bar, made once so the cycle never allocates.
+const QString kSending = QStringLiteral("Sending");
+const QString kNoConnection = QStringLiteral("No Connection");
+const QString kFalconCheck = QStringLiteral("Falcon Check");
+const QString kOstrel = QStringLiteral("Ostrel");
+const QString kFalconInactive = QStringLiteral("Falcon Inactive");
+
+constexpr int kPollingSlider = 1;
+constexpr int kDefaultPollingMs = 100;
+constexpr int kLivenessMs = 1000;
+
+// A data server property as a boolean: numbers are true when not 0, text "True" and
+// "False" (any case) or a number; anything else does not convert.
+bool toBoolean(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::QString: {
+        const QString text = value.toString().trimmed();
+        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return false;
+        bool ok = false;
+        const double number = text.toDouble(&ok);
+        if (!ok)
+            break;
+        return number != 0.0;
+    }
+    default: {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        if (!ok)
+            break;
+        return number != 0.0;
+    }
+    }
+    throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
+}
+
+[[noreturn]] void objectNotSet()
+{
+    throw Error(Error::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+}
+
+} // namespace
+
+Cockpit::Cockpit(ObjectFactory createObject, QObject *parent)
+    : QObject(parent)
+    , createObject_(createObject ? std::move(createObject) : ObjectFactory(&tavrel::createObject))
+    , outputs_(std::make_unique<CockpitOutputs>(*this))
+{
+    setUpControls();
+
+    tmrGlimra_.setTimerType(Qt::PreciseTimer);
+    tmrGlimra_.setInterval(kDefaultPollingMs);
+    connect(&tmrGlimra_, &QTimer::timeout, this, &Cockpit::tmrGlimra_Timer);
+    tmrOstrel_.setInterval(kLivenessMs);
+    connect(&tmrOstrel_, &QTimer::timeout, this, &Cockpit::tmrOstrel_Timer);
+
+    // Both timers run from the moment the window exists; cycles wait for SimActive.
+    tmrGlimra_.start();
+    tmrOstrel_.start();
+}
+
+Cockpit::~Cockpit() = default;
+
+void Cockpit::setUpControls()
+{
+    auto &c = controls_;
+    const std::array<const char *, 3> checks = {
+        "Update Lights/Gauges - Not Screen", "All Lamps On", "Update Values Without EPIC Present"};
+    for (int i = 0; i < 3; ++i) {
+        c.chkGlimra[i].setCaption(QLatin1String(checks[i]));
+        connect(&c.chkGlimra[i], &CheckBox::click, this, [this, i] { chkGlimra_Click(i); });
+    }
+
+    c.optConnectType[0].setCaption(QStringLiteral("TCP/IP"));
+    c.optConnectType[1].setCaption(QStringLiteral("DCOM"));
+    for (int i = 0; i < 2; ++i) {
+        c.optConnectType[i].setGroup({&c.optConnectType[0], &c.optConnectType[1]});
+        connect(&c.optConnectType[i], &OptionButton::click, this, [this, i] { optConnectType_Click(i); });
+    }
+
+    // The lamp brightness runs over the LED boards' range; the cockpit starts bright.
+    c.sldGlimra[0].setRange(0, 100, 1, 10);
+    c.sldGlimra[0].setValue(100);
+    c.sldGlimra[kPollingSlider].setRange(1, 250, 1, 5);
+    c.sldGlimra[kPollingSlider].setValue(kDefaultPollingMs);
+    for (int i = 0; i < 2; ++i)
+        connect(&c.sldGlimra[i], &Slider::change, this, [this, i] { sldGlimra_Change(i); });
+
+    const std::array<const char *, 21> frames = {
+        "Devices", "Communication", "Phidget 0/16/16 - 1", "Lighting Options", "Phidget TextLCD - 1",
+        "Phidget TextLED - 1", "Phidget Servo / G-Suit Beta", "PhidgetLED 64 - 1", "PhidgetLED 64 - 2",
+        "Phidget 0/16/16 - 2", "DED", "Analog Data", "Left MFD", "Right MFD", "Program Control",
+        "EPIC Controls", "PFD", "Phidget TextLED - 2", "Phidget TextLCD - 2", "Epic Data Settings",
+        "SIOC/IOCP"};
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        c.fraGlimra[i].setCaption(QLatin1String(frames[i]));
+
+    c.tabGlimra.setTabs({QStringLiteral("Control"), QStringLiteral("PhidgetLED-64"), QStringLiteral("Phidget 0/16/16"),
+                         QStringLiteral("Text Displays"), QStringLiteral("Gauges"), QStringLiteral("G-Suit"),
+                         QStringLiteral("MFDs"), QStringLiteral("HUD"), QStringLiteral("EPIC (USB)"),
+                         QStringLiteral("Switches")});
+}
+
+void Cockpit::setOutputs(std::unique_ptr<CockpitOutputs> outputs)
+{
+    outputs_ = std::move(outputs);
+}
+
+void Cockpit::startUp()
+{
+    auto &c = controls_;
+    flags_.SimActive = false;
+
+    while (c.sbStatusBar.panelCount() < 2)
+        c.sbStatusBar.addPanel();
+    c.sbStatusBar.setPanelText(2, QStringLiteral("Os'l"));
+    c.sbStatusBar.setPanelText(1, QStringLiteral("%1 cockpit interface, (c) 2025-%2 the %1 developers")
+                                      .arg(versionRecord().productName)
+                                      .arg(QDate::currentDate().year()));
+
+    flags_.ScreenUpdate = c.chkGlimra[0].value() == 0;
+    flags_.EpicOpen = false;
+    flags_.UpdateEpicAnyway = c.chkGlimra[2].value() == 1;
+
+    if (!c.optConnectType[0].value() && !c.optConnectType[1].value())
+        c.optConnectType[1].select();
+
+    tmrGlimra_.setInterval(c.sldGlimra[kPollingSlider].value());
+    c.lblTimerValue.setCaption(QString::number(c.sldGlimra[kPollingSlider].value()));
+}
+
+void Cockpit::shutdown()
+{
+    attempt([&] { tmrGlimra_.stop(); });
+    attempt([&] { tmrOstrel_.stop(); });
+    attempt([&] { outputs_->LampTest(false, true); });
+    CloseSockets();
+    attempt([&] {
+        if (!dataServer_)
+            objectNotSet();
+        dataServer_->call("Close");
+    });
+    dataServer_.reset();
+}
+
+void Cockpit::tmrGlimra_Timer()
+{
+    if (controls_.chkGlimra[1].value() == 1)
+        return; // the lamp test owns the outputs
+    if (!flags_.SimActive)
+        return;
+    // A tick that falls due while a running cycle lets events through is skipped, never
+    // nested: the record and the boards belong to the cycle already under way.
+    if (cycleRunning_)
+        return;
+    cycleRunning_ = true;
+    struct Guard { bool &running; ~Guard() { running = false; } } guard{cycleRunning_};
+    UpdateCycle();
+}
+
+void Cockpit::UpdateCycle()
+{
+    CockpitOutputs &out = *outputs_;
+
+    sourceStep();
+    flags_.SpeedBrakeOpen = flightData_.SpeedBrake > 0.0f;
+
+    attempt([&] { out.BuildTextLedContent(3); });
+    attempt([&] { out.BuildTextLedContent(11); });
+    attempt([&] { out.BuildTextLcdContent(6); });
+    attempt([&] { out.BuildTextLcdContent(12); });
+    attempt([&] { out.UpdateGaugeValues(); });
+    out.yieldToEvents();
+
+    for (int grid : {0, 1, 2, 5})
+        attempt([&] { out.DriveDiscreteOutputs(grid); });
+    attempt([&] { out.WriteTextLed(3); });
+    attempt([&] { out.WriteTextLed(11); });
+    attempt([&] { out.WriteTextLcd(6); });
+    attempt([&] { out.WriteTextLcd(12); });
+
+    if (flags_.ScreenUpdate)
+        attempt([&] { out.ShowTextDisplay(0); });
+    out.yieldToEvents();
+    if (flags_.ScreenUpdate)
+        attempt([&] { out.ShowTextDisplay(2); });
+    out.yieldToEvents();
+
+    attempt([&] { out.DriveGaugeServos(); });
+    if (flags_.EpicOpen || flags_.UpdateEpicAnyway)
+        attempt([&] { out.SendEpicData(); });
+    attempt([&] { out.DriveGForceServo(); });
+}
+
+void Cockpit::sourceStep()
+{
+    if (controls_.optConnectType[1].value()) {
+        // Without a data server every member call fails, so nothing is filled.
+        if (dataServer_)
+            fillFromDataServer(*dataServer_, flightData_);
+        return;
+    }
+    if (sktTavrel_.state() == WinsockClient::Connected) {
+        attempt([&] { sktTavrel_.sendData(u"Y"); });
+        if (flags_.ScreenUpdate)
+            setMessage(kSending);
+    } else {
+        setMessage(kNoConnection);
+    }
+}
+
+void Cockpit::tmrOstrel_Timer()
+{
+    auto &c = controls_;
+    if (c.optConnectType[1].value()) {
+        attempt([&] {
+            if (!dataServer_)
+                objectNotSet();
+            flags_.SimActive = toBoolean(dataServer_->get("Ostrely"));
+        });
+    } else {
+        const bool connected = sktTavrel_.state() == WinsockClient::Connected;
+        c.optConnectType[0].setBold(connected);
+        if (connected && !flags_.SimActive) {
+            flags_.LivenessPending = true;
+            attempt([&] { sktTavrel_.sendData(u"X"); });
+            if (flags_.ScreenUpdate)
+                setMessage(kFalconCheck);
+        }
+    }
+    attempt([&] { c.sbStatusBar.setPanelText(2, flags_.SimActive ? kOstrel : kFalconInactive); });
+    setTimerEnabled(tmrOstrel_, !flags_.SimActive);
+}
+
+void Cockpit::optConnectType_Click(int index)
+{
+    auto &c = controls_;
+    c.optConnectType[0].setBold(false);
+    c.optConnectType[index].markSelected();
+    setMessage(QString());
+
+    if (index == 0) {
+        c.fldGlimra[0].setEnabled(true);
+        c.fldGlimra[1].setEnabled(true);
+        attempt([&] {
+            if (!dataServer_)
+                objectNotSet();
+            dataServer_->call("Close");
+        });
+        dataServer_.reset();
+        sktTavrel_.setRemoteHost(c.fldGlimra[0].text().trimmed());
+        attempt([&] {
+            const auto port = convert::checkedInt32(c.fldGlimra[1].text());
+            if (!port)
+                throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
+            sktTavrel_.setRemotePort(*port);
+        });
+        attempt([&] { sktTavrel_.connectToPeer(); });
+        const QStringView state = WinsockClient::stateText(sktTavrel_.state());
+        if (flags_.ScreenUpdate)
+            setMessage(state.toString());
+    } else {
+        c.fldGlimra[0].setEnabled(false);
+        c.fldGlimra[1].setEnabled(false);
+        CloseSockets();
+        // A server that cannot be created leaves the reference as it was.
+        attempt([&] { dataServer_ = createObject_(kDataServerProgId); });
+    }
+    tmrOstrel_Timer();
+}
+
+void Cockpit::chkGlimra_Click(int index)
+{
+    auto &c = controls_;
+    switch (index) {
+    case 0:
+        flags_.ScreenUpdate = c.chkGlimra[0].value() == 0;
+        setMessage(QString());
+        break;
+    case 1:
+        attempt([&] { outputs_->LampTest(c.chkGlimra[1].value() == 1, false); });
+        break;
+    case 2:
+        flags_.UpdateEpicAnyway = c.chkGlimra[2].value() == 1;
+        break;
+    default:
+        break;
+    }
+}
+
+void Cockpit::sldGlimra_Change(int index)
+{
+    if (index != kPollingSlider)
+        return; // the brightness slider is read by the lamps where they need it
+    const int interval = controls_.sldGlimra[kPollingSlider].value();
+    tmrGlimra_.setInterval(interval);
+    controls_.lblTimerValue.setCaption(QString::number(interval));
+}
+
+void Cockpit::CloseSockets()
+{
+    attempt([&] { sktTavrel_.close(); });
+}
+
+void Cockpit::setMessage(const QString &text)
+{
+    controls_.lblTCPIPMsg.setCaption(text);
+}
+
+void Cockpit::setTimerEnabled(QTimer &timer, bool enabled)
+{
+    // Enabling a running timer leaves its count alone; only a stopped one starts anew.
+    if (enabled && !timer.isActive())
+        timer.start();
+    else if (!enabled)
+        timer.stop();
+}
+
+} // namespace tavrel

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "cockpit/CockpitOutputs.h"
+#include "core/Controls.h"
+#include "core/FlightData.h"
+#include "sources/LateBound.h"
+#include "sources/WinsockClient.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+namespace tavrel {
+
+// The window flags: what the cycle, the sources and the outputs share.
+struct CockpitFlags
+{
+    bool SimActive = false;        // the source reports the simulator active
+    bool ScreenUpdate = true;      // values and status texts go to the window
+    bool UpdateEpicAnyway = false; // run the EPIC transfer without a card
+    bool EpicOpen = false;         // the EPIC link is open
+    bool SpeedBrakeOpen = false;   // SpeedBrake > 0, recomputed every cycle
+    bool LivenessPending = false;  // the next arrival answers "X"
+};
+
+// Every control that behaviour reads or writes, by the names and indices the
+// configuration and the operator know. The window binds one widget to each.
+struct CockpitControls
+{
+    std::array<CheckBox, 3> chkGlimra;
+    std::array<OptionButton, 2> optConnectType; // 0 "TCP/IP", 1 "DCOM"
+    std::array<Slider, 2> sldGlimra;            // 0 lamp brightness, 1 polling rate
+    std::array<TextBox, 2> fldGlimra;           // 0 relay address, 1 relay port
+    std::array<Label, 26> lblGlimra;
+    Label lblTCPIPMsg;
+    Label lblTimerValue;
+    std::array<Frame, 21> fraGlimra;
+    StatusBar sbStatusBar;
+    TabStrip tabGlimra;
+};
+
+// The owner of all run-time state: the flight data record and its relay staging copy,
+// the flags, the data server, the relay socket, the timers and the control models. It
+// wires the source and output routines into start-up, the polling tick and the update
+// cycle. Everything runs on the thread of the Qt event loop.
+class Cockpit : public QObject
+{
+    Q_OBJECT
+public:
+    using ObjectFactory = std::function<std::unique_ptr<LateBound>(QStringView progId)>;
+
+    // `createObject` resolves ProgIDs (the data server); the default is the platform's.
+    explicit Cockpit(ObjectFactory createObject = {}, QObject *parent = nullptr);
+    ~Cockpit() override;
+
+    // Start-up: flags, status bar, polling rate and the data source chosen.
+    void startUp();
+    // Stops the timers and releases the sources; the caller ends the process.
+    void shutdown();
+
+    // The polling tick: the gate, then the cycle.
+    void tmrGlimra_Timer();
+    void UpdateCycle();
+    // The liveness timer of the data source.
+    void tmrOstrel_Timer();
+
+    // Control handlers, by control index.
+    void optConnectType_Click(int index);
+    void chkGlimra_Click(int index);
+    void sldGlimra_Change(int index);
+    void CloseSockets();
+
+    FlightData &flightData() { return flightData_; }
+    FlightData &relayRecord() { return relayRecord_; }
+    CockpitFlags &flags() { return flags_; }
+    CockpitControls &controls() { return controls_; }
+    LateBound *dataServer() { return dataServer_.get(); }
+    WinsockClient &socket() { return sktTavrel_; }
+    QTimer &pollingTimer() { return tmrGlimra_; }
+    QTimer &livenessTimer() { return tmrOstrel_; }
+    bool isCycleRunning() const { return cycleRunning_; }
+
+    // Replaces the output routines (a test records the order through its own).
+    void setOutputs(std::unique_ptr<CockpitOutputs> outputs);
+    CockpitOutputs &outputs() { return *outputs_; }
+
+private:
+    void setUpControls();
+    void sourceStep();
+    void setMessage(const QString &text);
+    void setTimerEnabled(QTimer &timer, bool enabled);
+
+    ObjectFactory createObject_;
+    FlightData flightData_{};
+    FlightData relayRecord_{};
+    CockpitFlags flags_;
+    CockpitControls controls_;
+    std::unique_ptr<LateBound> dataServer_;
+    WinsockClient sktTavrel_;
+    QTimer tmrGlimra_;
+    QTimer tmrOstrel_;
+    std::unique_ptr<CockpitOutputs> outputs_;
+    bool cycleRunning_ = false;
+};
+
+} // namespace tavrel

@@ -1,0 +1,44 @@
+#pragma once
+
+namespace tavrel {
+
+class Cockpit;
+
+// The output routines the cockpit calls from the update cycle, the lamp test and
+// shutdown, each in its fixed place. Grid indices name the table and board a routine
+// works on (0/1 LED-64, 2/5 interface kits, 3/11 text LEDs, 6/12 text LCDs, 7 gauges).
+// The cockpit owns one; a test may put a recording one in its place to observe the
+// order. Every routine runs with errors ignored inside; the cycle also skips a routine
+// that fails as a whole.
+class CockpitOutputs
+{
+public:
+    explicit CockpitOutputs(Cockpit &cockpit) : cockpit_(cockpit) {}
+    virtual ~CockpitOutputs() = default;
+    CockpitOutputs(const CockpitOutputs &) = delete;
+    CockpitOutputs &operator=(const CockpitOutputs &) = delete;
+
+    // Lets pending window events run (timer, socket and board events queued so far).
+    virtual void yieldToEvents();
+
+    virtual void BuildTextLedContent(int grid);
+    virtual void BuildTextLcdContent(int grid);
+    virtual void UpdateGaugeValues();
+    virtual void DriveDiscreteOutputs(int grid);
+    virtual void WriteTextLed(int grid);
+    virtual void WriteTextLcd(int grid);
+    // lblGlimra(0) shows the DED text, lblGlimra(2) the PFL text.
+    virtual void ShowTextDisplay(int label);
+    virtual void DriveGaugeServos();
+    virtual void SendEpicData();
+    virtual void DriveGForceServo();
+    virtual void LampTest(bool on, bool alsoDisplays);
+
+protected:
+    Cockpit &cockpit() { return cockpit_; }
+
+private:
+    Cockpit &cockpit_;
+};
+
+} // namespace tavrel

@@ -1,0 +1,101 @@
+#include "sources/WinsockClient.h"
+
+#include "core/Convert.h"
+#include "core/Error.h"
+
+#include <QHostAddress>
+
+#include <array>
+
+namespace tavrel {
+
+namespace {
+const QString kSource = QStringLiteral("sktTavrel");
+
+constexpr std::array<QStringView, 10> kStateTexts = {
+    u"Closed",     u"Open",       u"Listening", u"Pending", u"Resolving Host",
+    u"Host Resolved", u"Connecting", u"Connected", u"Closing", u"Error",
+};
+} // namespace
+
+WinsockClient::WinsockClient(QObject *parent)
+    : QObject(parent)
+{
+    sendBuffer_.reserve(16);
+    connect(&socket_, &QAbstractSocket::stateChanged, this, [this](QAbstractSocket::SocketState s) {
+        if (state_ == Closed || state_ == Closing || state_ == Error)
+            return; // the sticky states change only through close()
+        switch (s) {
+        case QAbstractSocket::HostLookupState: setState(ResolvingHost); break;
+        case QAbstractSocket::ConnectingState: setState(Connecting); break;
+        case QAbstractSocket::ConnectedState: setState(Connected); break;
+        case QAbstractSocket::UnconnectedState: setState(state_ == Connected ? Closing : Error); break;
+        default: break;
+        }
+    });
+    connect(&socket_, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        if (state_ == Closed)
+            return;
+        setState(error == QAbstractSocket::RemoteHostClosedError && state_ == Connected ? Closing : Error);
+    });
+    connect(&socket_, &QIODevice::readyRead, this, [this] { Q_EMIT dataArrival(socket_.bytesAvailable()); });
+}
+
+WinsockClient::~WinsockClient() = default;
+
+QStringView WinsockClient::stateText(int state)
+{
+    if (state < 0 || state >= static_cast<int>(kStateTexts.size()))
+        return {};
+    return kStateTexts[static_cast<std::size_t>(state)];
+}
+
+void WinsockClient::setRemotePort(std::int32_t port)
+{
+    if (port < 0 || port > 65535)
+        throw tavrel::Error(380, QStringLiteral("Invalid property value"), kSource);
+    remotePort_ = port;
+}
+
+void WinsockClient::connectToPeer()
+{
+    if (state_ != Closed)
+        throw tavrel::Error(tavrel::Error::InvalidSocketOperation, QStringLiteral("Invalid operation at current state"),
+                            kSource);
+    const bool isAddress = !QHostAddress(remoteHost_).isNull();
+    setState(isAddress ? Connecting : ResolvingHost);
+    socket_.connectToHost(remoteHost_, static_cast<quint16>(remotePort_));
+}
+
+void WinsockClient::sendData(QStringView text)
+{
+    if (state_ != Connected)
+        throw tavrel::Error(tavrel::Error::SocketNotConnected,
+                            QStringLiteral("Wrong protocol or connection state for the requested transaction or request"),
+                            kSource);
+    sendBuffer_.resize(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        sendBuffer_[i] = static_cast<char>(convert::toWindows1252(text[i].unicode()));
+    socket_.write(sendBuffer_);
+}
+
+QByteArray WinsockClient::getText()
+{
+    return socket_.readAll();
+}
+
+std::int16_t WinsockClient::getBoolean()
+{
+    char bytes[2];
+    if (socket_.bytesAvailable() < 2 || socket_.read(bytes, 2) != 2)
+        throw tavrel::Error(tavrel::Error::SocketNotConnected, QStringLiteral("No boolean value has arrived"), kSource);
+    return static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0]) | (static_cast<unsigned char>(bytes[1]) << 8));
+}
+
+void WinsockClient::close()
+{
+    setState(Closed);
+    socket_.abort();
+}
+
+} // namespace tavrel

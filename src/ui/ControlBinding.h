@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/Controls.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QSlider;
+class QStatusBar;
+class QTabWidget;
+
+// Binds one widget to one control model: the operator's input goes to the model (which
+// fires its handler), and every change of the model, by the operator or by the program,
+// shows in the widget.
+namespace tavrel::binding {
+
+void bind(QCheckBox *widget, CheckBox &model);
+void bind(QRadioButton *widget, OptionButton &model);
+void bind(QSlider *widget, Slider &model);
+void bind(QLineEdit *widget, TextBox &model);
+void bind(QLabel *widget, Label &model);
+void bind(QGroupBox *widget, Frame &model);
+void bind(QStatusBar *widget, StatusBar &model);
+void bind(QTabWidget *widget, TabStrip &model);
+
+} // namespace tavrel::binding

@@ -1,0 +1,12 @@
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+// Tests of the layers below the window run with a core application, so timers, sockets
+// and queued events work as they do in the program.
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,423 @@
+#include "core/Error.h"
+#include "core/FlightData.h"
+#include "sources/SimulatedFlight.h"
+#include "sources/SimulatedFlightServer.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace tavrel;
+
+namespace {
+
+constexpr double kStep = 0.1;
+constexpr int kSteps = static_cast<int>(SimulatedFlight::kLoopSeconds / kStep);
+
+FlightData sampleAt(double seconds)
+{
+    FlightData d{};
+    SimulatedFlight().sample(seconds, d);
+    return d;
+}
+
+// One loop sampled every 0.1 s, shared by the tests that look at the whole flight.
+const std::vector<FlightData> &wholeLoop()
+{
+    static const std::vector<FlightData> loop = [] {
+        std::vector<FlightData> samples(kSteps);
+        for (int i = 0; i < kSteps; ++i)
+            SimulatedFlight().sample(i * kStep, samples[i]);
+        return samples;
+    }();
+    return loop;
+}
+
+const FieldInfo &field(std::string_view name)
+{
+    const FieldInfo *f = findFlightDataField(name);
+    if (!f)
+        throw std::invalid_argument(std::string(name));
+    return *f;
+}
+
+float floatOf(const FlightData &d, std::string_view name) { return floatField(d, field(name)); }
+
+QString ded(const FlightData &d) { return view(d.DEDLines).toString(); }
+
+} // namespace
+
+TEST(SimulatedFlight, RepeatsEveryLoopToTheByte)
+{
+    constexpr double loop = SimulatedFlight::kLoopSeconds;
+    for (int i = 0; i < kSteps; i += 3) {
+        const double t = i * kStep;
+        const FlightData first = sampleAt(t);
+        for (double later : {t + loop, t + 7 * loop, t + 1000 * loop, t - loop}) {
+            const FlightData again = sampleAt(later);
+            ASSERT_EQ(std::memcmp(&first, &again, sizeof(FlightData)), 0) << "t = " << t << ", later = " << later;
+        }
+    }
+}
+
+TEST(SimulatedFlight, NeverWritesAdiIlsPos2OrTheReservedBlock)
+{
+    for (double t = 0.0; t < SimulatedFlight::kLoopSeconds; t += 1.3) {
+        FlightData d;
+        std::memset(static_cast<void *>(&d), 0xA5, sizeof d);
+        SimulatedFlight().sample(t, d);
+        const auto *ils = reinterpret_cast<const unsigned char *>(&d.AdiIlsPos2);
+        const auto *reserved = reinterpret_cast<const unsigned char *>(d.FlightDataReserved);
+        for (std::size_t i = 0; i < sizeof d.AdiIlsPos2; ++i)
+            ASSERT_EQ(ils[i], 0xA5) << "t = " << t;
+        for (std::size_t i = 0; i < sizeof d.FlightDataReserved; ++i)
+            ASSERT_EQ(reserved[i], 0xA5) << "t = " << t;
+    }
+}
+
+// Every value the cockpit outputs read moves during a loop and stays in its unit's range
+// (radians for attitude, percent for RPM, G, feet, nm, lbs).
+TEST(SimulatedFlight, EveryOutputValueMovesWithinItsRange)
+{
+    constexpr double pi = 3.1416; // float(pi) lies just beyond the double
+    struct Range { const char *name; double low, high; };
+    const Range ranges[] = {
+        {"Pitch", -pi / 2, pi / 2}, {"Roll", -pi, pi}, {"Yaw", -pi, pi}, {"Alpha", -15, 30},
+        {"Beta", -5, 5}, {"Gamma", -pi / 2, pi / 2}, {"Mach", 0, 1.2}, {"KIAS", 0, 600},
+        {"VT", 0, 1200}, {"GS", -1, 6}, {"ShipNorth", -1e7, 1e7}, {"ShipEast", -1e7, 1e7},
+        {"ShipDown", -50000, 0}, {"ShipDownRate", -1000, 1000}, {"NozzlePos", 0, 1}, {"NozzlePos2", 0, 1},
+        {"RPM", 55, 105}, {"RPM2", 55, 105}, {"FTIT", 4, 10}, {"FTIT2", 4, 10}, {"FuelFlow", 500, 60000},
+        {"InternalFuel", 0, 7000}, {"ExternalFuel", 0, 2000}, {"TotalFuel", 0, 9000}, {"FWDFuel", 0, 7000},
+        {"AFTFuel", 0, 7000}, {"OilPressure", 20, 60}, {"OilPressure2", 20, 60}, {"GearPos", 0, 1},
+        {"NoseGearPos", 0, 1}, {"LeftGearPos", 0, 1}, {"RightGearPos", 0, 1}, {"SpeedBrake", 0, 1},
+        {"DistanceToBeacon", 0, 100}, {"CourseDeviation", -180, 180}, {"TrimPitch", -0.5, 0.5},
+        {"TrimRoll", -0.5, 0.5}, {"TrimYaw", -0.5, 0.5}, {"ChaffCount", 0, 60}, {"FlareCount", 0, 30},
+    };
+    for (const Range &r : ranges) {
+        std::set<float> seen;
+        for (const FlightData &d : wholeLoop()) {
+            const float v = floatOf(d, r.name);
+            ASSERT_TRUE(v >= r.low && v <= r.high) << r.name << " = " << v;
+            seen.insert(v);
+        }
+        EXPECT_GT(seen.size(), 1u) << r.name << " never changes";
+    }
+    for (const char *name : {"LightBits", "LightBits2", "LightBits3", "HSIBits", "UFCTChan", "AUXTChan",
+                             "RWRObjectCount", "DEDLines", "Invert", "PFLLines", "PFLInvert"}) {
+        const FieldInfo &f = field(name);
+        const std::size_t size = f.kind == FieldKind::Text ? sizeof(FlightText) : 4;
+        const auto bytes = [&](const FlightData &d) { return reinterpret_cast<const char *>(&d) + f.offset; };
+        const bool changes = std::any_of(wholeLoop().begin(), wholeLoop().end(), [&](const FlightData &d) {
+            return std::memcmp(bytes(d), bytes(wholeLoop().front()), size) != 0;
+        });
+        EXPECT_TRUE(changes) << name << " never changes";
+    }
+    EXPECT_GE(std::ranges::max(wholeLoop(), {}, &FlightData::GS).GS, 4.0f) << "no hard turn";
+    EXPECT_LT(std::ranges::min(wholeLoop(), {}, &FlightData::GS).GS, 1.0f) << "no push-over";
+}
+
+TEST(SimulatedFlight, GearLegsTravelBothWaysSlightlyApart)
+{
+    for (const char *name : {"GearPos", "NoseGearPos", "LeftGearPos", "RightGearPos"}) {
+        const auto has = [&](float v) {
+            return std::ranges::any_of(wholeLoop(), [&](const FlightData &d) { return floatOf(d, name) == v; });
+        };
+        EXPECT_TRUE(has(0.0f)) << name << " never up";
+        EXPECT_TRUE(has(1.0f)) << name << " never down";
+    }
+    EXPECT_TRUE(std::ranges::any_of(wholeLoop(), [](const FlightData &d) {
+        return d.NoseGearPos != d.LeftGearPos && d.LeftGearPos != d.RightGearPos;
+    }));
+    EXPECT_TRUE(std::ranges::any_of(wholeLoop(), [](const FlightData &d) { return d.SpeedBrake == 0.0f; }));
+    EXPECT_TRUE(std::ranges::any_of(wholeLoop(), [](const FlightData &d) { return d.SpeedBrake > 0.0f; }));
+}
+
+TEST(SimulatedFlight, CountermeasuresCountDownToZeroAndStay)
+{
+    for (float FlightData::*count : {&FlightData::ChaffCount, &FlightData::FlareCount}) {
+        const auto &loop = wholeLoop();
+        EXPECT_GT(loop.front().*count, 0.0f);
+        EXPECT_EQ(loop.back().*count, 0.0f);
+        for (std::size_t i = 1; i < loop.size(); ++i)
+            ASSERT_LE(loop[i].*count, loop[i - 1].*count) << "sample " << i;
+    }
+}
+
+TEST(SimulatedFlight, FuelBurnsExternalFirstAndNeverGoesNegative)
+{
+    const auto &loop = wholeLoop();
+    const float startInternal = loop.front().InternalFuel;
+    EXPECT_EQ(loop.back().ExternalFuel, 0.0f) << "external tank never runs dry";
+    EXPECT_LT(loop.back().InternalFuel, startInternal);
+    for (std::size_t i = 0; i < loop.size(); ++i) {
+        const FlightData &d = loop[i];
+        ASSERT_GE(d.InternalFuel, 0.0f);
+        ASSERT_GE(d.ExternalFuel, 0.0f);
+        if (d.ExternalFuel > 0.0f) {
+            ASSERT_EQ(d.InternalFuel, startInternal) << "internal burns while external is left, sample " << i;
+        }
+        if (i > 0) {
+            ASSERT_LE(d.TotalFuel, loop[i - 1].TotalFuel);
+        }
+        ASSERT_FLOAT_EQ(d.TotalFuel, d.InternalFuel + d.ExternalFuel);
+        ASSERT_NEAR(d.FWDFuel + d.AFTFuel, d.InternalFuel, 0.01);
+    }
+}
+
+TEST(SimulatedFlight, LampWordsBlinkAndUseTheTopBit)
+{
+    const auto &loop = wholeLoop();
+    EXPECT_TRUE(std::ranges::any_of(loop, [](const FlightData &d) {
+        return d.LightBits < 0 || d.LightBits2 < 0 || d.LightBits3 < 0 || d.HSIBits < 0;
+    }));
+    // Some lamp blinks at about 1 Hz: it toggles every 0.5 s for a while.
+    int mostToggles = 0;
+    for (int bit = 0; bit < 32; ++bit) {
+        int toggles = 0;
+        for (std::size_t i = 1; i < loop.size(); ++i)
+            toggles += ((loop[i].LightBits ^ loop[i - 1].LightBits) >> bit) & 1;
+        mostToggles = std::max(mostToggles, toggles);
+    }
+    EXPECT_GE(mostToggles, 10);
+    for (const FlightData &d : loop)
+        ASSERT_TRUE(d.LightBitsSet == -1 && d.LightBits2Set == -1 && d.LightBits3Set == -1 && d.HSISet == -1);
+}
+
+TEST(SimulatedFlight, TextsAreAlways130PrintableCharactersWithMarks)
+{
+    bool dedMarked = false, invertMarked = false, pflMarked = false, pflBlank = false;
+    for (const FlightData &d : wholeLoop()) {
+        for (const FlightText *text : {&d.DEDLines, &d.Invert, &d.PFLLines, &d.PFLInvert})
+            for (char16_t c : *text)
+                ASSERT_TRUE(c >= u' ' && c <= u'~') << "character " << int(c);
+        for (const FlightText *marks : {&d.Invert, &d.PFLInvert})
+            for (char16_t c : *marks)
+                ASSERT_TRUE(c == u' ' || c == u'1' || c == u'2');
+        dedMarked |= view(d.DEDLines).trimmed().size() > 0;
+        invertMarked |= view(d.Invert).trimmed().size() > 0;
+        pflMarked |= view(d.PFLInvert).contains(u'2');
+        pflBlank |= view(d.PFLLines).trimmed().isEmpty();
+    }
+    EXPECT_TRUE(dedMarked);
+    EXPECT_TRUE(invertMarked);
+    EXPECT_TRUE(pflMarked);
+    EXPECT_TRUE(pflBlank);
+}
+
+TEST(SimulatedFlight, DedHoldsFiveLinesOf26)
+{
+    // No word runs over from one line into the next.
+    for (const FlightData &d : wholeLoop())
+        for (int boundary = 26; boundary < kTextFieldLength; boundary += 26)
+            ASSERT_TRUE(d.DEDLines[boundary - 1] == u' ' || d.DEDLines[boundary] == u' ')
+                << qPrintable(ded(d));
+    // The clock ticks within one line of its own.
+    const QString before = ded(sampleAt(10.2)), after = ded(sampleAt(11.2));
+    int changedLine = -1;
+    for (int line = 0; line < 5; ++line)
+        if (before.mid(line * 26, 26) != after.mid(line * 26, 26)) {
+            EXPECT_EQ(changedLine, -1) << "more than one line changed";
+            changedLine = line;
+        }
+    ASSERT_NE(changedLine, -1);
+    static const QRegularExpression clock(QStringLiteral("(\\d\\d):(\\d\\d):(\\d\\d)"));
+    const auto secondsOf = [&](const QString &text) {
+        const auto m = clock.match(text.mid(changedLine * 26, 26));
+        EXPECT_TRUE(m.hasMatch()) << qPrintable(text);
+        return m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt();
+    };
+    EXPECT_EQ(secondsOf(after) - secondsOf(before), 1);
+}
+
+// Marker-beacon rules compare the range with small thresholds: the approach must sweep
+// steadily from about 10 nm to 0 so values on both sides of each are seen.
+TEST(SimulatedFlight, ApproachSweepsTheRangeSteadilyToZero)
+{
+    const auto &loop = wholeLoop();
+    std::size_t i = std::ranges::min_element(loop, {}, &FlightData::DistanceToBeacon) - loop.begin();
+    EXPECT_LT(loop[i].DistanceToBeacon, 0.05f);
+    while (i > 0 && loop[i - 1].DistanceToBeacon >= loop[i].DistanceToBeacon
+           && loop[i - 1].DistanceToBeacon - loop[i].DistanceToBeacon < 0.05f)
+        --i;
+    EXPECT_GE(loop[i].DistanceToBeacon, 9.5f);
+    for (double threshold : {0.5, 4.0, 5.0}) {
+        const auto near = [&](double low, double high) {
+            return std::ranges::any_of(loop, [&](const FlightData &d) {
+                return d.DistanceToBeacon > low && d.DistanceToBeacon < high;
+            });
+        };
+        EXPECT_TRUE(near(threshold - 0.05, threshold)) << threshold;
+        EXPECT_TRUE(near(threshold, threshold + 0.05)) << threshold;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+struct ServerTest : ::testing::Test
+{
+    double clock = 0.0;
+    SimulatedFlightServer server{[this] { return clock; }};
+};
+
+int errorNumber(const std::function<void()> &statement)
+{
+    try {
+        statement();
+    } catch (const Error &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QStringList journalLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+TEST_F(ServerTest, OstrelyTurnsTrueOnceTheSimulatorHasStarted)
+{
+    const struct { double at; bool running; } cases[] = {
+        {0.0, false}, {1.999, false}, {SimulatedFlightServer::kStartSeconds, true}, {100.0, true}};
+    for (const auto &c : cases) {
+        clock = c.at;
+        const QVariant v = server.get("Ostrely");
+        EXPECT_EQ(v.typeId(), QMetaType::Bool);
+        EXPECT_EQ(v.toBool(), c.running) << "at " << c.at;
+    }
+}
+
+TEST_F(ServerTest, PropertiesReadBackTheSnapshot)
+{
+    EXPECT_EQ(server.get("KIAS").toDouble(), 0.0) << "zero record before the first snapshot";
+    EXPECT_EQ(server.get("DEDLines").toString(), QString(kTextFieldLength, QChar(0)));
+
+    clock = 42.5;
+    server.call("FillFlightData");
+    clock = 50.0; // reads return the snapshot, not the flight now
+    const FlightData expected = sampleAt(42.5);
+    for (const FieldInfo &f : kFlightDataFields) {
+        if (f.kind == FieldKind::Reserved || f.name == "AdiIlsPos2")
+            continue;
+        const QVariant v = server.get(f.name);
+        const std::string name(f.name);
+        switch (f.kind) {
+        case FieldKind::Float:
+            EXPECT_EQ(v.typeId(), QMetaType::Double) << name;
+            EXPECT_EQ(static_cast<float>(v.toDouble()), floatField(expected, f)) << name;
+            break;
+        case FieldKind::Int:
+            EXPECT_EQ(v.typeId(), QMetaType::Int) << name;
+            EXPECT_EQ(v.toInt(), intField(expected, f)) << name;
+            break;
+        case FieldKind::Text:
+            EXPECT_EQ(v.typeId(), QMetaType::QString) << name;
+            EXPECT_EQ(v.toString(), textField(expected, f)) << name;
+            break;
+        case FieldKind::Reserved:
+            break;
+        }
+    }
+}
+
+TEST_F(ServerTest, UnknownMembersRaise438)
+{
+    const struct { bool isCall; const char *name; } cases[] = {
+        {false, "NoSuchProperty"}, {false, "AdiIlsPos2"}, {false, "FlightDataReserved"},
+        {false, ""}, {true, "NoSuchMethod"}, {true, "KIAS"}, {true, "Ostrely"}};
+    for (const auto &c : cases) {
+        try {
+            c.isCall ? server.call(c.name) : server.get(c.name);
+            ADD_FAILURE() << c.name << " did not raise";
+        } catch (const Error &e) {
+            EXPECT_EQ(e.number(), Error::MemberNotFound) << c.name;
+            EXPECT_EQ(e.description(), QStringLiteral("Object doesn't support this property or method"));
+        }
+    }
+}
+
+TEST_F(ServerTest, AfterCloseOnlyCloseSucceeds)
+{
+    server.call("Close");
+    EXPECT_EQ(errorNumber([&] { server.call("FillFlightData"); }), Error::ObjectNotSet);
+    EXPECT_EQ(errorNumber([&] { server.get("KIAS"); }), Error::ObjectNotSet);
+    EXPECT_EQ(errorNumber([&] { server.get("Ostrely"); }), Error::ObjectNotSet);
+    EXPECT_EQ(errorNumber([&] { server.call("Close"); }), 0);
+}
+
+TEST_F(ServerTest, SteadyPageKeepsTheSameTextBuffer)
+{
+    clock = 10.2; // CNI page; its clock shows whole seconds
+    server.call("FillFlightData");
+    const QString first = server.get("DEDLines").toString();
+    const QString pfl = server.get("PFLLines").toString();
+    clock = 10.3;
+    server.call("FillFlightData");
+    EXPECT_EQ(server.get("DEDLines").toString().constData(), first.constData());
+    EXPECT_EQ(server.get("PFLLines").toString().constData(), pfl.constData());
+
+    clock = 11.2;
+    server.call("FillFlightData");
+    const QString next = server.get("DEDLines").toString();
+    EXPECT_NE(next, first);
+    EXPECT_EQ(next, view(sampleAt(11.2).DEDLines));
+    EXPECT_EQ(first, view(sampleAt(10.2).DEDLines)) << "a text a caller holds must not change";
+}
+
+TEST(SimulatedFlightServerJournal, AppendsEachCallAndOstrelyRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("journal.txt"));
+    {
+        QFile earlier(path);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier\n");
+    }
+    double clock = 0.0;
+    qputenv("TAVREL_DATA_SERVER_JOURNAL", path.toLocal8Bit());
+    SimulatedFlightServer server([&] { return clock; });
+    qunsetenv("TAVREL_DATA_SERVER_JOURNAL"); // read once, when the server is made
+
+    server.get("Ostrely");
+    clock = 3.0;
+    server.get("Ostrely");
+    server.call("FillFlightData");
+    server.get("KIAS");
+    errorNumber([&] { server.get("NoSuchProperty"); });
+    server.call("Close");
+    // Flushed at once: visible while the server is still alive.
+    EXPECT_EQ(journalLines(path), (QStringList{QStringLiteral("earlier"), QStringLiteral("Ostrely\t0"),
+                                               QStringLiteral("Ostrely\t1"), QStringLiteral("FillFlightData"),
+                                               QStringLiteral("Close")}));
+}
+
+TEST(SimulatedFlightServerJournal, UnwritableJournalIsIgnored)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    qputenv("TAVREL_DATA_SERVER_JOURNAL", dir.path().toLocal8Bit()); // a directory
+    double clock = 5.0;
+    SimulatedFlightServer server([&] { return clock; });
+    qunsetenv("TAVREL_DATA_SERVER_JOURNAL");
+    server.call("FillFlightData");
+    EXPECT_TRUE(server.get("Ostrely").toBool());
+    server.call("Close");
+}
