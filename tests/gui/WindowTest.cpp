@@ -1,1 +1,103 @@
+#include "cockpit/Cockpit.h"
+#include "support/ScriptedServer.h"
+#include "ui/FrmTavrel.h"
+
 #include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+
+namespace tavrel {
+namespace {
+using namespace Qt::StringLiterals;
+
+class WindowTest : public ::testing::Test
+{
+protected:
+    WindowTest()
+    {
+        script->properties.insert(u"Ostrely"_s, false);
+        window.show();
+        cockpit.startUp();
+    }
+    template <typename W> W *find(const QString &name)
+    {
+        auto *w = window.findChild<W *>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+
+    std::shared_ptr<test::ServerScript> script = std::make_shared<test::ServerScript>();
+    Cockpit cockpit{test::scriptedFactory(script)};
+    FrmTavrel window{cockpit};
+};
+
+TEST_F(WindowTest, CaptionTabsAndFramesAreInPlace)
+{
+    EXPECT_EQ(window.windowTitle(), u"Tavrel Version 0.80"_s);
+    QTabWidget *tabs = window.tabStrip();
+    const QStringList expected = {u"Control"_s, u"PhidgetLED-64"_s, u"Phidget 0/16/16"_s, u"Text Displays"_s,
+                                  u"Gauges"_s,  u"G-Suit"_s,        u"MFDs"_s,            u"HUD"_s,
+                                  u"EPIC (USB)"_s, u"Switches"_s};
+    ASSERT_EQ(tabs->count(), expected.size());
+    for (int i = 0; i < tabs->count(); ++i)
+        EXPECT_EQ(tabs->tabText(i), expected[i]);
+    for (int frame : {0, 1, 3, 14, 15, 20})
+        EXPECT_EQ(window.frame(frame)->parentWidget(), tabs->widget(0)) << "frame " << frame << " on Control";
+    EXPECT_EQ(window.frame(1)->title(), u"Communication"_s);
+    EXPECT_EQ(window.frame(3)->title(), u"Lighting Options"_s);
+    EXPECT_EQ(window.frame(14)->title(), u"Program Control"_s);
+}
+
+TEST_F(WindowTest, StatusPanelTwoFollowsTheDataServer)
+{
+    auto *panel2 = find<QLabel>(u"sbStatusBarPanel2"_s);
+    auto *panel1 = find<QLabel>(u"sbStatusBarPanel1"_s);
+    EXPECT_EQ(panel2->text(), u"Falcon Inactive"_s);
+    EXPECT_TRUE(panel1->text().endsWith(QString::number(QDate::currentDate().year()) + u" the Tavrel developers"_s));
+
+    script->properties.insert(u"Ostrely"_s, true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel2->text() == u"Ostrel"_s; }, 5000)) << "the liveness timer ticks";
+}
+
+TEST_F(WindowTest, OperatorInputReachesTheHandlersAndProgramChangesShow)
+{
+    auto *rate = find<QSlider>(u"sldGlimra_1"_s);
+    auto *rateLabel = find<QLabel>(u"lblTimerValue"_s);
+    EXPECT_EQ(rate->minimum(), 1);
+    EXPECT_EQ(rate->maximum(), 250);
+    EXPECT_EQ(rateLabel->text(), u"100"_s);
+    rate->setValue(1);
+    EXPECT_EQ(cockpit.pollingTimer().interval(), 1);
+    EXPECT_EQ(rateLabel->text(), u"1"_s);
+
+    auto *noScreen = find<QCheckBox>(u"chkGlimra_0"_s);
+    EXPECT_EQ(noScreen->text(), u"Update Lights/Gauges - Not Screen"_s);
+    noScreen->click();
+    EXPECT_FALSE(cockpit.flags().ScreenUpdate);
+
+    auto *dcom = find<QRadioButton>(u"optConnectType_1"_s);
+    auto *tcp = find<QRadioButton>(u"optConnectType_0"_s);
+    auto *address = find<QLineEdit>(u"fldGlimra_0"_s);
+    EXPECT_TRUE(dcom->isChecked());
+    EXPECT_FALSE(address->isEnabled()) << "no relay address in data server mode";
+    tcp->click();
+    EXPECT_TRUE(cockpit.controls().optConnectType[0].value());
+    EXPECT_FALSE(dcom->isChecked());
+    ASSERT_TRUE(address->isEnabled());
+    QTest::keyClicks(address, u"127.0.0.1"_s);
+    EXPECT_EQ(cockpit.controls().fldGlimra[0].text(), u"127.0.0.1"_s);
+
+    cockpit.controls().lblTCPIPMsg.setCaption(u"No Connection"_s);
+    EXPECT_EQ(find<QLabel>(u"lblTCPIPMsg"_s)->text(), u"No Connection"_s);
+}
+
+} // namespace
+} // namespace tavrel
