@@ -25,6 +25,8 @@ WinsockClient::WinsockClient(QObject *parent)
     connect(&socket_, &QAbstractSocket::stateChanged, this, [this](QAbstractSocket::SocketState s) {
         if (state_ == Closed || state_ == Closing || state_ == Error)
             return; // the sticky states change only through close()
+        if (starting_)
+            return; // the state read right after Connect is the one connectToPeer() set
         switch (s) {
         case QAbstractSocket::HostLookupState: setState(ResolvingHost); break;
         case QAbstractSocket::ConnectingState: setState(Connecting); break;
@@ -64,7 +66,11 @@ void WinsockClient::connectToPeer()
                             kSource);
     const bool isAddress = !QHostAddress(remoteHost_).isNull();
     setState(isAddress ? Connecting : ResolvingHost);
+    // A name Qt has looked up before goes straight to connecting inside this call; the
+    // operator still sees the lookup first, as a fresh connection by name shows it.
+    starting_ = true;
     socket_.connectToHost(remoteHost_, static_cast<quint16>(remotePort_));
+    starting_ = false;
 }
 
 void WinsockClient::sendData(QStringView text)

@@ -64,6 +64,7 @@ private:
     QString remoteHost_;
     std::int32_t remotePort_ = 0;
     std::int16_t state_ = Closed;
+    bool starting_ = false;
     QByteArray sendBuffer_;
 };
 

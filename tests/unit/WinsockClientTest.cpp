@@ -76,15 +76,21 @@ TEST_F(WinsockClientTest, ConnectsToDottedAddressThroughConnecting)
     EXPECT_TRUE(waitFor([&] { return server.hasPendingConnections(); }));
 }
 
-TEST_F(WinsockClientTest, HostNameIsResolvedFirst)
+// Every connect by name starts in Resolving Host, also when the name was looked up before
+// (the second round) and the answer may already be at hand.
+TEST_F(WinsockClientTest, HostNameIsResolvedFirstEveryTime)
 {
     QTcpServer anyServer;
     ASSERT_TRUE(anyServer.listen(QHostAddress::Any, 0));
     client.setRemoteHost(QStringLiteral("localhost"));
     client.setRemotePort(anyServer.serverPort());
-    client.connectToPeer();
-    EXPECT_EQ(client.state(), WinsockClient::ResolvingHost);
-    EXPECT_TRUE(waitFor([&] { return client.state() == WinsockClient::Connected; })) << client.state();
+    for (const int round : {1, 2}) {
+        SCOPED_TRACE(round);
+        client.connectToPeer();
+        EXPECT_EQ(client.state(), WinsockClient::ResolvingHost);
+        EXPECT_TRUE(waitFor([&] { return client.state() == WinsockClient::Connected; })) << client.state();
+        client.close();
+    }
 }
 
 TEST_F(WinsockClientTest, SendDataWritesOneBytePerCharacter)
