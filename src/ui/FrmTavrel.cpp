@@ -29,6 +29,15 @@ QString indexed(const char *name, int index)
     return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
 }
 
+// The small design frames leave little room: tight margins keep every caption whole.
+template <typename Layout> Layout *frameLayout(QGroupBox *frame)
+{
+    auto *layout = new Layout(frame);
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(3);
+    return layout;
+}
+
 QLabel *boundLabel(Label &model, QWidget *parent, const QString &name)
 {
     auto *label = new QLabel(parent);
@@ -108,7 +117,7 @@ void FrmTavrel::buildControlTab()
     auto &c = cockpit_.controls();
 
     // "Communication": the source choice and the relay address.
-    auto *comm = new QGridLayout(frames_[1]);
+    auto *comm = frameLayout<QGridLayout>(frames_[1]);
     for (int i = 0; i < 2; ++i) {
         auto *option = new QRadioButton(frames_[1]);
         option->setObjectName(indexed("optConnectType", i));
@@ -130,8 +139,7 @@ void FrmTavrel::buildControlTab()
     comm->setRowStretch(5, 1);
 
     // "Lighting Options": screen updates, the lamp test and the lamp brightness.
-    auto *lighting = new QVBoxLayout(frames_[3]);
-    lighting->setSpacing(2);
+    auto *lighting = frameLayout<QVBoxLayout>(frames_[3]);
     for (int i : {0, 1}) {
         auto *check = new QCheckBox(frames_[3]);
         check->setObjectName(indexed("chkGlimra", i));
@@ -149,7 +157,7 @@ void FrmTavrel::buildControlTab()
     lighting->addLayout(brightnessRow);
 
     // "Program Control": the polling rate.
-    auto *program = new QGridLayout(frames_[14]);
+    auto *program = frameLayout<QGridLayout>(frames_[14]);
     program->addWidget(new QLabel(QStringLiteral("Polling Timer (milliseconds)"), frames_[14]), 0, 0, 1, 2);
     auto *rate = new QSlider(Qt::Horizontal, frames_[14]);
     rate->setObjectName(indexed("sldGlimra", 1));
@@ -161,7 +169,7 @@ void FrmTavrel::buildControlTab()
     program->addWidget(rateValue, 1, 1);
 
     // "EPIC Controls": the card's buttons arrive with the card support.
-    auto *epic = new QGridLayout(frames_[15]);
+    auto *epic = frameLayout<QGridLayout>(frames_[15]);
     auto *epicAnyway = new QCheckBox(frames_[15]);
     epicAnyway->setObjectName(indexed("chkGlimra", 2));
     binding::bind(epicAnyway, c.chkGlimra[2]);
@@ -171,7 +179,7 @@ void FrmTavrel::buildControlTab()
     epic->setRowStretch(2, 1);
 
     // "SIOC/IOCP": present for the cockpits that expect it, with nothing behind it.
-    auto *sioc = new QGridLayout(frames_[20]);
+    auto *sioc = frameLayout<QGridLayout>(frames_[20]);
     sioc->addWidget(new QLabel(QStringLiteral("Server IP"), frames_[20]), 0, 0);
     sioc->addWidget(new QLineEdit(frames_[20]), 0, 1);
     sioc->addWidget(new QLabel(QStringLiteral("Port:"), frames_[20]), 1, 0);
@@ -185,7 +193,7 @@ void FrmTavrel::buildTextDisplayFrames()
     auto &c = cockpit_.controls();
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (auto [frame, label] : {std::pair{10, 0}, std::pair{16, 2}}) {
-        auto *box = new QVBoxLayout(frames_[static_cast<std::size_t>(frame)]);
+        auto *box = frameLayout<QVBoxLayout>(frames_[static_cast<std::size_t>(frame)]);
         QLabel *text = boundLabel(c.lblGlimra[static_cast<std::size_t>(label)], frames_[static_cast<std::size_t>(frame)],
                                   indexed("lblGlimra", label));
         text->setFont(fixed);
