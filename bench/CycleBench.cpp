@@ -1,6 +1,7 @@
 #include "cockpit/Cockpit.h"
 #include "sources/DataServerFill.h"
 #include "sources/SimulatedFlightServer.h"
+#include "support/TestPlatform.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,7 +46,8 @@ void reportAllocations(benchmark::State &state, long long before)
 // every step in its place, the three yields to the event loop.
 void BM_UpdateCycle_DataServer(benchmark::State &state)
 {
-    tavrel::Cockpit cockpit([](QStringView) {
+    tavrel::test::TestPlatform platform; // an empty Tavrel.cfg: the data server is chosen
+    tavrel::Cockpit cockpit(platform, [](QStringView) {
         return std::make_unique<tavrel::SimulatedFlightServer>(FlightClock{});
     });
     cockpit.startUp();

@@ -6,7 +6,6 @@
 #include "sources/DataServerFill.h"
 #include "sources/ProgIdRegistry.h"
 
-#include <QDate>
 
 namespace tavrel {
 
@@ -19,7 +18,6 @@ const QString kFalconCheck = QStringLiteral("Falcon Check");
 const QString kOstrel = QStringLiteral("Ostrel");
 const QString kFalconInactive = QStringLiteral("Falcon Inactive");
 
-constexpr int kPollingSlider = 1;
 constexpr int kDefaultPollingMs = 100;
 constexpr int kLivenessMs = 1000;
 
@@ -60,8 +58,9 @@ bool toBoolean(const QVariant &value)
 
 } // namespace
 
-Cockpit::Cockpit(ObjectFactory createObject, QObject *parent)
+Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent)
     : QObject(parent)
+    , platform_(platform)
     , createObject_(createObject ? std::move(createObject) : ObjectFactory(&tavrel::createObject))
     , outputs_(std::make_unique<CockpitOutputs>(*this))
 {
@@ -100,8 +99,8 @@ void Cockpit::setUpControls()
     // The lamp brightness runs over the LED boards' range; the cockpit starts bright.
     c.sldGlimra[0].setRange(0, 100, 1, 10);
     c.sldGlimra[0].setValue(100);
-    c.sldGlimra[kPollingSlider].setRange(1, 250, 1, 5);
-    c.sldGlimra[kPollingSlider].setValue(kDefaultPollingMs);
+    c.sldGlimra[CockpitControls::kPollingRate].setRange(1, 250, 1, 5);
+    c.sldGlimra[CockpitControls::kPollingRate].setValue(kDefaultPollingMs);
     for (int i = 0; i < 2; ++i)
         connect(&c.sldGlimra[i], &Slider::change, this, [this, i] { sldGlimra_Change(i); });
 
@@ -123,43 +122,6 @@ void Cockpit::setUpControls()
 void Cockpit::setOutputs(std::unique_ptr<CockpitOutputs> outputs)
 {
     outputs_ = std::move(outputs);
-}
-
-void Cockpit::startUp()
-{
-    auto &c = controls_;
-    flags_.SimActive = false;
-
-    while (c.sbStatusBar.panelCount() < 2)
-        c.sbStatusBar.addPanel();
-    c.sbStatusBar.setPanelText(2, QStringLiteral("Os'l"));
-    c.sbStatusBar.setPanelText(1, QStringLiteral("%1 cockpit interface, (c) 2025-%2 the %1 developers")
-                                      .arg(versionRecord().productName)
-                                      .arg(QDate::currentDate().year()));
-
-    flags_.ScreenUpdate = c.chkGlimra[0].value() == 0;
-    flags_.EpicOpen = false;
-    flags_.UpdateEpicAnyway = c.chkGlimra[2].value() == 1;
-
-    if (!c.optConnectType[0].value() && !c.optConnectType[1].value())
-        c.optConnectType[1].select();
-
-    tmrGlimra_.setInterval(c.sldGlimra[kPollingSlider].value());
-    c.lblTimerValue.setCaption(QString::number(c.sldGlimra[kPollingSlider].value()));
-}
-
-void Cockpit::shutdown()
-{
-    attempt([&] { tmrGlimra_.stop(); });
-    attempt([&] { tmrOstrel_.stop(); });
-    attempt([&] { outputs_->LampTest(false, true); });
-    CloseSockets();
-    attempt([&] {
-        if (!dataServer_)
-            objectNotSet();
-        dataServer_->call("Close");
-    });
-    dataServer_.reset();
 }
 
 void Cockpit::tmrGlimra_Timer()
@@ -261,12 +223,7 @@ void Cockpit::optConnectType_Click(int index)
     if (index == 0) {
         c.fldGlimra[0].setEnabled(true);
         c.fldGlimra[1].setEnabled(true);
-        attempt([&] {
-            if (!dataServer_)
-                objectNotSet();
-            dataServer_->call("Close");
-        });
-        dataServer_.reset();
+        closeDataServer();
         sktTavrel_.setRemoteHost(c.fldGlimra[0].text().trimmed());
         attempt([&] {
             const auto port = convert::checkedInt32(c.fldGlimra[1].text());
@@ -309,16 +266,21 @@ void Cockpit::chkGlimra_Click(int index)
 
 void Cockpit::sldGlimra_Change(int index)
 {
-    if (index != kPollingSlider)
+    if (index != CockpitControls::kPollingRate)
         return; // the brightness slider is read by the lamps where they need it
-    const int interval = controls_.sldGlimra[kPollingSlider].value();
+    const int interval = controls_.sldGlimra[CockpitControls::kPollingRate].value();
     tmrGlimra_.setInterval(interval);
     controls_.lblTimerValue.setCaption(QString::number(interval));
 }
 
-void Cockpit::CloseSockets()
+void Cockpit::closeDataServer()
 {
-    attempt([&] { sktTavrel_.close(); });
+    attempt([&] {
+        if (!dataServer_)
+            objectNotSet();
+        dataServer_->call("Close");
+    });
+    dataServer_.reset();
 }
 
 void Cockpit::setMessage(const QString &text)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "cockpit/CockpitOutputs.h"
+#include "cockpit/Platform.h"
+#include "core/ConfigReader.h"
 #include "core/Controls.h"
 #include "core/FlightData.h"
 #include "sources/LateBound.h"
@@ -30,9 +32,12 @@ struct CockpitFlags
 // configuration and the operator know. The window binds one widget to each.
 struct CockpitControls
 {
+    Form frmTavrel;
     std::array<CheckBox, 3> chkGlimra;
     std::array<OptionButton, 2> optConnectType; // 0 "TCP/IP", 1 "DCOM"
-    std::array<Slider, 2> sldGlimra;            // 0 lamp brightness, 1 polling rate
+    static constexpr int kBrightness = 0;
+    static constexpr int kPollingRate = 1;
+    std::array<Slider, 2> sldGlimra;            // by kBrightness, kPollingRate
     std::array<TextBox, 2> fldGlimra;           // 0 relay address, 1 relay port
     std::array<Label, 26> lblGlimra;
     Label lblTCPIPMsg;
@@ -43,9 +48,9 @@ struct CockpitControls
 };
 
 // The owner of all run-time state: the flight data record and its relay staging copy,
-// the flags, the data server, the relay socket, the timers and the control models. It
-// wires the source and output routines into start-up, the polling tick and the update
-// cycle. Everything runs on the thread of the Qt event loop.
+// the configuration tables, the flags, the data server, the relay socket, the timers and
+// the control models. It wires the source and output routines into start-up, the polling
+// tick, the update cycle and shutdown. Everything runs on the thread of the Qt event loop.
 class Cockpit : public QObject
 {
     Q_OBJECT
@@ -53,13 +58,23 @@ public:
     using ObjectFactory = std::function<std::unique_ptr<LateBound>(QStringView progId)>;
 
     // `createObject` resolves ProgIDs (the data server); the default is the platform's.
-    explicit Cockpit(ObjectFactory createObject = {}, QObject *parent = nullptr);
+    explicit Cockpit(Platform &platform, ObjectFactory createObject = {}, QObject *parent = nullptr);
     ~Cockpit() override;
 
-    // Start-up: flags, status bar, polling rate and the data source chosen.
+    // Start-up, once, before the window shows: refuses a second copy, places the window,
+    // reads Tavrel.cfg into the tables and the controls, builds the device tables and
+    // chooses the data source. A failure is reported and ends in shutdown; a missing or
+    // malformed file and a second copy end the process at once.
     void startUp();
-    // Stops the timers and releases the sources; the caller ends the process.
-    void shutdown();
+    // The one way out: timers stopped, lamps and displays dark, boards and card let go,
+    // socket and data server closed, then the process ends. Every step runs with errors
+    // ignored.
+    [[noreturn]] void shutdown();
+
+    // Puts the tables of a configuration in place and applies its switches in file
+    // order, each through its control (so the control's handler runs).
+    void applyConfiguration(const Configuration &config);
+    const ConfigTable &table(DeviceSection section) const { return tables_[std::size_t(section)]; }
 
     // The polling tick: the gate, then the cycle.
     void tmrGlimra_Timer();
@@ -88,12 +103,24 @@ public:
     CockpitOutputs &outputs() { return *outputs_; }
 
 private:
+    void runStartUp();
+    QString readConfigurationText();
+    void readConfiguration();
+    void applySwitch(const ConfigSwitch &setting);
+    void buildDeviceGrids();
     void setUpControls();
     void sourceStep();
+    void closeDataServer();
     void setMessage(const QString &text);
     void setTimerEnabled(QTimer &timer, bool enabled);
 
+    Platform &platform_;
     ObjectFactory createObject_;
+    std::array<ConfigTable, kDeviceSectionCount> tables_;
+    QString msConfigFile_;
+    // Boards seen since start-up, per kind: interface kit, text LCD, text LED, servo,
+    // LED-64, multi-motor servo.
+    std::array<int, 6> AttachCount_{};
     FlightData flightData_{};
     FlightData relayRecord_{};
     CockpitFlags flags_;

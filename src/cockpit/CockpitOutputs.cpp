@@ -9,8 +9,8 @@ void CockpitOutputs::yieldToEvents()
     QCoreApplication::processEvents();
 }
 
-// The board and card routines arrive with the device support; until then each step
-// stands in its place in the cycle and does nothing.
+// The board, card and table routines arrive with the device support and the device
+// tables; until then each stands in its place and does nothing.
 void CockpitOutputs::BuildTextLedContent(int) {}
 void CockpitOutputs::BuildTextLcdContent(int) {}
 void CockpitOutputs::UpdateGaugeValues() {}
@@ -22,5 +22,11 @@ void CockpitOutputs::DriveGaugeServos() {}
 void CockpitOutputs::SendEpicData() {}
 void CockpitOutputs::DriveGForceServo() {}
 void CockpitOutputs::LampTest(bool, bool) {}
+void CockpitOutputs::CreatePhidgetManager() {}
+void CockpitOutputs::SetupDeviceList() {}
+void CockpitOutputs::BuildDeviceGrid(int) {}
+void CockpitOutputs::BuildButtonTables() {}
+void CockpitOutputs::ReleaseBoards() {}
+void CockpitOutputs::DisconnectEpic() {}
 
 } // namespace tavrel

@@ -4,12 +4,12 @@ namespace tavrel {
 
 class Cockpit;
 
-// The output routines the cockpit calls from the update cycle, the lamp test and
-// shutdown, each in its fixed place. Grid indices name the table and board a routine
-// works on (0/1 LED-64, 2/5 interface kits, 3/11 text LEDs, 6/12 text LCDs, 7 gauges).
-// The cockpit owns one; a test may put a recording one in its place to observe the
-// order. Every routine runs with errors ignored inside; the cycle also skips a routine
-// that fails as a whole.
+// The board, card and table routines the cockpit calls from start-up, the update cycle,
+// the lamp test and shutdown, each in its fixed place. Grid indices name the table and
+// board a routine works on (0/1 LED-64, 2/5 interface kits, 3/11 text LEDs, 6/12 text
+// LCDs, 7 gauges, 10 EPIC pigeonholes). The cockpit owns one; a test may put a recording
+// one in its place to observe the order. Every routine runs with errors ignored inside;
+// the caller also skips a routine that fails as a whole.
 class CockpitOutputs
 {
 public:
@@ -33,6 +33,16 @@ public:
     virtual void SendEpicData();
     virtual void DriveGForceServo();
     virtual void LampTest(bool on, bool alsoDisplays);
+
+    // Start-up: the board manager (whose attach events may arrive from the next yield
+    // on), the "Devices" list, one device table on screen, the button tables.
+    virtual void CreatePhidgetManager();
+    virtual void SetupDeviceList();
+    virtual void BuildDeviceGrid(int grid);
+    virtual void BuildButtonTables();
+    // Shutdown: every bound board let go (board 1 before board 2 of each kind), the card.
+    virtual void ReleaseBoards();
+    virtual void DisconnectEpic();
 
 protected:
     Cockpit &cockpit() { return cockpit_; }

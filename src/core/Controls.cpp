@@ -27,6 +27,15 @@ void Control::setEnabled(bool enabled)
     notify();
 }
 
+void Form::move(int left, int top)
+{
+    if (left == left_ && top == top_)
+        return;
+    left_ = left;
+    top_ = top;
+    notify();
+}
+
 void CheckBox::setValue(int value)
 {
     if (value < 0 || value > 2)

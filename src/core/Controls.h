@@ -37,6 +37,28 @@ private:
 using Label = Control;
 using Frame = Control;
 
+// The window itself: its caption (the control's) and its place and size on the screen in
+// twips. The program moves it; the view reports its size.
+class Form : public Control
+{
+    Q_OBJECT
+public:
+    using Control::Control;
+    int left() const { return left_; }
+    int top() const { return top_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    void move(int left, int top);
+    // The view's own size, as the window shows it; no notification.
+    void setSize(int width, int height) { width_ = width, height_ = height; }
+
+private:
+    int left_ = 0;
+    int top_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+};
+
 // A check box: value 0 (unchecked), 1 (checked) or 2 (grayed). click() fires when the
 // value changes, by the operator or from code.
 class CheckBox : public Control

@@ -558,4 +558,14 @@ char16_t upperLatin(char16_t ch) noexcept
     }
 }
 
+bool equalsUpperLatin(QStringView a, QStringView b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (upperLatin(a[i].unicode()) != upperLatin(b[i].unicode()))
+            return false;
+    return true;
+}
+
 } // namespace tavrel::convert

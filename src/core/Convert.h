@@ -71,5 +71,7 @@ unsigned char toWindows1252(char16_t ch) noexcept;
 
 // Plain ASCII/Latin upper-casing, without locale.
 char16_t upperLatin(char16_t ch) noexcept;
+// Whether two texts are equal once both are upper-cased as above ("True" is "TRUE").
+bool equalsUpperLatin(QStringView a, QStringView b) noexcept;
 
 } // namespace tavrel::convert

@@ -1,7 +1,6 @@
 #include "ui/FrmTavrel.h"
 
 #include "cockpit/Cockpit.h"
-#include "core/Version.h"
 #include "ui/ControlBinding.h"
 #include "ui/Layout.h"
 
@@ -52,7 +51,6 @@ FrmTavrel::FrmTavrel(Cockpit &cockpit, QWidget *parent)
     , cockpit_(cockpit)
 {
     setObjectName(QStringLiteral("frmTavrel"));
-    setWindowTitle(windowCaption(versionRecord()));
     // The frames' twips were laid out for an 8-point face; both scale with the dpi.
     QFont face = font();
     face.setPointSizeF(8.0);
@@ -69,6 +67,27 @@ FrmTavrel::FrmTavrel(Cockpit &cockpit, QWidget *parent)
     setStatusBar(status);
 
     resize(pixels(layout::kClientWidth), pixels(layout::kClientHeight) + menuBar()->sizeHint().height());
+    bindForm();
+}
+
+// The caption and the place on the screen come from the program; the size is the view's.
+void FrmTavrel::bindForm()
+{
+    Form &form = cockpit_.controls().frmTavrel;
+    form.setSize(layout::toTwips(width(), logicalDpiX()), layout::toTwips(height(), logicalDpiY()));
+    const auto refresh = [this, &form] {
+        setWindowTitle(form.caption());
+        move(pixels(form.left()), pixels(form.top()));
+    };
+    refresh();
+    connect(&form, &Control::changed, this, refresh);
+}
+
+void FrmTavrel::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    cockpit_.controls().frmTavrel.setSize(layout::toTwips(width(), logicalDpiX()),
+                                          layout::toTwips(height(), logicalDpiY()));
 }
 
 FrmTavrel::~FrmTavrel() = default;

@@ -30,8 +30,10 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void bindForm();
     void buildMenu();
     void buildTabs();
     void buildControlTab();

@@ -18,6 +18,7 @@ struct Twips
 
 // 15 twips make a pixel at 96 dpi; other densities scale with the screen's logical dpi.
 int toPixels(int twips, qreal logicalDpi);
+int toTwips(int pixels, qreal logicalDpi);
 QRect toPixels(const Twips &rect, qreal logicalDpi);
 
 inline constexpr int kClientWidth = 11295;

@@ -1,5 +1,6 @@
 #include "cockpit/Cockpit.h"
 #include "support/ScriptedServer.h"
+#include "support/TestPlatform.h"
 #include "ui/FrmTavrel.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,8 @@ protected:
     }
 
     std::shared_ptr<test::ServerScript> script = std::make_shared<test::ServerScript>();
-    Cockpit cockpit{test::scriptedFactory(script)};
+    test::TestPlatform platform;
+    Cockpit cockpit{platform, test::scriptedFactory(script)};
     FrmTavrel window{cockpit};
 };
 
@@ -54,6 +56,27 @@ TEST_F(WindowTest, CaptionTabsAndFramesAreInPlace)
     EXPECT_EQ(window.frame(1)->title(), u"Communication"_s);
     EXPECT_EQ(window.frame(3)->title(), u"Lighting Options"_s);
     EXPECT_EQ(window.frame(14)->title(), u"Program Control"_s);
+
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        const bool usable = tabs->isTabVisible(tab) && tabs->isTabEnabled(tab);
+        EXPECT_EQ(usable, tab != 6 && tab != 7 && tab != 9) << "tab " << tab;
+    }
+    EXPECT_FALSE(tabs->isTabVisible(6));
+    EXPECT_TRUE(tabs->isTabVisible(9)) << "Switches stays in sight, greyed";
+    EXPECT_FALSE(window.frame(20)->isEnabled());
+}
+
+// Start-up places the window near the right edge of the screen, 1000 twips down.
+TEST_F(WindowTest, WindowSitsWhereStartUpPutItAndReportsItsSize)
+{
+    const Form &form = cockpit.controls().frmTavrel;
+    const qreal dpi = window.logicalDpiY();
+    EXPECT_EQ(form.width(), qRound(window.width() * 1440.0 / window.logicalDpiX()));
+    EXPECT_EQ(window.pos().y(), qRound(1000 * dpi / 1440.0));
+    EXPECT_EQ(window.pos().x(), qRound((platform.screenWidth - form.width() - 100) * dpi / 1440.0));
+
+    window.resize(window.width() + 150, window.height());
+    EXPECT_EQ(form.width(), qRound(window.width() * 1440.0 / window.logicalDpiX()));
 }
 
 TEST_F(WindowTest, StatusPanelTwoFollowsTheDataServer)
@@ -61,7 +84,7 @@ TEST_F(WindowTest, StatusPanelTwoFollowsTheDataServer)
     auto *panel2 = find<QLabel>(u"sbStatusBarPanel2"_s);
     auto *panel1 = find<QLabel>(u"sbStatusBarPanel1"_s);
     EXPECT_EQ(panel2->text(), u"Falcon Inactive"_s);
-    EXPECT_TRUE(panel1->text().endsWith(QString::number(QDate::currentDate().year()) + u" the Tavrel developers"_s));
+    EXPECT_TRUE(panel1->text().endsWith(u'-' + QString::number(QDate::currentDate().year()))) << panel1->text().toStdString();
 
     script->properties.insert(u"Ostrely"_s, true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return panel2->text() == u"Ostrel"_s; }, 5000)) << "the liveness timer ticks";

@@ -1,5 +1,7 @@
 #include "cockpit/Cockpit.h"
+#include "support/RecordingOutputs.h"
 #include "support/ScriptedServer.h"
+#include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -11,47 +13,7 @@ using namespace Qt::StringLiterals;
 
 using test::ServerScript;
 
-// Output routines that write down what ran, in order, and can be told to fail or to
-// let a due tick in while they yield.
-class RecordingOutputs : public CockpitOutputs
-{
-public:
-    using CockpitOutputs::CockpitOutputs;
-
-    QStringList steps;
-    QString failing;                        // a routine that raises
-    std::function<void()> duringYield;      // runs inside each yield
-
-    void yieldToEvents() override
-    {
-        steps << QStringLiteral("yield");
-        if (duringYield)
-            duringYield();
-    }
-    void BuildTextLedContent(int grid) override { note(u"BuildTextLedContent", grid); }
-    void BuildTextLcdContent(int grid) override { note(u"BuildTextLcdContent", grid); }
-    void UpdateGaugeValues() override { note(u"UpdateGaugeValues"); }
-    void DriveDiscreteOutputs(int grid) override { note(u"DriveDiscreteOutputs", grid); }
-    void WriteTextLed(int grid) override { note(u"WriteTextLed", grid); }
-    void WriteTextLcd(int grid) override { note(u"WriteTextLcd", grid); }
-    void ShowTextDisplay(int label) override { note(u"ShowTextDisplay", label); }
-    void DriveGaugeServos() override { note(u"DriveGaugeServos"); }
-    void SendEpicData() override { note(u"SendEpicData"); }
-    void DriveGForceServo() override { note(u"DriveGForceServo"); }
-    void LampTest(bool on, bool alsoDisplays) override
-    {
-        note(u"LampTest", on ? 1 : 0);
-        steps.last() += alsoDisplays ? QStringLiteral(" displays") : QString();
-    }
-
-private:
-    void note(QStringView routine, int index = -1)
-    {
-        steps << (index < 0 ? routine.toString() : routine.toString() + u' ' + QString::number(index));
-        if (routine == failing)
-            throw Error(Error::ObjectNotSet, QStringLiteral("board gone"));
-    }
-};
+using test::RecordingOutputs;
 
 class CycleTest : public ::testing::Test
 {
@@ -69,7 +31,8 @@ protected:
     }
 
     std::shared_ptr<ServerScript> script = std::make_shared<ServerScript>();
-    Cockpit cockpit{test::scriptedFactory(script)};
+    test::TestPlatform platform;
+    Cockpit cockpit{platform, test::scriptedFactory(script)};
     RecordingOutputs *outputs = nullptr;
 };
 
@@ -211,16 +174,6 @@ TEST_F(CycleTest, OptionBoxesSetTheirFlagsAndTheLampTest)
     c.chkGlimra[1].setValue(1);
     c.chkGlimra[1].setValue(0);
     EXPECT_EQ(outputs->steps, (QStringList{u"LampTest 1"_s, u"LampTest 0"_s}));
-}
-
-TEST_F(CycleTest, ShutdownStopsBothTimersPutsTheLampsOutAndClosesTheServer)
-{
-    cockpit.shutdown();
-    EXPECT_FALSE(cockpit.pollingTimer().isActive());
-    EXPECT_FALSE(cockpit.livenessTimer().isActive());
-    EXPECT_EQ(outputs->steps, QStringList{u"LampTest 0 displays"_s});
-    EXPECT_EQ(script->calls.last(), u"Close"_s);
-    EXPECT_EQ(cockpit.dataServer(), nullptr);
 }
 
 } // namespace

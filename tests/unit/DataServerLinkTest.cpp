@@ -1,5 +1,6 @@
 #include "cockpit/Cockpit.h"
 #include "support/ScriptedServer.h"
+#include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ class DataServerLinkTest : public ::testing::Test
 protected:
     void start(bool registered = true)
     {
-        cockpit = std::make_unique<Cockpit>(test::scriptedFactory(script, registered));
+        cockpit = std::make_unique<Cockpit>(platform, test::scriptedFactory(script, registered));
         cockpit->startUp();
     }
     QString panel2() const { return cockpit->controls().sbStatusBar.panelText(2); }
@@ -41,6 +42,7 @@ protected:
     }
 
     std::shared_ptr<ServerScript> script = std::make_shared<ServerScript>();
+    test::TestPlatform platform;
     std::unique_ptr<Cockpit> cockpit;
     QTcpServer peer;
     QTcpSocket *client = nullptr;

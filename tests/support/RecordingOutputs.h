@@ -1,0 +1,61 @@
+#pragma once
+
+#include "cockpit/CockpitOutputs.h"
+#include "core/Error.h"
+
+#include <QStringList>
+
+#include <functional>
+
+namespace tavrel::test {
+
+// Output routines that write down what ran, in order, and can be told to fail or to
+// let a due tick in while they yield.
+class RecordingOutputs : public CockpitOutputs
+{
+public:
+    using CockpitOutputs::CockpitOutputs;
+
+    QStringList steps;
+    QStringList *journal = &steps;          // where the steps are written down
+    QString failing;                        // a routine that raises
+    std::function<void()> duringYield;      // runs inside each yield
+
+    void yieldToEvents() override
+    {
+        *journal << QStringLiteral("yield");
+        if (duringYield)
+            duringYield();
+    }
+    void BuildTextLedContent(int grid) override { note(u"BuildTextLedContent", grid); }
+    void BuildTextLcdContent(int grid) override { note(u"BuildTextLcdContent", grid); }
+    void UpdateGaugeValues() override { note(u"UpdateGaugeValues"); }
+    void DriveDiscreteOutputs(int grid) override { note(u"DriveDiscreteOutputs", grid); }
+    void WriteTextLed(int grid) override { note(u"WriteTextLed", grid); }
+    void WriteTextLcd(int grid) override { note(u"WriteTextLcd", grid); }
+    void ShowTextDisplay(int label) override { note(u"ShowTextDisplay", label); }
+    void DriveGaugeServos() override { note(u"DriveGaugeServos"); }
+    void SendEpicData() override { note(u"SendEpicData"); }
+    void DriveGForceServo() override { note(u"DriveGForceServo"); }
+    void LampTest(bool on, bool alsoDisplays) override
+    {
+        note(u"LampTest", on ? 1 : 0);
+        journal->last() += alsoDisplays ? QStringLiteral(" displays") : QString();
+    }
+    void CreatePhidgetManager() override { note(u"CreatePhidgetManager"); }
+    void SetupDeviceList() override { note(u"SetupDeviceList"); }
+    void BuildDeviceGrid(int grid) override { note(u"BuildDeviceGrid", grid); }
+    void BuildButtonTables() override { note(u"BuildButtonTables"); }
+    void ReleaseBoards() override { note(u"ReleaseBoards"); }
+    void DisconnectEpic() override { note(u"DisconnectEpic"); }
+
+private:
+    void note(QStringView routine, int index = -1)
+    {
+        *journal << (index < 0 ? routine.toString() : routine.toString() + u' ' + QString::number(index));
+        if (routine == failing)
+            throw Error(Error::ObjectNotSet, QStringLiteral("board gone"));
+    }
+};
+
+} // namespace tavrel::test
