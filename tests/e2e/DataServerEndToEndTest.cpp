@@ -1,8 +1,7 @@
+#include "support/Desktop.h"
+
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -13,34 +12,16 @@ using namespace Qt::StringLiterals;
 // up and then took a snapshot on every cycle.
 TEST(DataServerEndToEnd, TheProgramBecomesActiveAndPollsTheDataServer)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QFile config(dir.filePath(u"Tavrel.cfg"_s));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write("[COMPREF]\r\nDCOM\r\n");
-    config.close();
-    const QString journal = dir.filePath(u"server.journal"_s);
+    tavrel::test::TavrelRun run;
+    run.writeFile(u"Tavrel.cfg"_s, "[COMPREF]\r\nDCOM\r\n");
+    ASSERT_TRUE(run.start());
 
-    QProcess tavrel;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    env.insert(u"TAVREL_DATA_SERVER_JOURNAL"_s, journal);
-    tavrel.setProcessEnvironment(env);
-    tavrel.setWorkingDirectory(dir.path());
-    tavrel.start(QStringLiteral(TAVREL_BINARY), {});
-    ASSERT_TRUE(tavrel.waitForStarted(10000));
+    const bool polled = QTest::qWaitFor([&] { return run.journal().count(u"FillFlightData"_s) >= 5; }, 60000);
+    run.process().kill();
+    run.process().waitForFinished(10000);
+    ASSERT_TRUE(polled) << run.journal().join(u' ').toStdString();
 
-    auto lines = [&] {
-        QFile f(journal);
-        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
-                                           : QStringList();
-    };
-    const bool polled = QTest::qWaitFor([&] { return lines().count(u"FillFlightData"_s) >= 5; }, 60000);
-    tavrel.kill();
-    tavrel.waitForFinished(10000);
-    ASSERT_TRUE(polled) << lines().join(u' ').toStdString();
-
-    const QStringList seen = lines();
+    const QStringList seen = run.journal();
     const qsizetype firstActive = seen.indexOf(u"Ostrely\t1"_s);
     ASSERT_GE(firstActive, 0);
     EXPECT_EQ(seen.first(), u"Ostrely\t0"_s) << "the simulator is not up at once";
