@@ -15,7 +15,8 @@ using namespace Qt::StringLiterals;
 VirtualDisplay::VirtualDisplay()
 {
     // -displayfd 1: the server picks a free display and writes its number on stdout.
-    server_.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-nolisten"_s,
+    // -noreset: it stays up between clients (a reset would refuse the next program).
+    server_.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-noreset"_s, u"-nolisten"_s,
                               u"tcp"_s});
     if (!server_.waitForStarted(10000))
         return;
