@@ -1,5 +1,8 @@
 #include "core/ConfigReader.h"
+#include "core/Convert.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -222,4 +225,42 @@ TEST(ConfigReaderTest, FormatMessageIsTheThreeLines)
               u"Valid Parameters are:  PLED64-1, PLED64-2, P01616-1, P01616-2, PTLED-1, PTLED-2 PTLCD-1, "
               u"PTLCD-2, GAUGES, EPICAnalogs, P4SERVO-1, P4SERVO-2\r"
               u"Please Correct the file and rerun Tavrel"_s);
+}
+
+// The demo cockpit's file is the example users copy from: it must read cleanly and fill
+// every table and switch.
+TEST(ConfigReaderTest, DemoCockpitFileUsesEverySection)
+{
+    QFile file(QStringLiteral(TAVREL_SOURCE_DIR "/demo/Tavrel.cfg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    const QByteArray bytes = file.readAll();
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes)
+        text += QChar(convert::fromWindows1252(static_cast<unsigned char>(byte)));
+
+    const ConfigReadResult r = readConfiguration(text);
+    ASSERT_EQ(r.error, ConfigError::None) << describe(r);
+
+    const QList<ConfigSwitch> switches{{u"TCPIP-IP"_s, u"127.0.0.1"_s},
+                                       {u"TCPIP-PORT"_s, u"8091"_s},
+                                       {u"COMPREF"_s, u"DCOM"_s},
+                                       {u"NOSCREENUPDATE"_s, u"FALSE"_s},
+                                       {u"UPDATEEPICANYWAY"_s, u"FALSE"_s}};
+    EXPECT_EQ(r.config.switches, switches) << describe(r);
+
+    for (int i = 0; i < kDeviceSectionCount; ++i) {
+        const DeviceSection section = DeviceSection(i);
+        SCOPED_TRACE(sectionName(section).toString().toStdString());
+        const ConfigTable &table = r.config.table(section);
+        ASSERT_GE(table.size(), 2) << "no data rows";
+        EXPECT_EQ(table.last(), ConfigRow{});
+        for (qsizetype row = 0; row + 1 < table.size(); ++row) {
+            const ConfigRow &fields = table[row];
+            EXPECT_FALSE(fields[0].isEmpty()) << "row " << row;
+            // A line with too few commas runs its third field into the next line.
+            for (const QString &field : fields)
+                EXPECT_FALSE(field.contains(u'\r') || field.contains(u'\n')) << "row " << row << ": " << show(field);
+        }
+    }
 }
