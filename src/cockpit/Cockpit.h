@@ -5,6 +5,8 @@
 #include "core/ConfigReader.h"
 #include "core/Controls.h"
 #include "core/FlightData.h"
+#include "core/Grid.h"
+#include "core/GridBuilders.h"
 #include "sources/LateBound.h"
 #include "sources/WinsockClient.h"
 
@@ -43,6 +45,9 @@ struct CockpitControls
     Label lblTCPIPMsg;
     Label lblTimerValue;
     std::array<Frame, 21> fraGlimra;
+    // The device tables on screen: 0/1 LED-64, 2/5 interface kits, 3/11 text LEDs,
+    // 4 "Devices", 6/12 text LCDs, 7 gauges, 8/9 MFD buttons, 10 EPIC pigeonholes.
+    std::array<Grid, 13> grdTavrel;
     StatusBar sbStatusBar;
     TabStrip tabGlimra;
 };
@@ -75,6 +80,9 @@ public:
     // order, each through its control (so the control's handler runs).
     void applyConfiguration(const Configuration &config);
     const ConfigTable &table(DeviceSection section) const { return tables_[std::size_t(section)]; }
+    // The GAUGES table widened to seven columns with the motor assignments; built with
+    // the gauge grid at start-up (empty before), then kept by the gauge routines.
+    const GaugeTable &maGAUGES() const { return maGAUGES_; }
 
     // The polling tick: the gate, then the cycle.
     void tmrGlimra_Timer();
@@ -103,6 +111,8 @@ public:
     CockpitOutputs &outputs() { return *outputs_; }
 
 private:
+    friend class CockpitOutputs; // the gauge routines own maGAUGES_
+
     void runStartUp();
     QString readConfigurationText();
     void readConfiguration();
@@ -117,6 +127,7 @@ private:
     Platform &platform_;
     ObjectFactory createObject_;
     std::array<ConfigTable, kDeviceSectionCount> tables_;
+    GaugeTable maGAUGES_;
     QString msConfigFile_;
     // Boards seen since start-up, per kind: interface kit, text LCD, text LED, servo,
     // LED-64, multi-motor servo.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/GridBuilders.h"
+
 namespace tavrel {
 
 class Cockpit;
+class Grid;
 
 // The board, card and table routines the cockpit calls from start-up, the update cycle,
 // the lamp test and shutdown, each in its fixed place. Grid indices name the table and
@@ -46,6 +49,9 @@ public:
 
 protected:
     Cockpit &cockpit() { return cockpit_; }
+    Grid &grid(int index);
+    // The widened gauge table, which the servo table builds and the gauge routines write.
+    GaugeTable &maGAUGES();
 
 private:
     Cockpit &cockpit_;

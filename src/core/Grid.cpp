@@ -1,0 +1,169 @@
+#include "core/Grid.h"
+
+#include "core/Error.h"
+
+#include <algorithm>
+
+namespace tavrel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kInvalidRow = 30009;
+constexpr int kInvalidCol = 30010;
+constexpr int kSubscriptOutOfRange = 381;
+constexpr int kInvalidPropertyValue = 380;
+
+[[noreturn]] void fail(int number, const QString &description)
+{
+    throw Error(number, description, u"Grid"_s);
+}
+
+[[noreturn]] void outOfRange()
+{
+    fail(kSubscriptOutOfRange, u"Subscript out of range"_s);
+}
+
+} // namespace
+
+Grid::Grid(QObject *parent) : Control(parent)
+{
+    resize(2, 2);
+}
+
+void Grid::setRows(int rows)
+{
+    if (rows < 0)
+        fail(kInvalidRow, u"Invalid Row value"_s);
+    if (rows == rows_)
+        return;
+    resize(rows, cols_);
+    Q_EMIT shapeChanged();
+}
+
+void Grid::setCols(int cols)
+{
+    if (cols < 0)
+        fail(kInvalidCol, u"Invalid Col value"_s);
+    if (cols == cols_)
+        return;
+    resize(rows_, cols);
+    Q_EMIT shapeChanged();
+}
+
+void Grid::setRow(int row)
+{
+    if (row < 0 || row >= rows_)
+        fail(kInvalidRow, u"Invalid Row value"_s);
+    row_ = row;
+}
+
+const QString &Grid::text(int row, int col) const
+{
+    return texts_[cellIndex(row, col)];
+}
+
+void Grid::setText(int row, int col, const QString &text)
+{
+    QString &cell = texts_[cellIndex(row, col)];
+    if (cell == text)
+        return;
+    cell = text;
+    Q_EMIT cellChanged(row, col);
+}
+
+int Grid::colWidth(int col) const
+{
+    checkCol(col);
+    return columns_[std::size_t(col)].width;
+}
+
+void Grid::setColWidth(int col, int twips)
+{
+    checkCol(col);
+    if (twips < -1)
+        fail(kInvalidPropertyValue, u"Invalid property value"_s);
+    int &width = columns_[std::size_t(col)].width;
+    if (width == twips)
+        return;
+    width = twips;
+    Q_EMIT shapeChanged();
+}
+
+int Grid::colAlignment(int col) const
+{
+    checkCol(col);
+    return columns_[std::size_t(col)].alignment;
+}
+
+void Grid::setColAlignment(int col, int alignment)
+{
+    checkCol(col);
+    if (alignment < LeftTop || alignment > General)
+        fail(kInvalidPropertyValue, u"Invalid property value"_s);
+    int &current = columns_[std::size_t(col)].alignment;
+    if (current == alignment)
+        return;
+    current = alignment;
+    Q_EMIT shapeChanged();
+}
+
+quint32 Grid::cellBackColor(int row, int col) const
+{
+    return colors_[cellIndex(row, col)];
+}
+
+void Grid::setCellBackColor(int row, int col, quint32 color)
+{
+    quint32 &cell = colors_[cellIndex(row, col)];
+    if (cell == color)
+        return;
+    cell = color;
+    Q_EMIT cellChanged(row, col);
+}
+
+std::size_t Grid::cellIndex(int row, int col) const
+{
+    if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
+        outOfRange();
+    return std::size_t(row) * std::size_t(cols_) + std::size_t(col);
+}
+
+void Grid::checkCol(int col) const
+{
+    if (col < 0 || col >= cols_)
+        outOfRange();
+}
+
+void Grid::resize(int rows, int cols)
+{
+    const std::size_t count = std::size_t(rows) * std::size_t(cols);
+    if (cols == cols_) {
+        // Rows are stored one after another: growing or shrinking happens at the end.
+        texts_.resize(count);
+        colors_.resize(count, kDefaultColor);
+    } else {
+        std::vector<QString> texts(count);
+        std::vector<quint32> colors(count, kDefaultColor);
+        const int keptRows = std::min(rows, rows_);
+        const int keptCols = std::min(cols, cols_);
+        for (int r = 0; r < keptRows; ++r) {
+            for (int c = 0; c < keptCols; ++c) {
+                const std::size_t from = std::size_t(r) * std::size_t(cols_) + std::size_t(c);
+                const std::size_t to = std::size_t(r) * std::size_t(cols) + std::size_t(c);
+                texts[to] = std::move(texts_[from]);
+                colors[to] = colors_[from];
+            }
+        }
+        texts_ = std::move(texts);
+        colors_ = std::move(colors);
+        columns_.resize(std::size_t(cols));
+    }
+    rows_ = rows;
+    cols_ = cols;
+    if (row_ >= rows_)
+        row_ = rows_ > 0 ? rows_ - 1 : 0;
+}
+
+} // namespace tavrel
