@@ -25,11 +25,17 @@ void follow(Widget *widget, Model &model, Refresh refresh)
 }
 } // namespace
 
-void bind(QCheckBox *widget, CheckBox &model)
+void bind(QCheckBox *widget, CheckBox &model, QLabel *caption)
 {
-    follow(widget, model, [widget, &model] {
+    follow(widget, model, [widget, &model, caption] {
         const QSignalBlocker block(widget);
-        widget->setText(model.caption());
+        if (caption) {
+            caption->setText(model.caption());
+            caption->setEnabled(model.isEnabled());
+            widget->setAccessibleName(model.caption());
+        } else {
+            widget->setText(model.caption());
+        }
         widget->setEnabled(model.isEnabled());
         widget->setCheckState(model.value() == 0 ? Qt::Unchecked : model.value() == 1 ? Qt::Checked : Qt::PartiallyChecked);
     });

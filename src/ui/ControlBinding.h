@@ -16,7 +16,9 @@ class QTabWidget;
 // shows in the widget.
 namespace tavrel::binding {
 
-void bind(QCheckBox *widget, CheckBox &model);
+// With a caption label, the model's caption shows there (wrapping when long) and a click
+// on it toggles the box like a click on the box.
+void bind(QCheckBox *widget, CheckBox &model, QLabel *caption = nullptr);
 void bind(QRadioButton *widget, OptionButton &model);
 void bind(QSlider *widget, Slider &model);
 void bind(QLineEdit *widget, TextBox &model);

@@ -1,49 +1,33 @@
 #include "ui/FrmTavrel.h"
 
 #include "cockpit/Cockpit.h"
+#include "core/Error.h"
 #include "ui/ControlBinding.h"
-#include "ui/Layout.h"
+#include "ui/GridView.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QFontDatabase>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace tavrel {
 
 namespace {
+
 QString indexed(const char *name, int index)
 {
     return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
 }
 
-// The small design frames leave little room: tight margins keep every caption whole.
-template <typename Layout> Layout *frameLayout(QGroupBox *frame)
+// A height or width below zero is refused, as the window's controls refuse it.
+void setLength(int &target, int twips)
 {
-    auto *layout = new Layout(frame);
-    layout->setContentsMargins(6, 2, 6, 4);
-    layout->setSpacing(3);
-    return layout;
+    if (twips < 0)
+        throw Error(380, QStringLiteral("Invalid property value"), QStringLiteral("Form_Resize"));
+    target = twips;
 }
 
-QLabel *boundLabel(Label &model, QWidget *parent, const QString &name)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
-    binding::bind(label, model);
-    return label;
-}
 } // namespace
 
 FrmTavrel::FrmTavrel(Cockpit &cockpit, QWidget *parent)
@@ -51,14 +35,27 @@ FrmTavrel::FrmTavrel(Cockpit &cockpit, QWidget *parent)
     , cockpit_(cockpit)
 {
     setObjectName(QStringLiteral("frmTavrel"));
-    // The frames' twips were laid out for an 8-point face; both scale with the dpi.
+    // The twips were laid out for an 8-point face of Arial's metrics; both scale with
+    // the dpi. Faces with the same metrics come first, the desktop's own last.
     QFont face = font();
+    face.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Helvetica"),
+                      face.family()});
     face.setPointSizeF(8.0);
     setFont(face);
+
+    placement_.tabStrip = layout::kTabStrip;
+    placement_.frames = layout::kFrames;
+    for (std::size_t i = 0; i < placement_.grids.size(); ++i)
+        placement_.grids[i] = layout::kGrids[i].rect;
+
     buildMenu();
     buildTabs();
+    buildGrids();
     buildControlTab();
     buildTextDisplayFrames();
+    buildServoFrame();
+    buildEpicTab();
+    buildSwitchesTab();
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("sbStatusBar"));
@@ -66,8 +63,27 @@ FrmTavrel::FrmTavrel(Cockpit &cockpit, QWidget *parent)
     binding::bind(status, cockpit_.controls().sbStatusBar);
     setStatusBar(status);
 
-    resize(pixels(layout::kClientWidth), pixels(layout::kClientHeight) + menuBar()->sizeHint().height());
+    resize(pixels(layout::kClientWidth), pixels(layout::kClientHeight) + menuBar()->sizeHint().height()
+                                             + status->height() - pixels(layout::kStatusBarHeight));
+    applyPlacement();
     bindForm();
+}
+
+FrmTavrel::~FrmTavrel() = default;
+
+int FrmTavrel::pixels(int twips) const
+{
+    return layout::toPixels(twips, logicalDpiY());
+}
+
+QRect FrmTavrel::pixels(const layout::Twips &rect) const
+{
+    return layout::toPixels(rect, logicalDpiY());
+}
+
+QWidget *FrmTavrel::page(int tab) const
+{
+    return tabGlimra_->widget(tab);
 }
 
 // The caption and the place on the screen come from the program; the size is the view's.
@@ -81,20 +97,6 @@ void FrmTavrel::bindForm()
     };
     refresh();
     connect(&form, &Control::changed, this, refresh);
-}
-
-void FrmTavrel::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    cockpit_.controls().frmTavrel.setSize(layout::toTwips(width(), logicalDpiX()),
-                                          layout::toTwips(height(), logicalDpiY()));
-}
-
-FrmTavrel::~FrmTavrel() = default;
-
-int FrmTavrel::pixels(int twips) const
-{
-    return layout::toPixels(twips, logicalDpiY());
 }
 
 void FrmTavrel::buildMenu()
@@ -112,113 +114,119 @@ void FrmTavrel::buildTabs()
     setCentralWidget(central);
     tabGlimra_ = new QTabWidget(central);
     tabGlimra_->setObjectName(QStringLiteral("tabGlimra"));
-    tabGlimra_->setGeometry(layout::toPixels(layout::kTabStrip, logicalDpiY()));
+    tabGlimra_->setUsesScrollButtons(true);
 
     auto &controls = cockpit_.controls();
-    for (int tab = 0; tab < static_cast<int>(layout::kFramesOnTab.size()); ++tab) {
-        auto *page = new QWidget;
-        for (int frame : layout::kFramesOnTab[static_cast<std::size_t>(tab)]) {
+    for (int tab = 0; tab < int(layout::kFramesOnTab.size()); ++tab) {
+        auto *tabPage = new QWidget;
+        tabPage->setObjectName(indexed("tabGlimraPage", tab));
+        for (int frame : layout::kFramesOnTab[std::size_t(tab)]) {
             if (frame < 0)
                 continue;
-            auto *box = new QGroupBox(page);
+            auto *box = new QGroupBox(tabPage);
             box->setObjectName(indexed("fraGlimra", frame));
-            box->setGeometry(layout::toPixels(layout::kFrames[static_cast<std::size_t>(frame)], logicalDpiY()));
-            binding::bind(box, controls.fraGlimra[static_cast<std::size_t>(frame)]);
-            frames_[static_cast<std::size_t>(frame)] = box;
+            binding::bind(box, controls.fraGlimra[std::size_t(frame)]);
+            frames_[std::size_t(frame)] = box;
         }
-        tabGlimra_->addTab(page, controls.tabGlimra.tabs().value(tab));
+        tabGlimra_->addTab(tabPage, controls.tabGlimra.tabs().value(tab));
     }
     binding::bind(tabGlimra_, controls.tabGlimra);
+    // The design places the frames relative to the whole tab strip, tab row included;
+    // the pages start below the row, so the frames move whenever the pages do.
+    page(0)->installEventFilter(this);
 }
 
-void FrmTavrel::buildControlTab()
+void FrmTavrel::buildGrids()
 {
-    auto &c = cockpit_.controls();
-
-    // "Communication": the source choice and the relay address.
-    auto *comm = frameLayout<QGridLayout>(frames_[1]);
-    for (int i = 0; i < 2; ++i) {
-        auto *option = new QRadioButton(frames_[1]);
-        option->setObjectName(indexed("optConnectType", i));
-        binding::bind(option, c.optConnectType[static_cast<std::size_t>(i)]);
-        comm->addWidget(option, i, 0, 1, 2);
+    auto &controls = cockpit_.controls();
+    for (std::size_t i = 0; i < layout::kGrids.size(); ++i) {
+        const int frame = layout::kGrids[i].frame;
+        QWidget *parent = frame >= 0 ? static_cast<QWidget *>(frames_[std::size_t(frame)]) : page(8);
+        auto *view = new GridView(controls.grdTavrel[i], parent);
+        view->setObjectName(indexed("grdTavrel", int(i)));
+        grids_[i] = view;
     }
-    const std::array<const char *, 2> boxLabels = {"Address:", "Port:"};
-    for (int i = 0; i < 2; ++i) {
-        auto *box = new QLineEdit(frames_[1]);
-        box->setObjectName(indexed("fldGlimra", i));
-        binding::bind(box, c.fldGlimra[static_cast<std::size_t>(i)]);
-        comm->addWidget(new QLabel(QLatin1String(boxLabels[static_cast<std::size_t>(i)]), frames_[1]), 2 + i, 0);
-        comm->addWidget(box, 2 + i, 1);
-    }
-    comm->addWidget(new QLabel(QStringLiteral("Message:"), frames_[1]), 4, 0);
-    QLabel *message = boundLabel(c.lblTCPIPMsg, frames_[1], QStringLiteral("lblTCPIPMsg"));
-    message->setWordWrap(true);
-    comm->addWidget(message, 4, 1);
-    comm->setRowStretch(5, 1);
-
-    // "Lighting Options": screen updates, the lamp test and the lamp brightness.
-    auto *lighting = frameLayout<QVBoxLayout>(frames_[3]);
-    for (int i : {0, 1}) {
-        auto *check = new QCheckBox(frames_[3]);
-        check->setObjectName(indexed("chkGlimra", i));
-        binding::bind(check, c.chkGlimra[static_cast<std::size_t>(i)]);
-        lighting->addWidget(check);
-    }
-    auto *brightnessRow = new QHBoxLayout;
-    auto *brightness = new QSlider(Qt::Horizontal, frames_[3]);
-    brightness->setObjectName(indexed("sldGlimra", 0));
-    brightness->setInvertedAppearance(true); // bright by day on the left, dim by night on the right
-    binding::bind(brightness, c.sldGlimra[0]);
-    brightnessRow->addWidget(new QLabel(QStringLiteral("Day"), frames_[3]));
-    brightnessRow->addWidget(brightness, 1);
-    brightnessRow->addWidget(new QLabel(QStringLiteral("Night"), frames_[3]));
-    lighting->addLayout(brightnessRow);
-
-    // "Program Control": the polling rate.
-    auto *program = frameLayout<QGridLayout>(frames_[14]);
-    program->addWidget(new QLabel(QStringLiteral("Polling Timer (milliseconds)"), frames_[14]), 0, 0, 1, 2);
-    auto *rate = new QSlider(Qt::Horizontal, frames_[14]);
-    rate->setObjectName(indexed("sldGlimra", 1));
-    binding::bind(rate, c.sldGlimra[1]);
-    program->addWidget(rate, 1, 0);
-    QLabel *rateValue = boundLabel(c.lblTimerValue, frames_[14], QStringLiteral("lblTimerValue"));
-    rateValue->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000")));
-    rateValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    program->addWidget(rateValue, 1, 1);
-
-    // "EPIC Controls": the card's buttons arrive with the card support.
-    auto *epic = frameLayout<QGridLayout>(frames_[15]);
-    auto *epicAnyway = new QCheckBox(frames_[15]);
-    epicAnyway->setObjectName(indexed("chkGlimra", 2));
-    binding::bind(epicAnyway, c.chkGlimra[2]);
-    epic->addWidget(epicAnyway, 0, 0, 1, 2);
-    epic->addWidget(new QPushButton(QStringLiteral("Open Epic"), frames_[15]), 1, 0);
-    epic->addWidget(new QPushButton(QStringLiteral("Close Epic"), frames_[15]), 1, 1);
-    epic->setRowStretch(2, 1);
-
-    // "SIOC/IOCP": present for the cockpits that expect it, with nothing behind it.
-    auto *sioc = frameLayout<QGridLayout>(frames_[20]);
-    sioc->addWidget(new QLabel(QStringLiteral("Server IP"), frames_[20]), 0, 0);
-    sioc->addWidget(new QLineEdit(frames_[20]), 0, 1);
-    sioc->addWidget(new QLabel(QStringLiteral("Port:"), frames_[20]), 1, 0);
-    sioc->addWidget(new QLineEdit(frames_[20]), 1, 1);
-    sioc->addWidget(new QPushButton(QStringLiteral("Connect"), frames_[20]), 2, 0);
-    sioc->addWidget(new QPushButton(QStringLiteral("Disconnect"), frames_[20]), 2, 1);
 }
 
-void FrmTavrel::buildTextDisplayFrames()
+// Puts every placed widget where the placement says, in pixels of this screen.
+void FrmTavrel::applyPlacement()
 {
-    auto &c = cockpit_.controls();
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    for (auto [frame, label] : {std::pair{10, 0}, std::pair{16, 2}}) {
-        auto *box = frameLayout<QVBoxLayout>(frames_[static_cast<std::size_t>(frame)]);
-        QLabel *text = boundLabel(c.lblGlimra[static_cast<std::size_t>(label)], frames_[static_cast<std::size_t>(frame)],
-                                  indexed("lblGlimra", label));
-        text->setFont(fixed);
-        text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        box->addWidget(text);
+    tabGlimra_->setGeometry(pixels(placement_.tabStrip));
+    const QPoint pageOrigin = page(0)->mapTo(tabGlimra_, QPoint());
+    for (std::size_t i = 0; i < frames_.size(); ++i)
+        if (frames_[i])
+            frames_[i]->setGeometry(pixels(placement_.frames[i]).translated(-pageOrigin));
+    for (std::size_t i = 0; i < grids_.size(); ++i) {
+        QRect rect = pixels(placement_.grids[i]);
+        if (layout::kGrids[i].frame < 0)
+            rect.translate(-pageOrigin);
+        grids_[i]->setGeometry(rect);
     }
+    for (const auto &[widget, rect] : extraPlaced_)
+        widget->setGeometry(pixels(rect).translated(-pageOrigin));
+}
+
+void FrmTavrel::Form_Resize()
+{
+    const QRect outer = frameGeometry();
+    Form_Resize(layout::toTwips(outer.width(), logicalDpiX()), layout::toTwips(outer.height(), logicalDpiY()));
+}
+
+void FrmTavrel::Form_Resize(int outerWidthTwips, int outerHeightTwips)
+{
+    if (isMinimized())
+        return;
+    auto &p = placement_;
+    attempt([&] { setLength(p.tabStrip.height, outerHeightTwips - layout::kTabStripHeightMargin); });
+    attempt([&] { setLength(p.tabStrip.width, outerWidthTwips - layout::kTabStripWidthMargin); });
+    attempt([&] { setLength(p.frames[7].height, p.tabStrip.height - layout::kFrameMargin); });
+
+    // Every later length is taken from the height frame 7 has now.
+    const auto frame = [&](int i) { attempt([&] { setLength(p.frames[std::size_t(i)].height, p.frames[7].height); }); };
+    const auto grid = [&](int i, int margin) {
+        attempt([&] { setLength(p.grids[std::size_t(i)].height, p.frames[7].height - margin); });
+    };
+    frame(8);
+    grid(0, layout::kGridMarginNarrow);
+    grid(1, layout::kGridMarginNarrow);
+    frame(2);
+    frame(9);
+    grid(2, layout::kGridMarginNarrow);
+    grid(5, layout::kGridMarginNarrow);
+    frame(11);
+    grid(7, layout::kGridMarginWide);
+    frame(0);
+    grid(4, layout::kGridMarginWide);
+    frame(19);
+    grid(10, layout::kGridMarginWide);
+    frame(12);
+    grid(8, layout::kGridMarginWide);
+    frame(13);
+    grid(9, layout::kGridMarginWide);
+    applyPlacement();
+}
+
+void FrmTavrel::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    cockpit_.controls().frmTavrel.setSize(layout::toTwips(width(), logicalDpiX()),
+                                          layout::toTwips(height(), logicalDpiY()));
+    Form_Resize();
+}
+
+void FrmTavrel::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Restoring from minimized recomputes every size from the restored window.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        Form_Resize();
+}
+
+bool FrmTavrel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == page(0) && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        applyPlacement();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void FrmTavrel::closeEvent(QCloseEvent *event)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/Layout.h"
+
+#include <QList>
 #include <QMainWindow>
 
 #include <array>
@@ -10,10 +13,11 @@ class QTabWidget;
 namespace tavrel {
 
 class Cockpit;
+class GridView;
 
 // The window: a view over the cockpit's control models. It builds the widgets, binds each
-// to its model and lays them out from the design's twips; it has no behaviour of its own
-// beyond layout. Closing it (or File > Exit) asks for shutdown.
+// to its model and places them from the design's twips; its only behaviour is the layout
+// and the resize rule. Closing it (or File > Exit) asks for shutdown.
 class FrmTavrel : public QMainWindow
 {
     Q_OBJECT
@@ -22,7 +26,24 @@ public:
     ~FrmTavrel() override;
 
     QTabWidget *tabStrip() const { return tabGlimra_; }
-    QGroupBox *frame(int index) const { return frames_[static_cast<std::size_t>(index)]; }
+    QGroupBox *frame(int index) const { return frames_[std::size_t(index)]; }
+    GridView *grid(int index) const { return grids_[std::size_t(index)]; }
+
+    // Where the tab strip, the frames and the grids stand now, in twips (frames relative
+    // to the tab strip, grids to their frame or tab).
+    struct Placement
+    {
+        layout::Twips tabStrip;
+        std::array<layout::Twips, 21> frames;
+        std::array<layout::Twips, 13> grids;
+    };
+    const Placement &placement() const { return placement_; }
+
+    // The resize rule, run on every change of size: the tab strip follows the window's
+    // outer size and the nine device frames and their grids stretch with it. Each
+    // statement that fails (a height below zero) is passed over.
+    void Form_Resize();
+    void Form_Resize(int outerWidthTwips, int outerHeightTwips);
 
 Q_SIGNALS:
     // The operator closed the window or chose Exit.
@@ -31,18 +52,32 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void bindForm();
     void buildMenu();
     void buildTabs();
+    void buildGrids();
+    // The contents of the frames and tabs (FrmTavrelFrames.cpp).
     void buildControlTab();
     void buildTextDisplayFrames();
+    void buildServoFrame();
+    void buildEpicTab();
+    void buildSwitchesTab();
+    void applyPlacement();
     int pixels(int twips) const;
+    QRect pixels(const layout::Twips &rect) const;
+    QWidget *page(int tab) const;
 
     Cockpit &cockpit_;
     QTabWidget *tabGlimra_ = nullptr;
     std::array<QGroupBox *, 21> frames_{};
+    std::array<GridView *, 13> grids_{};
+    // Controls placed directly on a tab page, at their design twips.
+    QList<std::pair<QWidget *, layout::Twips>> extraPlaced_;
+    Placement placement_{};
     bool closing_ = false;
 };
 

@@ -70,4 +70,44 @@ inline constexpr std::array<std::array<int, 6>, 10> kFramesOnTab = {{
     {-1, -1, -1, -1, -1, -1},
 }};
 
+// grdTavrel(0..12): the frame each lies in (-1: directly on the "EPIC (USB)" tab) and its
+// place there. Stretched grids end 300 or 400 twips above their frame's bottom, the
+// distance the resize rule keeps.
+struct GridPlace
+{
+    int frame;
+    Twips rect;
+};
+inline constexpr std::array<GridPlace, 13> kGrids = {{
+    {7, {120, 240, 4392, 4275}},   // 0 LED-64 1
+    {8, {120, 240, 4392, 4275}},   // 1 LED-64 2
+    {2, {120, 240, 4392, 4275}},   // 2 0/16/16 1
+    {5, {120, 240, 5100, 1635}},   // 3 text LED 1
+    {0, {120, 240, 3975, 3740}},   // 4 Devices
+    {9, {120, 240, 4392, 4275}},   // 5 0/16/16 2
+    {4, {120, 240, 5100, 975}},    // 6 text LCD 1
+    {11, {120, 240, 8835, 4325}},  // 7 gauges
+    {12, {120, 240, 3705, 4175}},  // 8 Left MFD
+    {13, {120, 240, 3705, 4175}},  // 9 Right MFD
+    {-1, {3270, 900, 6090, 3860}}, // 10 EPIC pigeonholes, within "Epic Data Settings"
+    {17, {120, 240, 5100, 1635}},  // 11 text LED 2
+    {18, {120, 240, 5100, 975}},   // 12 text LCD 2
+}};
+
+// The "EPIC (USB)" tab: the card's picture and the note under it.
+inline constexpr Twips kEpicPicture{120, 630, 2910, 2180};
+inline constexpr Twips kEpicNote{120, 2900, 2910, 900};
+// The "Switches" tab: the gear test.
+inline constexpr Twips kGearUp{360, 720, 1500, 420};
+inline constexpr Twips kGearDown{360, 1260, 1500, 420};
+inline constexpr Twips kGearTimerEnabled{360, 1800, 2400, 300};
+
+// The resize rule: the tab strip keeps these margins to the window's outer size, the
+// stretched frames this margin to the tab strip, and their grids these to their frames.
+inline constexpr int kTabStripWidthMargin = 300;
+inline constexpr int kTabStripHeightMargin = 1500;
+inline constexpr int kFrameMargin = 800;
+inline constexpr int kGridMarginNarrow = 300;
+inline constexpr int kGridMarginWide = 400;
+
 } // namespace tavrel::layout

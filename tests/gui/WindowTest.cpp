@@ -102,7 +102,7 @@ TEST_F(WindowTest, OperatorInputReachesTheHandlersAndProgramChangesShow)
     EXPECT_EQ(rateLabel->text(), u"1"_s);
 
     auto *noScreen = find<QCheckBox>(u"chkGlimra_0"_s);
-    EXPECT_EQ(noScreen->text(), u"Update Lights/Gauges - Not Screen"_s);
+    EXPECT_EQ(find<QLabel>(u"chkGlimra_0_caption"_s)->text(), u"Update Lights/Gauges - Not Screen"_s);
     noScreen->click();
     EXPECT_FALSE(cockpit.flags().ScreenUpdate);
 

@@ -1,0 +1,224 @@
+// The contents of the window's frames and tabs: every control bound to its model, placed
+// inside its frame by a Qt layout (the frames themselves stand at their design twips).
+#include "ui/FrmTavrel.h"
+
+#include "cockpit/Cockpit.h"
+#include "ui/ControlBinding.h"
+#include "ui/EpicPicture.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tavrel {
+
+namespace {
+QString indexed(const char *name, int index)
+{
+    return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
+}
+
+QLabel *placedLabel(const QString &text, QWidget *parent, const QRect &rect)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(rect);
+    label->setWordWrap(true);
+    return label;
+}
+
+// The small design frames leave little room: tight margins keep every caption whole.
+template <typename Layout> Layout *frameLayout(QGroupBox *frame)
+{
+    auto *layout = new Layout(frame);
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->setSpacing(3);
+    return layout;
+}
+
+// A check box whose caption wraps onto a second line when the frame is narrow; clicking
+// the caption clicks the box.
+class CaptionClick : public QObject
+{
+public:
+    CaptionClick(QCheckBox *box, QLabel *caption) : QObject(caption), box_(box) { caption->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease && box_->isEnabled())
+            box_->click();
+        return false;
+    }
+
+private:
+    QCheckBox *box_;
+};
+
+QWidget *captionedCheckBox(CheckBox &model, QWidget *parent, const QString &name)
+{
+    auto *row = new QWidget(parent);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    auto *box = new QCheckBox(row);
+    box->setObjectName(name);
+    auto *caption = new QLabel(row);
+    caption->setObjectName(name + QStringLiteral("_caption"));
+    caption->setWordWrap(true);
+    new CaptionClick(box, caption);
+    binding::bind(box, model, caption);
+    layout->addWidget(box, 0, Qt::AlignTop);
+    layout->addWidget(caption, 1);
+    return row;
+}
+
+QLabel *boundLabel(Label &model, QWidget *parent, const QString &name)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    binding::bind(label, model);
+    return label;
+}
+} // namespace
+
+void FrmTavrel::buildControlTab()
+{
+    auto &c = cockpit_.controls();
+
+    // "Communication": the source choice and the relay address.
+    auto *comm = frameLayout<QGridLayout>(frames_[1]);
+    for (int i = 0; i < 2; ++i) {
+        auto *option = new QRadioButton(frames_[1]);
+        option->setObjectName(indexed("optConnectType", i));
+        binding::bind(option, c.optConnectType[std::size_t(i)]);
+        comm->addWidget(option, i, 0, 1, 2);
+    }
+    const std::array<const char *, 2> boxLabels = {"Address:", "Port:"};
+    for (int i = 0; i < 2; ++i) {
+        auto *box = new QLineEdit(frames_[1]);
+        box->setObjectName(indexed("fldGlimra", i));
+        binding::bind(box, c.fldGlimra[std::size_t(i)]);
+        comm->addWidget(new QLabel(QLatin1String(boxLabels[std::size_t(i)]), frames_[1]), 2 + i, 0);
+        comm->addWidget(box, 2 + i, 1);
+    }
+    comm->addWidget(new QLabel(QStringLiteral("Message:"), frames_[1]), 4, 0);
+    QLabel *message = boundLabel(c.lblTCPIPMsg, frames_[1], QStringLiteral("lblTCPIPMsg"));
+    message->setWordWrap(true);
+    comm->addWidget(message, 4, 1);
+    comm->setRowStretch(5, 1);
+
+    // "Lighting Options": screen updates, the lamp test and the lamp brightness.
+    auto *lighting = frameLayout<QVBoxLayout>(frames_[3]);
+    for (int i : {0, 1}) {
+        lighting->addWidget(captionedCheckBox(c.chkGlimra[std::size_t(i)], frames_[3], indexed("chkGlimra", i)));
+    }
+    auto *brightnessRow = new QHBoxLayout;
+    auto *brightness = new QSlider(Qt::Horizontal, frames_[3]);
+    brightness->setObjectName(indexed("sldGlimra", 0));
+    brightness->setInvertedAppearance(true); // bright by day on the left, dim by night on the right
+    binding::bind(brightness, c.sldGlimra[0]);
+    brightnessRow->addWidget(new QLabel(QStringLiteral("Day"), frames_[3]));
+    brightnessRow->addWidget(brightness, 1);
+    brightnessRow->addWidget(new QLabel(QStringLiteral("Night"), frames_[3]));
+    lighting->addLayout(brightnessRow);
+
+    // "Program Control": the polling rate.
+    auto *program = frameLayout<QGridLayout>(frames_[14]);
+    program->addWidget(new QLabel(QStringLiteral("Polling Timer (milliseconds)"), frames_[14]), 0, 0, 1, 2);
+    auto *rate = new QSlider(Qt::Horizontal, frames_[14]);
+    rate->setObjectName(indexed("sldGlimra", 1));
+    binding::bind(rate, c.sldGlimra[1]);
+    program->addWidget(rate, 1, 0);
+    QLabel *rateValue = boundLabel(c.lblTimerValue, frames_[14], QStringLiteral("lblTimerValue"));
+    rateValue->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+    rateValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    program->addWidget(rateValue, 1, 1);
+
+    // "EPIC Controls": the card's buttons arrive with the card support.
+    auto *epic = frameLayout<QGridLayout>(frames_[15]);
+    epic->addWidget(captionedCheckBox(c.chkGlimra[2], frames_[15], indexed("chkGlimra", 2)), 0, 0, 1, 2);
+    epic->addWidget(new QPushButton(QStringLiteral("Open Epic"), frames_[15]), 1, 0);
+    epic->addWidget(new QPushButton(QStringLiteral("Close Epic"), frames_[15]), 1, 1);
+    epic->setRowStretch(2, 1);
+
+    // "SIOC/IOCP": present for the cockpits that expect it, with nothing behind it.
+    auto *sioc = frameLayout<QGridLayout>(frames_[20]);
+    sioc->addWidget(new QLabel(QStringLiteral("Server IP"), frames_[20]), 0, 0);
+    sioc->addWidget(new QLineEdit(frames_[20]), 0, 1);
+    sioc->addWidget(new QLabel(QStringLiteral("Port:"), frames_[20]), 1, 0);
+    sioc->addWidget(new QLineEdit(frames_[20]), 1, 1);
+    sioc->addWidget(new QPushButton(QStringLiteral("Connect"), frames_[20]), 2, 0);
+    sioc->addWidget(new QPushButton(QStringLiteral("Disconnect"), frames_[20]), 2, 1);
+}
+
+void FrmTavrel::buildTextDisplayFrames()
+{
+    auto &c = cockpit_.controls();
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (auto [frame, label] : {std::pair{10, 0}, std::pair{16, 2}}) {
+        auto *box = frameLayout<QVBoxLayout>(frames_[std::size_t(frame)]);
+        QLabel *text = boundLabel(c.lblGlimra[std::size_t(label)], frames_[std::size_t(frame)],
+                                  indexed("lblGlimra", label));
+        text->setFont(fixed);
+        text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        box->addWidget(text);
+    }
+}
+
+void FrmTavrel::buildServoFrame()
+{
+    // "Phidget Servo / G-Suit Beta": the G load and where the two servos stand.
+    auto &c = cockpit_.controls();
+    QGroupBox *frame = frames_[6];
+    auto *grid = frameLayout<QGridLayout>(frame);
+    const std::array<std::pair<int, const char *>, 3> rows = {
+        {{15, "G load:"}, {24, "Servo 1 position:"}, {25, "Servo 2 position:"}}};
+    for (int row = 0; row < int(rows.size()); ++row) {
+        const auto [label, caption] = rows[std::size_t(row)];
+        grid->addWidget(new QLabel(QLatin1String(caption), frame), row, 0);
+        QLabel *value = boundLabel(c.lblGlimra[std::size_t(label)], frame, indexed("lblGlimra", label));
+        value->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-0000.00")));
+        grid->addWidget(value, row, 1);
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(int(rows.size()), 1);
+}
+
+void FrmTavrel::buildEpicTab()
+{
+    QWidget *epic = page(8);
+    auto *picture = new QLabel(epic);
+    picture->setObjectName(QStringLiteral("picEpic"));
+    const QRect rect = pixels(layout::kEpicPicture);
+    picture->setGeometry(rect);
+    picture->setPixmap(epicCardPicture(rect.size(), devicePixelRatioF()));
+    QLabel *note = placedLabel(QStringLiteral("Use Configuration File To Change Pigeonhole Numbers Used"), epic,
+                               pixels(layout::kEpicNote));
+    note->setObjectName(QStringLiteral("lblEpicNote"));
+    note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // The picture and the note sit below the tab row like the frames do.
+    extraPlaced_ = {{picture, layout::kEpicPicture}, {note, layout::kEpicNote}};
+}
+
+void FrmTavrel::buildSwitchesTab()
+{
+    // The gear test: the buttons press the simulator's gear keys, the timer repeats them.
+    QWidget *switches = page(9);
+    auto *up = new QPushButton(QStringLiteral("Gear Up"), switches);
+    up->setObjectName(QStringLiteral("btnGearUp"));
+    auto *down = new QPushButton(QStringLiteral("Gear Down"), switches);
+    down->setObjectName(QStringLiteral("btnGearDown"));
+    auto *timer = new QCheckBox(QStringLiteral("Timer Enabled"), switches);
+    timer->setObjectName(QStringLiteral("chkGearTimer"));
+    extraPlaced_.append({{up, layout::kGearUp}, {down, layout::kGearDown}, {timer, layout::kGearTimerEnabled}});
+}
+
+} // namespace tavrel
