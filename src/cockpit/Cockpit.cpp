@@ -71,6 +71,7 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
     connect(&tmrGlimra_, &QTimer::timeout, this, &Cockpit::tmrGlimra_Timer);
     tmrOstrel_.setInterval(kLivenessMs);
     connect(&tmrOstrel_, &QTimer::timeout, this, &Cockpit::tmrOstrel_Timer);
+    connect(&sktTavrel_, &WinsockClient::dataArrival, this, &Cockpit::sktTavrel_DataArrival);
 
     // Both timers run from the moment the window exists; cycles wait for SimActive.
     tmrGlimra_.start();

@@ -95,6 +95,9 @@ public:
     void chkGlimra_Click(int index);
     void sldGlimra_Change(int index);
     void CloseSockets();
+    // The relay receiver: an arrival is the answer to "X" while LivenessPending, else a
+    // record, parsed into the staging record and copied whole over the flight data.
+    void sktTavrel_DataArrival(qint64 bytesTotal);
 
     FlightData &flightData() { return flightData_; }
     FlightData &relayRecord() { return relayRecord_; }
@@ -134,6 +137,11 @@ private:
     std::array<int, 6> AttachCount_{};
     FlightData flightData_{};
     FlightData relayRecord_{};
+    // The relay receiver's own state: the last answer to "X" (true only for -1), and the
+    // bytes and text of the last arrival, kept so that their room is reused.
+    bool LivenessReply_ = false;
+    QByteArray relayBytes_;
+    QString RelayText_;
     CockpitFlags flags_;
     CockpitControls controls_;
     std::unique_ptr<LateBound> dataServer_;

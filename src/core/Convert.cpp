@@ -424,6 +424,19 @@ double roundHalfEven(double value) noexcept
     return r;
 }
 
+std::optional<float> toFloat32(double value) noexcept
+{
+    // Halfway between the largest float and 2^128: from here on the nearest float is
+    // infinite (the tie goes to the even 2^128).
+    constexpr double kOverflow = 0x1.ffffffp+127;
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < kOverflow))
+        return std::nullopt;
+    if (magnitude > double(std::numeric_limits<float>::max()))
+        return std::copysign(std::numeric_limits<float>::max(), value);
+    return static_cast<float>(value);
+}
+
 std::optional<std::int16_t> toInt16(double value) noexcept { return toInt<std::int16_t>(value); }
 std::optional<std::int32_t> toInt32(double value) noexcept { return toInt<std::int32_t>(value); }
 
@@ -521,6 +534,20 @@ NumberText shortest(std::int64_t value) noexcept
     const auto end = std::to_chars(out.data, out.data + sizeof(out.data), value).ptr;
     out.size = static_cast<std::uint8_t>(end - out.data);
     return out;
+}
+
+NumberText exactText(float value) noexcept
+{
+    if (!std::isfinite(value))
+        return shortest(value);
+    // Nine significant digits always lead back to the float; fewer often do.
+    for (int digits = 7; digits < 9; ++digits) {
+        const NumberText text = generalText(value, digits);
+        const std::optional<double> read = leadingNumber(text.view());
+        if (read && toFloat32(*read) == value)
+            return text;
+    }
+    return generalText(value, 9);
 }
 
 void setFixedText(FlightText &field, QStringView text) noexcept

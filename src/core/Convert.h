@@ -34,6 +34,11 @@ std::optional<double> leadingNumber(QStringView text) noexcept;
 // only its ASCII part can form a number).
 std::optional<double> leadingNumber(std::string_view text) noexcept;
 
+// To the nearest 32-bit float. Empty when that would lie past the largest float, where
+// the runtime raises an overflow (values just above it still round down to it), or for
+// a value that is not a number.
+std::optional<float> toFloat32(double value) noexcept;
+
 // Round half to even to a whole number, as a double.
 double roundHalfEven(double value) noexcept;
 // Half to even, then range-checked; empty when out of range (or not a number).
@@ -59,6 +64,10 @@ double roundFixed3(double value) noexcept;
 NumberText shortest(float value) noexcept;
 NumberText shortest(double value) noexcept;
 NumberText shortest(std::int64_t value) noexcept;
+// A 32-bit float written so that the number rule reads back the very same float: its
+// shortest text when those 7 digits do, otherwise 8 or 9 significant digits. NaN and the
+// infinities keep their shortest spellings, which read back as 0.
+NumberText exactText(float value) noexcept;
 
 // Stores text into a fixed field: cut after 130 characters, padded with spaces.
 void setFixedText(FlightText &field, QStringView text) noexcept;

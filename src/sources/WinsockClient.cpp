@@ -90,6 +90,13 @@ QByteArray WinsockClient::getText()
     return socket_.readAll();
 }
 
+void WinsockClient::getText(QByteArray &text)
+{
+    text.resize(socket_.bytesAvailable());
+    const qint64 read = socket_.read(text.data(), text.size());
+    text.resize(read > 0 ? read : 0);
+}
+
 std::int16_t WinsockClient::getBoolean()
 {
     char bytes[2];

@@ -49,6 +49,9 @@ public:
     void sendData(QStringView text);
     // Takes everything that has arrived as 8-bit text.
     QByteArray getText();
+    // The same into `text`, whose room is reused, so a steady stream of arrivals reads
+    // without allocating.
+    void getText(QByteArray &text);
     // Takes one boolean: the next two bytes as a 16-bit little-endian value.
     std::int16_t getBoolean();
     void close();

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -209,6 +210,46 @@ TEST(ConvertTest, ShortestText)
     };
     for (auto [value, expected] : ints)
         EXPECT_EQ(shortest(value).view(), expected) << value;
+}
+
+TEST(ConvertTest, FloatsFromDoublesAndTheirExactText)
+{
+    constexpr float kMax = std::numeric_limits<float>::max();
+    const std::vector<std::pair<double, std::optional<float>>> toFloat = {
+        {0.1, 0.1f}, {-2.5, -2.5f}, {2147483647.0, 2147483648.0f}, {1e-50, 0.0f}, {-1e-50, -0.0f},
+        {double(kMax), kMax}, {-double(kMax), -kMax},
+        // up to halfway to 2^128 the nearest float is the largest one; from there on, none
+        {3.4028235e38, kMax}, {0x1.fffffefffffffp+127, kMax}, {-0x1.fffffefffffffp+127, -kMax},
+        {0x1.ffffffp+127, kFails}, {-0x1.ffffffp+127, kFails}, {1e39, kFails}, {1e300, kFails},
+        {kInf, kFails}, {-kInf, kFails}, {kNaN, kFails},
+    };
+    for (auto [value, expected] : toFloat)
+        EXPECT_EQ(toFloat32(value), expected) << value;
+
+    // The shortest text where it is exact; more digits only where it is not.
+    const std::vector<std::pair<float, std::string_view>> exact = {
+        {0.1f, "0.1"}, {45.0f, "45"}, {1.0f / 3, "0.33333334"}, {-0.0f, "0"}, {1e20f, "1E+20"},
+        {1.0000001f, "1.0000001"}, {16777215.0f, "16777215"}, {123456.79f, "123456.79"},
+        {kMax, "3.4028235E+38"}, {std::numeric_limits<float>::denorm_min(), "1.401298E-45"},
+        {std::numeric_limits<float>::quiet_NaN(), "NaN"}, {-std::numeric_limits<float>::infinity(), "-Inf"},
+    };
+    for (auto [value, expected] : exact)
+        EXPECT_EQ(exactText(value).view(), expected) << value;
+
+    // Every finite float reads back as itself: a spread of bit patterns over all of them.
+    int checked = 0;
+    for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 65521) {
+        float value;
+        const auto pattern = static_cast<std::uint32_t>(bits);
+        std::memcpy(&value, &pattern, sizeof value);
+        if (!std::isfinite(value))
+            continue;
+        const std::optional<double> read = leadingNumber(exactText(value).view());
+        ASSERT_TRUE(read.has_value()) << value;
+        ASSERT_EQ(toFloat32(*read), value) << exactText(value).view();
+        ++checked;
+    }
+    EXPECT_GT(checked, 60000);
 }
 
 TEST(ConvertTest, FixedText)

@@ -1,0 +1,407 @@
+#include "sources/RelayWire.h"
+
+#include "core/FlightData.h"
+#include "sources/SimulatedFlight.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+
+#include <cfloat>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace tavrel;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::int32_t kReservedPattern = 0x5A5A5A5A;
+
+const FieldInfo &field(std::string_view name)
+{
+    const FieldInfo *f = findFlightDataField(name);
+    EXPECT_NE(f, nullptr) << name;
+    return f ? *f : kFlightDataFields[0];
+}
+
+// A record with a value in every field that no parse in these tests produces, so that a
+// field that keeps its value shows.
+FlightData sentinelRecord()
+{
+    FlightData d{};
+    for (const FieldInfo &f : kFlightDataFields) {
+        switch (f.kind) {
+        case FieldKind::Float: floatField(d, f) = -77.5f; break;
+        case FieldKind::Int: intField(d, f) = -77; break;
+        case FieldKind::Text: std::fill(std::begin(textField(d, f)), std::end(textField(d, f)), u'~'); break;
+        case FieldKind::Reserved: std::fill(std::begin(d.FlightDataReserved), std::end(d.FlightDataReserved), kReservedPattern); break;
+        }
+    }
+    return d;
+}
+
+bool reservedUntouched(const FlightData &d)
+{
+    return std::all_of(std::begin(d.FlightDataReserved), std::end(d.FlightDataReserved),
+                       [](std::int32_t v) { return v == kReservedPattern; });
+}
+
+QString fixed(const QString &text) { return text.left(kTextFieldLength).leftJustified(kTextFieldLength, u' '); }
+QString sentinelText() { return QString(kTextFieldLength, u'~'); }
+
+// Where a field of the record stands on the wire, counted from 1: the record's order,
+// with six fields in the place of the reserved block.
+int wireNumber(const FieldInfo &f)
+{
+    const int index = int(&f - kFlightDataFields.data());
+    return index < 70 ? index + 1 : index + 6;
+}
+
+// The 84 field texts of a record everyone can read: number fields hold their wire number
+// and a quarter (integers just the number), text fields a short line naming theirs, the
+// six unkept fields 999.
+std::vector<QString> plainFields()
+{
+    std::vector<QString> fields(relay::kFieldCount, u"999"_s);
+    for (const FieldInfo &f : kFlightDataFields) {
+        if (f.kind == FieldKind::Reserved)
+            continue;
+        const int n = wireNumber(f);
+        fields[std::size_t(n - 1)] = f.kind == FieldKind::Float ? QString::number(n) + u".25"_s
+                                     : f.kind == FieldKind::Int ? QString::number(n)
+                                                                : u"text of field "_s + QString::number(n);
+    }
+    return fields;
+}
+
+QString record(const std::vector<QString> &fields, const QString &flag, QChar leading = u'R')
+{
+    QString text(leading);
+    for (const QString &f : fields)
+        text += f + u'\r';
+    return text + flag;
+}
+
+QString decoded(const QByteArray &bytes)
+{
+    QString text;
+    relay::decodeText(bytes, text);
+    return text;
+}
+
+// Every carried field of `a` equals that of `b` (floats by value, so 0 and -0 agree).
+void expectSameCarriedFields(const FlightData &a, const FlightData &b, const std::string &where)
+{
+    for (const FieldInfo &f : kFlightDataFields) {
+        switch (f.kind) {
+        case FieldKind::Float: EXPECT_EQ(floatField(a, f), floatField(b, f)) << where << ' ' << f.name; break;
+        case FieldKind::Int: EXPECT_EQ(intField(a, f), intField(b, f)) << where << ' ' << f.name; break;
+        case FieldKind::Text:
+            EXPECT_EQ(textField(a, f).toString(), textField(b, f).toString()) << where << ' ' << f.name;
+            break;
+        case FieldKind::Reserved: break;
+        }
+    }
+}
+
+} // namespace
+
+TEST(RelayWireTest, AWellFormedRecordFillsEveryCarriedFieldAndNothingElse)
+{
+    for (const auto &[flag, active] : {std::pair{u"1"_s, true}, std::pair{u"0"_s, false}}) {
+        FlightData d = sentinelRecord();
+        EXPECT_EQ(relay::parseRecord(record(plainFields(), flag), d), active) << flag.toStdString();
+        for (const FieldInfo &f : kFlightDataFields) {
+            const int n = wireNumber(f);
+            switch (f.kind) {
+            case FieldKind::Float: EXPECT_EQ(floatField(d, f), float(n) + 0.25f) << f.name; break;
+            case FieldKind::Int: EXPECT_EQ(intField(d, f), n) << f.name; break;
+            case FieldKind::Text: EXPECT_EQ(view(textField(d, f)).toString(), fixed(u"text of field "_s + QString::number(n))) << f.name; break;
+            case FieldKind::Reserved: break;
+            }
+        }
+        EXPECT_TRUE(reservedUntouched(d)) << "the six unkept fields go nowhere";
+    }
+    // The anchors, spelled out.
+    FlightData d{};
+    relay::parseRecord(record(plainFields(), u"1"_s), d);
+    EXPECT_EQ(d.AdiIlsPos2, 44.25f);
+    EXPECT_EQ(d.HSIBits, 63);
+    EXPECT_EQ(d.RWRObjectCount, 70);
+    EXPECT_EQ(d.FWDFuel, 77.25f);
+    EXPECT_EQ(d.VersionNum, 84);
+}
+
+TEST(RelayWireTest, TheFlagIsTheOneCharacterAfterTheLastFieldByTheNumberRule)
+{
+    const std::vector<std::pair<QString, bool>> flags = {
+        {u"1"_s, true}, {u"0"_s, false}, {u"7"_s, true}, {u"-"_s, false}, {u"x"_s, false}, {u" "_s, false},
+        {u""_s, false}, {u"10"_s, true}, {u"01"_s, false}, {u"0\r1\r"_s, false},
+    };
+    for (const auto &[flag, active] : flags) {
+        FlightData d{};
+        EXPECT_EQ(relay::readRecord(record(plainFields(), flag), d), std::optional<bool>(active))
+            << '"' << flag.toStdString() << '"';
+    }
+}
+
+TEST(RelayWireTest, NumberFieldsFollowTheNumberRuleAndKeepTheirValueWhenTheyCannotHoldIt)
+{
+    constexpr std::nullopt_t keeps = std::nullopt;
+    struct Case
+    {
+        QString text;
+        std::optional<float> asFloat;
+        std::optional<std::int32_t> asInt;
+    };
+    const std::vector<Case> cases = {
+        {u"12,5"_s, 12.0f, 12},
+        {u"1.5E3"_s, 1500.0f, 1500},
+        {u"1.5e3"_s, 1500.0f, 1500},
+        {u"1D2"_s, 100.0f, 100},
+        {u"abc"_s, 0.0f, 0},
+        {u""_s, 0.0f, 0},
+        {u"   42"_s, 42.0f, 42},
+        {u"\t 2 45 7"_s, 2457.0f, 2457},
+        {u"24 and 57"_s, 24.0f, 24},
+        {u"&HFFFF"_s, -1.0f, -1},
+        {u"&O17"_s, 15.0f, 15},
+        {u"0.1"_s, 0.1f, 0},
+        {u"2.5"_s, 2.5f, 2},
+        {u"3.5"_s, 3.5f, 4},
+        {u"-2.5"_s, -2.5f, -2},
+        {u"2147483647"_s, 2147483648.0f, 2147483647},
+        {u"-2147483648.5"_s, -2147483648.0f, std::numeric_limits<std::int32_t>::min()},
+        {u"2147483647.5"_s, 2147483648.0f, keeps},
+        {u"-2147483649"_s, -2147483648.0f, keeps},
+        {u"1E-50"_s, 0.0f, 0},
+        {u"3.4028235E38"_s, FLT_MAX, keeps},   // a hair above the largest float rounds down to it
+        {u"-3.4028236E38"_s, keeps, keeps},    // past the halfway point to 2^128: overflow
+        {u"1E39"_s, keeps, keeps},
+        {u"1E999"_s, keeps, keeps},            // past the double range altogether
+    };
+    const FieldInfo &kias = field("KIAS");       // wire field 14
+    const FieldInfo &bits = field("LightBits2"); // wire field 36
+    for (const Case &c : cases) {
+        std::vector<QString> fields = plainFields();
+        fields[std::size_t(wireNumber(kias) - 1)] = c.text;
+        fields[std::size_t(wireNumber(bits) - 1)] = c.text;
+        FlightData d = sentinelRecord();
+        relay::parseRecord(record(fields, u"1"_s), d);
+        EXPECT_EQ(d.KIAS, c.asFloat.value_or(-77.5f)) << c.text.toStdString();
+        EXPECT_EQ(d.LightBits2, c.asInt.value_or(-77)) << c.text.toStdString();
+        EXPECT_EQ(d.VT, 15.25f) << "the next field is read as usual after " << c.text.toStdString();
+    }
+}
+
+TEST(RelayWireTest, TextFieldsHoldExactly130Characters)
+{
+    const QString ten = u"0123456789"_s;
+    QString oneForty;
+    for (int i = 0; i < 14; ++i)
+        oneForty += ten;
+    const std::vector<std::pair<QString, QString>> cases = {
+        {ten, ten + QString(120, u' ')},
+        {oneForty, oneForty.left(130)},
+        {QString(130, u'x'), QString(130, u'x')},
+        {u""_s, QString(130, u' ')},
+        {u"  lead and trail  "_s, fixed(u"  lead and trail  "_s)},
+        {u"\u20AC\u00E9\u0081"_s, fixed(u"\u20AC\u00E9\u0081"_s)},
+    };
+    for (const auto &[text, stored] : cases) {
+        std::vector<QString> fields = plainFields();
+        fields[64 - 1] = text;
+        fields[67 - 1] = text;
+        FlightData d = sentinelRecord();
+        relay::parseRecord(record(fields, u"1"_s), d);
+        EXPECT_EQ(view(d.DEDLines).toString(), stored);
+        EXPECT_EQ(view(d.PFLInvert).toString(), stored);
+        EXPECT_EQ(d.UFCTChan, 68) << "the field after a text field";
+    }
+}
+
+TEST(RelayWireTest, ArrivalBytesAreWindows1252)
+{
+    const QByteArray bytes("A\x80\x81\x9F\xA0\xE9\xFF\r\0z", 10);
+    EXPECT_EQ(decoded(bytes), QStringView(u"A\u20AC\u0081\u0178\u00A0\u00E9\u00FF\r\0z", 10).toString());
+
+    // The string's room is reused: a shorter arrival leaves nothing of a longer one.
+    QString text;
+    relay::decodeText("longer text", text);
+    relay::decodeText("ab", text);
+    EXPECT_EQ(text, u"ab"_s);
+    relay::decodeText(QByteArray(), text);
+    EXPECT_TRUE(text.isEmpty());
+}
+
+TEST(RelayWireTest, AFieldWithoutACarriageReturnKeepsItsValueAndTheNextStartsFromTheTextsStart)
+{
+    // "512" then CR, and nothing more: field 1 reads 12; field 2 finds no CR and keeps its
+    // value; field 3 starts at the start again and reads "512", the leading character
+    // included; so on, turn about. The flag stands at the start too.
+    FlightData d = sentinelRecord();
+    EXPECT_TRUE(relay::parseRecord(u"512\r", d));
+    EXPECT_EQ(d.ShipNorth, 12.0f);     // 1
+    EXPECT_EQ(d.ShipEast, -77.5f);     // 2
+    EXPECT_EQ(d.ShipDown, 512.0f);     // 3
+    EXPECT_EQ(d.LightBits, -77);       // 32
+    EXPECT_EQ(d.HeadPitch, 512.0f);    // 33
+    EXPECT_EQ(view(d.DEDLines).toString(), sentinelText());  // 64
+    EXPECT_EQ(view(d.Invert).toString(), fixed(u"512"_s));   // 65
+    EXPECT_EQ(d.FWDFuel, 512.0f);      // 77
+    EXPECT_EQ(d.VersionNum, -77);      // 84
+    EXPECT_TRUE(reservedUntouched(d));
+
+    d = sentinelRecord();
+    EXPECT_FALSE(relay::parseRecord(u"R12\r", d)) << "the leading R is the flag, and reads 0";
+    EXPECT_EQ(d.ShipDown, 0.0f);
+}
+
+TEST(RelayWireTest, EmptyTextChangesNoFieldAndReadsInactive)
+{
+    FlightData d = sentinelRecord();
+    EXPECT_EQ(relay::readRecord(u"", d), std::optional<bool>(false));
+    const FlightData untouched = sentinelRecord();
+    EXPECT_EQ(std::memcmp(&d, &untouched, sizeof d), 0);
+}
+
+TEST(RelayWireTest, OnlyTheFirstOfTwoRecordsInOneArrivalCounts)
+{
+    std::vector<QString> second = plainFields();
+    for (QString &f : second)
+        f = u"5"_s;
+    FlightData d{};
+    EXPECT_TRUE(relay::parseRecord(record(plainFields(), u"1"_s) + record(second, u"0"_s), d));
+    EXPECT_EQ(d.ShipNorth, 1.25f);
+    EXPECT_EQ(d.VersionNum, 84);
+}
+
+// Past 32,767 characters the 16-bit position and length overflow; the statements that
+// overflow are skipped, and what follows is what those skips leave.
+TEST(RelayWireTest, RecordsPast32767CharactersSkipTheStepsThatOverflow)
+{
+    {
+        // A field longer than 32,767: its length cannot be kept, so the length of the
+        // field before it (1, "7") stands, and every later field takes one character of
+        // the long one, two characters on from the last; the flag is one of them too.
+        std::vector<QString> fields = plainFields();
+        fields[63 - 1] = u"7"_s;
+        fields[64 - 1] = QString(40000, u'5');
+        FlightData d = sentinelRecord();
+        EXPECT_EQ(relay::readRecord(record(fields, u"0"_s), d), std::optional<bool>(true));
+        EXPECT_EQ(d.HSIBits, 7);
+        for (const FlightText *text : {&d.DEDLines, &d.Invert, &d.PFLLines, &d.PFLInvert})
+            EXPECT_EQ(view(*text).toString(), fixed(u"5"_s));
+        EXPECT_EQ(d.UFCTChan, 5);
+        EXPECT_EQ(d.FWDFuel, 5.0f);
+        EXPECT_EQ(d.VersionNum, 5);
+        EXPECT_EQ(d.TrimYaw, 62.25f) << "fields before the long one read as usual";
+    }
+    {
+        // The position itself passes 32,767 after field 67: it stays where field 67
+        // began, so every later field takes field 67 again, and so does the flag.
+        std::vector<QString> fields = plainFields();
+        fields[66 - 1] = QString(20000, u'x');
+        fields[67 - 1] = u"7"_s + QString(19999, u' ');
+        FlightData d = sentinelRecord();
+        EXPECT_EQ(relay::readRecord(record(fields, u"0"_s), d), std::optional<bool>(true));
+        EXPECT_EQ(view(d.PFLLines).toString(), QString(130, u'x'));
+        EXPECT_EQ(view(d.PFLInvert).toString(), fixed(u"7"_s));
+        EXPECT_EQ(d.UFCTChan, 7);
+        EXPECT_EQ(d.RWRObjectCount, 7);
+        EXPECT_EQ(d.TotalFuel, 7.0f);
+        EXPECT_EQ(d.VersionNum, 7);
+    }
+    {
+        // A carriage return at character 32,767: the position lands on the largest 16-bit
+        // value and every later step overflows. Nothing more is read, not even the flag.
+        const QString text = u"R1"_s + QString(32764, u' ') + u"\r2\r3\r1"_s;
+        ASSERT_EQ(text.indexOf(u'\r') + 1, 32767);
+        FlightData d = sentinelRecord();
+        EXPECT_EQ(relay::readRecord(text, d), std::nullopt);
+        EXPECT_EQ(d.ShipNorth, 1.0f);
+        EXPECT_EQ(d.ShipEast, -77.5f);
+        EXPECT_EQ(d.VersionNum, -77);
+        d = sentinelRecord();
+        EXPECT_FALSE(relay::parseRecord(text, d)) << "a flag out of reach counts as inactive";
+    }
+}
+
+TEST(RelayWireTest, AFormattedRecordHasTheWireLayout)
+{
+    FlightData d{};
+    d.ShipNorth = 0.1f;
+    d.LightBits = -5;
+    d.VersionNum = 2147483647;
+    const QString ded = u"caf\u00E9 \u20AC5\rline\u03A9"_s;
+    std::copy(ded.utf16(), ded.utf16() + ded.size(), d.DEDLines);
+    std::fill(d.FlightDataReserved, d.FlightDataReserved + kReservedInts, 99);
+
+    for (const bool active : {true, false}) {
+        const QByteArray bytes = relay::formatRecord(d, active, 'Q');
+        EXPECT_EQ(bytes.front(), 'Q');
+        EXPECT_EQ(bytes.back(), active ? '1' : '0');
+        EXPECT_EQ(bytes.count('\r'), relay::kFieldCount) << "a CR inside a text field goes as a space";
+        const QList<QByteArray> fields = bytes.mid(1, bytes.size() - 2).split('\r');
+        ASSERT_EQ(fields.size(), relay::kFieldCount + 1);
+        EXPECT_EQ(fields[0], "0.1");
+        EXPECT_EQ(fields[31], "-5");
+        EXPECT_EQ(fields[83], "2147483647");
+        EXPECT_EQ(fields[63].size(), kTextFieldLength);
+        EXPECT_EQ(fields[63].left(13), QByteArray("caf\xE9 \x80" "5 line?", 13));
+        for (int n = 71; n <= 76; ++n)
+            EXPECT_TRUE(fields[n - 1].isEmpty()) << n;
+
+        QByteArray reused = "something longer than nothing";
+        relay::formatRecordInto(reused, d, active, 'Q');
+        EXPECT_EQ(reused, bytes);
+    }
+}
+
+TEST(RelayWireTest, AFormattedRecordParsesBackToTheSameRecord)
+{
+    const SimulatedFlight flight;
+    const double times[] = {0.0, 7.3, 31.9, 64.25, 101.7, 150.05, 179.95};
+    for (std::size_t i = 0; i < std::size(times); ++i) {
+        FlightData sent{};
+        flight.sample(times[i], sent);
+        sent.AdiIlsPos2 = float(times[i]) * -0.3712f;
+        std::fill(sent.FlightDataReserved, sent.FlightDataReserved + kReservedInts, 1234);
+        const bool active = i % 2 == 0;
+
+        FlightData received = sentinelRecord();
+        EXPECT_EQ(relay::parseRecord(decoded(relay::formatRecord(sent, active)), received), active);
+        expectSameCarriedFields(received, sent, "t = " + std::to_string(times[i]));
+        EXPECT_TRUE(reservedUntouched(received));
+    }
+
+    // Values at the edges of what the fields hold, and floats whose 7-digit form would
+    // read back as a neighbour.
+    FlightData edge{};
+    edge.ShipNorth = FLT_MAX;
+    edge.ShipEast = -FLT_MAX;
+    edge.ShipDown = std::numeric_limits<float>::denorm_min();
+    edge.Alpha = 1.0000001f;
+    edge.Beta = 16777215.0f;
+    edge.Gamma = 1.0f / 3.0f;
+    edge.Pitch = -0.0f;
+    edge.AdiIlsPos2 = 123456.789f;
+    edge.LightBits = std::numeric_limits<std::int32_t>::min();
+    edge.LightBits2 = std::numeric_limits<std::int32_t>::max();
+    const QString text = u"\u00A0\u00FF\u0178\u20AC~ \u0001"_s;
+    std::copy(text.utf16(), text.utf16() + text.size(), edge.PFLLines);
+    FlightData received = sentinelRecord();
+    EXPECT_TRUE(relay::parseRecord(decoded(relay::formatRecord(edge, true)), received));
+    expectSameCarriedFields(received, edge, "edge values");
+}
+
+TEST(RelayWireTest, TheAnswerToXIsASixteenBitBoolean)
+{
+    EXPECT_EQ(relay::livenessAnswer(true), QByteArray("\xFF\xFF", 2));
+    EXPECT_EQ(relay::livenessAnswer(false), QByteArray("\0\0", 2));
+}

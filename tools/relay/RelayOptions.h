@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+namespace tavrel::relay {
+
+inline constexpr quint16 kDefaultPort = 8091;
+inline constexpr int kDefaultIntervalMs = 100;
+
+struct RelayOptions
+{
+    enum class Mode { Simulated, Replay, Record };
+
+    Mode mode = Mode::Simulated;
+    QHostAddress listenAddress{QHostAddress::LocalHost};
+    quint16 port = kDefaultPort;
+    QString file;     // --replay or --record
+    QString fromHost; // --from, record mode
+    quint16 fromPort = 0;
+    int intervalMs = kDefaultIntervalMs;
+    bool verbose = false;
+};
+
+struct RelayOptionsParse
+{
+    RelayOptions options;
+    bool help = false;
+    QString helpText;
+    QString error; // set when the command line is refused
+};
+
+// Reads the command line (the program name first, as QCoreApplication::arguments()).
+RelayOptionsParse parseRelayOptions(const QStringList &arguments);
+
+} // namespace tavrel::relay

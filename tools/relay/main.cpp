@@ -1,0 +1,141 @@
+// tavrel-relay: the relay peer a simulator machine runs. Serves the cockpit's "X" and "Y"
+// requests from the built-in simulated flight or a recording, or records another peer.
+#include "FlightSource.h"
+#include "RelayOptions.h"
+#include "RelayRecorder.h"
+#include "RelayServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+using namespace tavrel::relay;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+void printLine(std::FILE *stream, const QString &line)
+{
+    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int fail(const QString &message)
+{
+    printLine(stderr, u"tavrel-relay: "_s + message);
+    return kUsageError;
+}
+
+#ifdef Q_OS_UNIX
+int terminationPipe[2] = {-1, -1};
+
+extern "C" void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(terminationPipe[1], &byte, 1);
+}
+#endif
+
+// SIGINT and SIGTERM end the program through its event loop, so a recording is closed
+// whole: the handler only writes a byte, the loop picks it up.
+void onTermination(QObject *context, std::function<void()> handler)
+{
+#ifdef Q_OS_UNIX
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, std::move(handler));
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+#else
+    Q_UNUSED(context);
+    Q_UNUSED(handler);
+#endif
+}
+
+int record(const RelayOptions &options)
+{
+    const auto log = [](const QString &line) { printLine(stdout, line); };
+    RelayRecorder recorder(options.fromHost, options.fromPort, options.intervalMs,
+                           options.verbose ? std::function<void(const QString &)>(log) : nullptr);
+    int code = 0;
+    QObject::connect(&recorder, &RelayRecorder::finished, [&code](int finishedCode, const QString &message) {
+        code = finishedCode;
+        printLine(stderr, u"tavrel-relay: "_s + message);
+        // Queued, so the loop ends even if the recording ended before it began.
+        QMetaObject::invokeMethod(qApp, [finishedCode] { QCoreApplication::exit(finishedCode); },
+                                  Qt::QueuedConnection);
+    });
+    onTermination(&recorder, [&recorder] { recorder.stop(u"stopped"_s); });
+    QString error;
+    if (!recorder.start(options.file, error))
+        return fail(error);
+    QCoreApplication::exec();
+    return code;
+}
+
+int serve(const RelayOptions &options, const QElapsedTimer &sinceStart)
+{
+    const Clock clock = [&sinceStart] { return sinceStart.elapsed(); };
+    std::unique_ptr<FlightSource> source;
+    if (options.mode == RelayOptions::Mode::Replay) {
+        RecordingLoad load = loadRecording(options.file);
+        if (!load.error.isEmpty())
+            return fail(load.error);
+        if (load.entries.isEmpty())
+            return fail(u"%1 holds no records"_s.arg(options.file));
+        source = std::make_unique<ReplaySource>(std::move(load.entries), clock);
+    } else {
+        source = std::make_unique<SimulatedSource>(clock);
+    }
+
+    const auto log = [](const QString &line) { printLine(stdout, line); };
+    RelayServer server(*source, options.verbose ? std::function<void(const QString &)>(log) : nullptr);
+    QString error;
+    if (!server.listen(options.listenAddress, options.port, error))
+        return fail(error);
+    const QString host = options.listenAddress.protocol() == QAbstractSocket::IPv6Protocol
+                             ? u'[' + options.listenAddress.toString() + u']'
+                             : options.listenAddress.toString();
+    printLine(stdout, u"listening on %1:%2"_s.arg(host).arg(server.port()));
+    onTermination(&server, [] { QCoreApplication::exit(0); });
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QElapsedTimer sinceStart; // the simulated flight's time runs from here
+    sinceStart.start();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"tavrel-relay"_s);
+
+    const RelayOptionsParse parse = parseRelayOptions(QCoreApplication::arguments());
+    if (parse.help) {
+        printLine(stdout, parse.helpText.trimmed());
+        return 0;
+    }
+    if (!parse.error.isEmpty())
+        return fail(parse.error + u"\n(see tavrel-relay --help)"_s);
+    if (parse.options.mode == RelayOptions::Mode::Record)
+        return record(parse.options);
+    return serve(parse.options, sinceStart);
+}
