@@ -4,20 +4,15 @@
 #include "RelayOptions.h"
 #include "RelayRecorder.h"
 #include "RelayServer.h"
+#include "core/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
 
 #include <cstdio>
 #include <functional>
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 using namespace tavrel::relay;
 using namespace Qt::StringLiterals;
@@ -39,37 +34,6 @@ int fail(const QString &message)
     return kUsageError;
 }
 
-#ifdef Q_OS_UNIX
-int terminationPipe[2] = {-1, -1};
-
-extern "C" void onTerminationSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(terminationPipe[1], &byte, 1);
-}
-#endif
-
-// SIGINT and SIGTERM end the program through its event loop, so a recording is closed
-// whole: the handler only writes a byte, the loop picks it up.
-void onTermination(QObject *context, std::function<void()> handler)
-{
-#ifdef Q_OS_UNIX
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, std::move(handler));
-    struct sigaction action = {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-#else
-    Q_UNUSED(context);
-    Q_UNUSED(handler);
-#endif
-}
-
 int record(const RelayOptions &options)
 {
     const auto log = [](const QString &line) { printLine(stdout, line); };
@@ -83,7 +47,7 @@ int record(const RelayOptions &options)
         QMetaObject::invokeMethod(qApp, [finishedCode] { QCoreApplication::exit(finishedCode); },
                                   Qt::QueuedConnection);
     });
-    onTermination(&recorder, [&recorder] { recorder.stop(u"stopped"_s); });
+    tavrel::onTerminationSignal(&recorder, [&recorder] { recorder.stop(u"stopped"_s); });
     QString error;
     if (!recorder.start(options.file, error))
         return fail(error);
@@ -115,7 +79,7 @@ int serve(const RelayOptions &options, const QElapsedTimer &sinceStart)
                              ? u'[' + options.listenAddress.toString() + u']'
                              : options.listenAddress.toString();
     printLine(stdout, u"listening on %1:%2"_s.arg(host).arg(server.port()));
-    onTermination(&server, [] { QCoreApplication::exit(0); });
+    tavrel::onTerminationSignal(&server, [] { QCoreApplication::exit(0); });
     return QCoreApplication::exec();
 }
 
