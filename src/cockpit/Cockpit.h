@@ -7,6 +7,8 @@
 #include "core/FlightData.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
+#include "phidget/PhidgetBoard.h"
+#include "phidget/PhidgetManager.h"
 #include "sources/LateBound.h"
 #include "sources/WinsockClient.h"
 
@@ -28,6 +30,8 @@ struct CockpitFlags
     bool EpicOpen = false;         // the EPIC link is open
     bool SpeedBrakeOpen = false;   // SpeedBrake > 0, recomputed every cycle
     bool LivenessPending = false;  // the next arrival answers "X"
+    bool ServoPresent = false;      // a one-motor servo controller has attached
+    bool MultiServoPresent = false; // a servo controller with more motors has attached
 };
 
 // Every control that behaviour reads or writes, by the names and indices the
@@ -102,6 +106,10 @@ public:
     FlightData &flightData() { return flightData_; }
     FlightData &relayRecord() { return relayRecord_; }
     CockpitFlags &flags() { return flags_; }
+    // The twelve board slots the outputs drive, and the manager that fills them.
+    BoardSlots &boards() { return boards_; }
+    PhidgetManager *phidgetManager() { return PhidgetManager_.get(); }
+    void setPhidgetManager(std::unique_ptr<PhidgetManager> manager) { PhidgetManager_ = std::move(manager); }
     CockpitControls &controls() { return controls_; }
     LateBound *dataServer() { return dataServer_.get(); }
     WinsockClient &socket() { return sktTavrel_; }
@@ -143,6 +151,8 @@ private:
     QByteArray relayBytes_;
     QString RelayText_;
     CockpitFlags flags_;
+    BoardSlots boards_;
+    std::unique_ptr<PhidgetManager> PhidgetManager_;
     CockpitControls controls_;
     std::unique_ptr<LateBound> dataServer_;
     WinsockClient sktTavrel_;

@@ -1,0 +1,64 @@
+#include "phidget/PhidgetJournal.h"
+
+#include "core/Convert.h"
+
+namespace tavrel {
+
+PhidgetJournal::PhidgetJournal(const QString &path)
+    : file_(path)
+{
+    file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+}
+
+QString PhidgetJournal::escape(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        switch (ch.unicode()) {
+        case u'\\': out += QLatin1String("\\\\"); break;
+        case u'\t': out += QLatin1String("\\t"); break;
+        case u'\r': out += QLatin1String("\\r"); break;
+        case u'\n': out += QLatin1String("\\n"); break;
+        default: out += ch; break;
+        }
+    }
+    return out;
+}
+
+void PhidgetJournal::write(std::int32_t serial, QLatin1String member, std::optional<int> index, bool value)
+{
+    writeLine(serial, member, index, value ? QByteArrayView("1") : QByteArrayView("0"));
+}
+
+void PhidgetJournal::write(std::int32_t serial, QLatin1String member, std::optional<int> index, std::int32_t value)
+{
+    const auto text = convert::shortest(std::int64_t(value));
+    writeLine(serial, member, index, QByteArrayView(text.data, text.size));
+}
+
+void PhidgetJournal::write(std::int32_t serial, QLatin1String member, std::optional<int> index, double value)
+{
+    const auto text = convert::shortest(value);
+    writeLine(serial, member, index, QByteArrayView(text.data, text.size));
+}
+
+void PhidgetJournal::write(std::int32_t serial, QLatin1String member, std::optional<int> index, QStringView text)
+{
+    writeLine(serial, member, index, escape(text).toUtf8());
+}
+
+void PhidgetJournal::writeLine(std::int32_t serial, QLatin1String member, std::optional<int> index,
+                               QByteArrayView value)
+{
+    if (!file_.isOpen())
+        return;
+    line_.clear();
+    line_.append(QByteArray::number(serial)).append('\t').append(member.data(), member.size()).append('\t');
+    if (index)
+        line_.append(QByteArray::number(*index));
+    line_.append('\t').append(value.data(), value.size()).append('\n');
+    file_.write(line_);
+}
+
+} // namespace tavrel
