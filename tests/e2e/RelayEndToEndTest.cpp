@@ -4,6 +4,7 @@
 #include "sources/RelayWire.h"
 #include "sources/SimulatedFlight.h"
 #include "support/Desktop.h"
+#include "support/QtPrinters.h"
 #include "support/RelayProcess.h"
 
 #include <gtest/gtest.h>
