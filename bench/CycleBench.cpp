@@ -3,6 +3,8 @@
 #include "sources/SimulatedFlightServer.h"
 #include "support/TestPlatform.h"
 
+#include "Allocations.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -11,11 +13,11 @@
 #include <cstdlib>
 #include <new>
 
-// Every heap allocation in this program is counted, so a benchmark can show that a warm
-// cycle allocates nothing.
-namespace {
+// Counts every heap allocation of the benchmark program (see Allocations.h).
+namespace tavrel::bench {
 std::atomic<long long> allocations{0};
 }
+using tavrel::bench::allocations;
 
 void *operator new(std::size_t size)
 {
@@ -36,12 +38,6 @@ struct FlightClock
     double operator()() { return seconds += 0.1; }
 };
 
-void reportAllocations(benchmark::State &state, long long before)
-{
-    state.counters["allocs/cycle"] =
-        benchmark::Counter(static_cast<double>(allocations - before), benchmark::Counter::kAvgIterations);
-}
-
 // One whole update cycle in data server mode, headless: fill from the simulated server,
 // every step in its place, the three yields to the event loop.
 void BM_UpdateCycle_DataServer(benchmark::State &state)
@@ -60,7 +56,7 @@ void BM_UpdateCycle_DataServer(benchmark::State &state)
     const long long before = allocations;
     for (auto _ : state)
         cockpit.UpdateCycle();
-    reportAllocations(state, before);
+    tavrel::bench::reportAllocations(state, before, "allocs/cycle");
 }
 BENCHMARK(BM_UpdateCycle_DataServer);
 
@@ -77,7 +73,7 @@ void BM_FillFromDataServer(benchmark::State &state)
         tavrel::fillFromDataServer(server, data);
         benchmark::DoNotOptimize(data);
     }
-    reportAllocations(state, before);
+    tavrel::bench::reportAllocations(state, before, "allocs/fill");
 }
 BENCHMARK(BM_FillFromDataServer);
 
