@@ -209,14 +209,14 @@ void VirtualPhidgetManager::command(const HotPlugCommand &command)
             return;
         }
         known->setAttached(false);
-        post({command.verb, known, QString()});
+        post(EventKind::Detach, known);
         return;
     case HotPlugCommand::Verb::Error:
         if (!known) {
             report(u"no board %1 was ever attached"_s.arg(serial));
             return;
         }
-        post({command.verb, known, command.text});
+        post(EventKind::Error, known, command.text, kHotPlugErrorCode);
         return;
     }
 }
@@ -227,44 +227,7 @@ void VirtualPhidgetManager::attach(const VirtualBoardEntry &entry)
 {
     auto board = std::make_shared<VirtualBoard>(entry.kind, entry.serial, journal_);
     boards_.insert(entry.serial, board);
-    post({HotPlugCommand::Verb::Attach, std::move(board), QString()});
-}
-
-void VirtualPhidgetManager::post(Event event)
-{
-    pending_.push_back(std::move(event));
-    if (!scheduled_) {
-        scheduled_ = true;
-        QMetaObject::invokeMethod(this, &VirtualPhidgetManager::deliverNext, Qt::QueuedConnection);
-    }
-}
-
-void VirtualPhidgetManager::deliverNext()
-{
-    scheduled_ = false;
-    // Called again from a yield inside a handler: the handler's own delivery goes on
-    // when it returns.
-    if (delivering_ || pending_.empty())
-        return;
-    const Event event = std::move(pending_.front());
-    pending_.pop_front();
-    delivering_ = true;
-    switch (event.verb) {
-    case HotPlugCommand::Verb::Attach:
-        Q_EMIT OnAttach(event.board);
-        break;
-    case HotPlugCommand::Verb::Detach:
-        Q_EMIT OnDetach(event.board);
-        break;
-    case HotPlugCommand::Verb::Error:
-        Q_EMIT OnError(event.board, event.text, kHotPlugErrorCode);
-        break;
-    }
-    delivering_ = false;
-    if (!pending_.empty() && !scheduled_) {
-        scheduled_ = true;
-        QMetaObject::invokeMethod(this, &VirtualPhidgetManager::deliverNext, Qt::QueuedConnection);
-    }
+    post(EventKind::Attach, std::move(board));
 }
 
 void VirtualPhidgetManager::readHotPlugFile()

@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 
@@ -69,8 +68,7 @@ HotPlugLine parseHotPlugLine(QStringView line);
 
 // The manager of the built-in virtual boards. Its boards attach one by one through the
 // event loop after it is made; lines appended to the hot-plug file while it lives attach,
-// pull and fail boards. Every event is queued and delivered alone: a handler that lets
-// events run (a yield) never receives the next board event inside itself.
+// pull and fail boards.
 class VirtualPhidgetManager : public PhidgetManager
 {
     Q_OBJECT
@@ -94,23 +92,11 @@ public:
     static constexpr int kHotPlugPollMs = 100;
 
 private:
-    struct Event
-    {
-        HotPlugCommand::Verb verb;
-        Board board;
-        QString text;
-    };
-
     void attach(const VirtualBoardEntry &entry);
-    void post(Event event);
-    void deliverNext();
     void readHotPlugFile();
 
     std::shared_ptr<PhidgetJournal> journal_;
     QHash<std::int32_t, std::shared_ptr<VirtualBoard>> boards_;
-    std::deque<Event> pending_;
-    bool scheduled_ = false;
-    bool delivering_ = false;
     QString hotPlugPath_;
     qint64 hotPlugOffset_ = 0;
     QByteArray partialLine_;
