@@ -7,6 +7,7 @@
 #include "phidget/VirtualPhidgets.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingOutputs.h"
+#include "support/ScriptedServer.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
@@ -322,6 +323,26 @@ TEST_F(DeviceManagerTest, ReleasingBoardsEmptiesEverySlotAndLetsTheManagerGo)
     cockpit.outputs().CockpitOutputs::ReleaseBoards();
     EXPECT_TRUE(first.expired());
     EXPECT_EQ(cockpit.phidgetManager(), nullptr);
+}
+
+// Start-up makes the manager before it reads the configuration; the boards it reports
+// come in through start-up's yields and later ones, into the list start-up prepared.
+TEST(DeviceStartUp, BoardsReportedAtStartUpLandInTheList)
+{
+    test::TestPlatform platform;
+    Cockpit cockpit(platform, test::scriptedFactory(std::make_shared<test::ServerScript>()));
+    const QString journalPath = platform.dir.filePath(u"boards.journal"_s);
+    cockpit.setPhidgetManagerFactory([&] {
+        return std::make_unique<VirtualPhidgetManager>(
+            QList<VirtualBoardEntry>{{Kind::TextLed, 4001}, {Kind::Led64, 1001}, {Kind::TextLed, 4002}}, journalPath);
+    });
+    cockpit.startUp();
+    Grid &list = cockpit.controls().grdTavrel[4];
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.rows() == 4; }, 10000));
+    EXPECT_EQ(list.cols(), 4);
+    for (const auto &[row, serial] : {std::pair{1, u"4001"_s}, {2, u"1001"_s}, {3, u"4002"_s}})
+        EXPECT_EQ(list.text(row, 3), serial);
+    EXPECT_EQ(cockpit.boards().pViperTextLED_2->serialNumber(), 4002);
 }
 
 } // namespace
