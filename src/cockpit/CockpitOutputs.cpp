@@ -36,8 +36,6 @@ void CockpitOutputs::DriveGaugeServos() {}
 void CockpitOutputs::SendEpicData() {}
 void CockpitOutputs::DriveGForceServo() {}
 void CockpitOutputs::LampTest(bool, bool) {}
-void CockpitOutputs::CreatePhidgetManager() {}
-void CockpitOutputs::ReleaseBoards() {}
 void CockpitOutputs::DisconnectEpic() {}
 
 void CockpitOutputs::SetupDeviceList()
