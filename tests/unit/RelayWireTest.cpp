@@ -52,7 +52,6 @@ bool reservedUntouched(const FlightData &d)
 }
 
 QString fixed(const QString &text) { return text.left(kTextFieldLength).leftJustified(kTextFieldLength, u' '); }
-QString sentinelText() { return QString(kTextFieldLength, u'~'); }
 
 // Where a field of the record stands on the wire, counted from 1: the record's order,
 // with six fields in the place of the reserved block.
@@ -111,117 +110,127 @@ void expectSameCarriedFields(const FlightData &a, const FlightData &b, const std
 
 } // namespace
 
-TEST(RelayWireTest, AWellFormedRecordFillsEveryCarriedFieldAndNothingElse)
+// A field as text, to compare with a case's expectation: floats and integers in decimal,
+// text fields without their trailing spaces. The sentinel record shows as -77.5, -77 and
+// a run of "~": a field that keeps its value.
+QString shown(const FlightData &d, const char *name)
 {
-    for (const auto &[flag, active] : {std::pair{u"1"_s, true}, std::pair{u"0"_s, false}}) {
-        FlightData d = sentinelRecord();
-        EXPECT_EQ(relay::parseRecord(record(plainFields(), flag), d), active) << flag.toStdString();
-        for (const FieldInfo &f : kFlightDataFields) {
-            const int n = wireNumber(f);
-            switch (f.kind) {
-            case FieldKind::Float: EXPECT_EQ(floatField(d, f), float(n) + 0.25f) << f.name; break;
-            case FieldKind::Int: EXPECT_EQ(intField(d, f), n) << f.name; break;
-            case FieldKind::Text: EXPECT_EQ(view(textField(d, f)).toString(), fixed(u"text of field "_s + QString::number(n))) << f.name; break;
-            case FieldKind::Reserved: break;
-            }
+    const FieldInfo &f = field(name);
+    switch (f.kind) {
+    case FieldKind::Float: return QString::number(double(floatField(d, f)), 'g', 9);
+    case FieldKind::Int: return QString::number(intField(d, f));
+    case FieldKind::Text: {
+        QString text = textField(d, f).toString();
+        while (text.endsWith(u' '))
+            text.chop(1);
+        return text;
+    }
+    case FieldKind::Reserved: break;
+    }
+    return {};
+}
+
+// The readable record with some wire fields (counted from 1) replaced.
+QString arrival(std::initializer_list<std::pair<int, QString>> changes, const QString &flag = u"1"_s)
+{
+    std::vector<QString> fields = plainFields();
+    for (const auto &[number, text] : changes)
+        fields[std::size_t(number - 1)] = text;
+    return record(fields, flag);
+}
+
+// The same text in KIAS (wire field 14, a float) and LightBits2 (36, an integer).
+QString numbers(const QString &text)
+{
+    return arrival({{14, text}, {36, text}});
+}
+
+struct ParseCase
+{
+    const char *name;
+    QString arrival;
+    std::optional<bool> flag; // as readRecord reports it
+    std::vector<std::pair<const char *, QString>> fields;
+};
+
+const QString kTen = u"0123456789"_s;
+const QString kOneForty = kTen.repeated(14);
+
+const ParseCase kParseCases[] = {
+    {"WellFormedFlag1", arrival({}), true,
+     {{"ShipNorth", u"1.25"_s}, {"KIAS", u"14.25"_s}, {"AdiIlsPos2", u"44.25"_s}, {"HSIBits", u"63"_s},
+      {"DEDLines", u"text of field 64"_s}, {"RWRObjectCount", u"70"_s}, {"FWDFuel", u"77.25"_s},
+      {"VersionNum", u"84"_s}}},
+    {"WellFormedFlag0", arrival({}, u"0"_s), false, {{"KIAS", u"14.25"_s}, {"VersionNum", u"84"_s}}},
+    {"FlagAnyOtherDigitIsActive", arrival({}, u"7"_s), true, {}},
+    {"FlagIsOneCharacter", arrival({}, u"01"_s), false, {}},
+    {"FlagLetterIsInactive", arrival({}, u"x"_s), false, {}},
+    {"FlagMissingIsInactive", arrival({}, u""_s), false, {}},
+    {"CommaEndsANumber", numbers(u"12,5"_s), true, {{"KIAS", u"12"_s}, {"LightBits2", u"12"_s}, {"VT", u"15.25"_s}}},
+    {"ExponentE", numbers(u"1.5E3"_s), true, {{"KIAS", u"1500"_s}, {"LightBits2", u"1500"_s}}},
+    {"ExponentLowerE", numbers(u"1.5e3"_s), true, {{"KIAS", u"1500"_s}, {"LightBits2", u"1500"_s}}},
+    {"ExponentD", numbers(u"1D2"_s), true, {{"KIAS", u"100"_s}, {"LightBits2", u"100"_s}}},
+    {"LettersOnlyReadZero", numbers(u"abc"_s), true, {{"KIAS", u"0"_s}, {"LightBits2", u"0"_s}}},
+    {"LeadingBlanks", numbers(u"   42"_s), true, {{"KIAS", u"42"_s}, {"LightBits2", u"42"_s}}},
+    {"BlanksInside", numbers(u"\t 2 45 7"_s), true, {{"KIAS", u"2457"_s}, {"LightBits2", u"2457"_s}}},
+    {"HalfToEvenDown", numbers(u"2.5"_s), true, {{"KIAS", u"2.5"_s}, {"LightBits2", u"2"_s}}},
+    {"HalfToEvenUp", numbers(u"3.5"_s), true, {{"KIAS", u"3.5"_s}, {"LightBits2", u"4"_s}}},
+    {"NegativeHalf", numbers(u"-2.5"_s), true, {{"LightBits2", u"-2"_s}}},
+    {"LargestInteger", numbers(u"-2147483648.5"_s), true, {{"LightBits2", u"-2147483648"_s}}},
+    {"IntegerPastRangeKeepsItsValue", numbers(u"2147483647.5"_s), true,
+     {{"KIAS", u"2.14748365e+09"_s}, {"LightBits2", u"-77"_s}, {"VT", u"15.25"_s}}},
+    {"NegativeIntegerPastRange", numbers(u"-2147483649"_s), true, {{"LightBits2", u"-77"_s}}},
+    {"FloatJustAboveTheLargestRoundsDown", numbers(u"3.4028235E38"_s), true, {{"KIAS", u"3.40282347e+38"_s}}},
+    {"FloatPastRangeKeepsItsValue", numbers(u"1E39"_s), true,
+     {{"KIAS", u"-77.5"_s}, {"LightBits2", u"-77"_s}, {"VT", u"15.25"_s}}},
+    {"TextShorterIsPadded", arrival({{64, kTen}, {67, kTen}}), true,
+     {{"DEDLines", kTen}, {"PFLInvert", kTen}, {"UFCTChan", u"68"_s}}},
+    {"TextLongerIsCut", arrival({{64, kOneForty}}), true, {{"DEDLines", kOneForty.left(130)}, {"Invert", u"text of field 65"_s}}},
+    {"TextEmpty", arrival({{64, u""_s}}), true, {{"DEDLines", u""_s}}},
+    // "512" and a CR, nothing more: field 1 reads 12 (the leading character is not part of
+    // it); field 2 finds no CR and keeps its value; field 3 starts from the text's start
+    // again and reads "512"; so on, turn about. The flag stands at the start too.
+    {"ShortRecord", u"512\r"_s, true,
+     {{"ShipNorth", u"12"_s}, {"ShipEast", u"-77.5"_s}, {"ShipDown", u"512"_s}, {"LightBits", u"-77"_s},
+      {"HeadPitch", u"512"_s}, {"DEDLines", QString(130, u'~')}, {"Invert", u"512"_s}, {"FWDFuel", u"512"_s},
+      {"VersionNum", u"-77"_s}}},
+    {"ShortRecordLeadingLetterIsTheFlag", u"R12\r"_s, false, {{"ShipDown", u"0"_s}}},
+    {"OnlyTheFirstOfTwoRecordsCounts", arrival({}) + record(std::vector<QString>(relay::kFieldCount, u"5"_s), u"0"_s),
+     true, {{"ShipNorth", u"1.25"_s}, {"VersionNum", u"84"_s}}},
+};
+
+class RelayWireParse : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(RelayWireParse, FillsTheRecordAndReadsTheFlag)
+{
+    const ParseCase &c = GetParam();
+    FlightData d = sentinelRecord();
+    EXPECT_EQ(relay::readRecord(c.arrival, d), c.flag);
+    for (const auto &[name, value] : c.fields)
+        EXPECT_EQ(shown(d, name), value) << name;
+    EXPECT_TRUE(reservedUntouched(d)) << "the six unkept fields go nowhere";
+
+    FlightData again = sentinelRecord();
+    EXPECT_EQ(relay::parseRecord(c.arrival, again), c.flag.value_or(false)) << "parseRecord counts the flag alike";
+    EXPECT_EQ(std::memcmp(&d, &again, sizeof d), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RelayWireParse, testing::ValuesIn(kParseCases),
+                         [](const testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.name); });
+
+// Every carried field of a well-formed record lands in its own place.
+TEST(RelayWireTest, AWellFormedRecordFillsEveryCarriedField)
+{
+    FlightData d = sentinelRecord();
+    relay::parseRecord(arrival({}), d);
+    for (const FieldInfo &f : kFlightDataFields) {
+        const int n = wireNumber(f);
+        switch (f.kind) {
+        case FieldKind::Float: EXPECT_EQ(floatField(d, f), float(n) + 0.25f) << f.name; break;
+        case FieldKind::Int: EXPECT_EQ(intField(d, f), n) << f.name; break;
+        case FieldKind::Text: EXPECT_EQ(view(textField(d, f)).toString(), fixed(u"text of field "_s + QString::number(n))) << f.name; break;
+        case FieldKind::Reserved: break;
         }
-        EXPECT_TRUE(reservedUntouched(d)) << "the six unkept fields go nowhere";
-    }
-    // The anchors, spelled out.
-    FlightData d{};
-    relay::parseRecord(record(plainFields(), u"1"_s), d);
-    EXPECT_EQ(d.AdiIlsPos2, 44.25f);
-    EXPECT_EQ(d.HSIBits, 63);
-    EXPECT_EQ(d.RWRObjectCount, 70);
-    EXPECT_EQ(d.FWDFuel, 77.25f);
-    EXPECT_EQ(d.VersionNum, 84);
-}
-
-TEST(RelayWireTest, TheFlagIsTheOneCharacterAfterTheLastFieldByTheNumberRule)
-{
-    const std::vector<std::pair<QString, bool>> flags = {
-        {u"1"_s, true}, {u"0"_s, false}, {u"7"_s, true}, {u"-"_s, false}, {u"x"_s, false}, {u" "_s, false},
-        {u""_s, false}, {u"10"_s, true}, {u"01"_s, false}, {u"0\r1\r"_s, false},
-    };
-    for (const auto &[flag, active] : flags) {
-        FlightData d{};
-        EXPECT_EQ(relay::readRecord(record(plainFields(), flag), d), std::optional<bool>(active))
-            << '"' << flag.toStdString() << '"';
-    }
-}
-
-TEST(RelayWireTest, NumberFieldsFollowTheNumberRuleAndKeepTheirValueWhenTheyCannotHoldIt)
-{
-    constexpr std::nullopt_t keeps = std::nullopt;
-    struct Case
-    {
-        QString text;
-        std::optional<float> asFloat;
-        std::optional<std::int32_t> asInt;
-    };
-    const std::vector<Case> cases = {
-        {u"12,5"_s, 12.0f, 12},
-        {u"1.5E3"_s, 1500.0f, 1500},
-        {u"1.5e3"_s, 1500.0f, 1500},
-        {u"1D2"_s, 100.0f, 100},
-        {u"abc"_s, 0.0f, 0},
-        {u""_s, 0.0f, 0},
-        {u"   42"_s, 42.0f, 42},
-        {u"\t 2 45 7"_s, 2457.0f, 2457},
-        {u"24 and 57"_s, 24.0f, 24},
-        {u"&HFFFF"_s, -1.0f, -1},
-        {u"&O17"_s, 15.0f, 15},
-        {u"0.1"_s, 0.1f, 0},
-        {u"2.5"_s, 2.5f, 2},
-        {u"3.5"_s, 3.5f, 4},
-        {u"-2.5"_s, -2.5f, -2},
-        {u"2147483647"_s, 2147483648.0f, 2147483647},
-        {u"-2147483648.5"_s, -2147483648.0f, std::numeric_limits<std::int32_t>::min()},
-        {u"2147483647.5"_s, 2147483648.0f, keeps},
-        {u"-2147483649"_s, -2147483648.0f, keeps},
-        {u"1E-50"_s, 0.0f, 0},
-        {u"3.4028235E38"_s, FLT_MAX, keeps},   // a hair above the largest float rounds down to it
-        {u"-3.4028236E38"_s, keeps, keeps},    // past the halfway point to 2^128: overflow
-        {u"1E39"_s, keeps, keeps},
-        {u"1E999"_s, keeps, keeps},            // past the double range altogether
-    };
-    const FieldInfo &kias = field("KIAS");       // wire field 14
-    const FieldInfo &bits = field("LightBits2"); // wire field 36
-    for (const Case &c : cases) {
-        std::vector<QString> fields = plainFields();
-        fields[std::size_t(wireNumber(kias) - 1)] = c.text;
-        fields[std::size_t(wireNumber(bits) - 1)] = c.text;
-        FlightData d = sentinelRecord();
-        relay::parseRecord(record(fields, u"1"_s), d);
-        EXPECT_EQ(d.KIAS, c.asFloat.value_or(-77.5f)) << c.text.toStdString();
-        EXPECT_EQ(d.LightBits2, c.asInt.value_or(-77)) << c.text.toStdString();
-        EXPECT_EQ(d.VT, 15.25f) << "the next field is read as usual after " << c.text.toStdString();
-    }
-}
-
-TEST(RelayWireTest, TextFieldsHoldExactly130Characters)
-{
-    const QString ten = u"0123456789"_s;
-    QString oneForty;
-    for (int i = 0; i < 14; ++i)
-        oneForty += ten;
-    const std::vector<std::pair<QString, QString>> cases = {
-        {ten, ten + QString(120, u' ')},
-        {oneForty, oneForty.left(130)},
-        {QString(130, u'x'), QString(130, u'x')},
-        {u""_s, QString(130, u' ')},
-        {u"  lead and trail  "_s, fixed(u"  lead and trail  "_s)},
-        {u"\u20AC\u00E9\u0081"_s, fixed(u"\u20AC\u00E9\u0081"_s)},
-    };
-    for (const auto &[text, stored] : cases) {
-        std::vector<QString> fields = plainFields();
-        fields[64 - 1] = text;
-        fields[67 - 1] = text;
-        FlightData d = sentinelRecord();
-        relay::parseRecord(record(fields, u"1"_s), d);
-        EXPECT_EQ(view(d.DEDLines).toString(), stored);
-        EXPECT_EQ(view(d.PFLInvert).toString(), stored);
-        EXPECT_EQ(d.UFCTChan, 68) << "the field after a text field";
     }
 }
 
@@ -239,46 +248,12 @@ TEST(RelayWireTest, ArrivalBytesAreWindows1252)
     EXPECT_TRUE(text.isEmpty());
 }
 
-TEST(RelayWireTest, AFieldWithoutACarriageReturnKeepsItsValueAndTheNextStartsFromTheTextsStart)
-{
-    // "512" then CR, and nothing more: field 1 reads 12; field 2 finds no CR and keeps its
-    // value; field 3 starts at the start again and reads "512", the leading character
-    // included; so on, turn about. The flag stands at the start too.
-    FlightData d = sentinelRecord();
-    EXPECT_TRUE(relay::parseRecord(u"512\r", d));
-    EXPECT_EQ(d.ShipNorth, 12.0f);     // 1
-    EXPECT_EQ(d.ShipEast, -77.5f);     // 2
-    EXPECT_EQ(d.ShipDown, 512.0f);     // 3
-    EXPECT_EQ(d.LightBits, -77);       // 32
-    EXPECT_EQ(d.HeadPitch, 512.0f);    // 33
-    EXPECT_EQ(view(d.DEDLines).toString(), sentinelText());  // 64
-    EXPECT_EQ(view(d.Invert).toString(), fixed(u"512"_s));   // 65
-    EXPECT_EQ(d.FWDFuel, 512.0f);      // 77
-    EXPECT_EQ(d.VersionNum, -77);      // 84
-    EXPECT_TRUE(reservedUntouched(d));
-
-    d = sentinelRecord();
-    EXPECT_FALSE(relay::parseRecord(u"R12\r", d)) << "the leading R is the flag, and reads 0";
-    EXPECT_EQ(d.ShipDown, 0.0f);
-}
-
 TEST(RelayWireTest, EmptyTextChangesNoFieldAndReadsInactive)
 {
     FlightData d = sentinelRecord();
     EXPECT_EQ(relay::readRecord(u"", d), std::optional<bool>(false));
     const FlightData untouched = sentinelRecord();
     EXPECT_EQ(std::memcmp(&d, &untouched, sizeof d), 0);
-}
-
-TEST(RelayWireTest, OnlyTheFirstOfTwoRecordsInOneArrivalCounts)
-{
-    std::vector<QString> second = plainFields();
-    for (QString &f : second)
-        f = u"5"_s;
-    FlightData d{};
-    EXPECT_TRUE(relay::parseRecord(record(plainFields(), u"1"_s) + record(second, u"0"_s), d));
-    EXPECT_EQ(d.ShipNorth, 1.25f);
-    EXPECT_EQ(d.VersionNum, 84);
 }
 
 // Past 32,767 characters the 16-bit position and length overflow; the statements that
