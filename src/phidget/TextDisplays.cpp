@@ -50,6 +50,14 @@ int boardLine(QStringView text)
     return *line;
 }
 
+// The lines of a text board, or -1 when it cannot tell (its writes then find out).
+int rowsOf(const PhidgetBoard &board)
+{
+    int rows = -1;
+    attempt([&] { rows = board.rowCount(); });
+    return rows;
+}
+
 } // namespace
 
 void textLedText(QStringView keyword, const FlightData &d, QString &out)
@@ -182,16 +190,28 @@ void BuildTextLcdContent(ConfigTable &table, const FlightData &data,
     }
 }
 
+// Both writers end their pass at the first board or grid call that fails. A line the board
+// does not have and a row past the grid fail every cycle in ordinary cockpits (the spare
+// row of a text LCD table), so they are recognised before the call and end the pass there
+// without raising; any other failure raises and ends it the same way.
 void WriteTextLed(const ConfigTable &table, PhidgetBoard *board, Grid &grid, bool screenUpdate,
                   const std::function<void()> &yield)
 {
+    const int lines = board ? rowsOf(*board) : 0;
     const int count = entries(table);
     for (int i = 0; i < count; ++i) {
         const ConfigRow &entry = table[i];
-        if (board)
-            board->setDisplayString(boardLine(entry[0]), entry[3]);
-        if (screenUpdate)
+        if (board) {
+            const int line = boardLine(entry[0]);
+            if (lines >= 0 && (line < 0 || line >= lines))
+                return;
+            board->setDisplayString(line, entry[3]);
+        }
+        if (screenUpdate) {
+            if (i + 1 >= grid.rows())
+                return;
             grid.setText(i + 1, 3, entry[3]);
+        }
     }
     yield();
 }
@@ -199,12 +219,19 @@ void WriteTextLed(const ConfigTable &table, PhidgetBoard *board, Grid &grid, boo
 void WriteTextLcd(const ConfigTable &table, PhidgetBoard *board, Grid &grid, bool screenUpdate,
                   const std::function<void()> &yield)
 {
+    const int lines = board ? rowsOf(*board) : 0;
     for (int i = 0; i < int(table.size()); ++i) {
         const QString &text = table[i][3];
-        if (board)
+        if (board) {
+            if (lines >= 0 && i >= lines)
+                return;
             board->setDisplayString(i, text);
-        if (screenUpdate)
+        }
+        if (screenUpdate) {
+            if (i + 1 >= grid.rows())
+                return;
             grid.setText(i + 1, 3, text);
+        }
     }
     yield();
 }

@@ -46,7 +46,8 @@ void BuildTextLcdContent(ConfigTable &table, const FlightData &data,
 
 // Sends column 3 of every entry to its board line (column 0) and, while screenUpdate, to
 // the grid's "Value" column, then yields. Stops at the first failing board or grid call:
-// the Error passes to the caller and the rest of the pass, yield included, is skipped.
+// the rest of the pass, yield included, is skipped. A line past the board or a row past
+// the grid ends the pass quietly; any other failure passes its Error to the caller.
 void WriteTextLed(const ConfigTable &table, PhidgetBoard *board, Grid &grid, bool screenUpdate,
                   const std::function<void()> &yield);
 // The same for a text LCD: row i goes to board line i, the spare row included, so it
