@@ -30,6 +30,10 @@ void Control::setCaption(const QString &caption)
 {
     if (caption_ == caption)
         return;
+    // A view keeps the caption it was last given; by the next change it has let go of
+    // the one before, so the two buffers take turns and a live caption never allocates.
+    if (!caption_.isDetached())
+        std::swap(caption_, spare_);
     copyText(caption_, caption);
     notify();
 }

@@ -36,6 +36,7 @@ protected:
 
 private:
     QString caption_;
+    QString spare_; // the caption before last, whose room the next change reuses
     bool enabled_ = true;
 };
 
