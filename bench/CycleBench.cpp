@@ -5,6 +5,8 @@
 #include "support/TestPlatform.h"
 #include "ui/FrmTavrel.h"
 
+#include "Allocations.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -14,12 +16,13 @@
 #include <cstdlib>
 #include <new>
 
-// Every heap allocation in this program is counted, so a benchmark can show that a warm
-// cycle allocates nothing: operator new, and (outside sanitizer builds, whose runtime owns
-// the allocator) malloc, calloc and realloc too, which Qt's strings and lists use.
-namespace {
+// Every heap allocation of the benchmark program is counted (see Allocations.h):
+// operator new, and (outside sanitizer builds, whose runtime owns the allocator) malloc,
+// calloc and realloc too, which Qt's strings and lists use.
+namespace tavrel::bench {
 std::atomic<long long> allocations{0};
 }
+using tavrel::bench::allocations;
 
 #if !defined(__SANITIZE_ADDRESS__)
 extern "C" {
@@ -66,12 +69,6 @@ struct FlightClock
     double operator()() { return seconds += 0.1; }
 };
 
-void reportAllocations(benchmark::State &state, long long before)
-{
-    state.counters["allocs/cycle"] =
-        benchmark::Counter(static_cast<double>(allocations - before), benchmark::Counter::kAvgIterations);
-}
-
 // One whole update cycle in data server mode, headless: fill from the simulated server,
 // every step in its place, the three yields to the event loop.
 void BM_UpdateCycle_DataServer(benchmark::State &state)
@@ -90,7 +87,7 @@ void BM_UpdateCycle_DataServer(benchmark::State &state)
     const long long before = allocations;
     for (auto _ : state)
         cockpit.UpdateCycle();
-    reportAllocations(state, before);
+    tavrel::bench::reportAllocations(state, before, "allocs/cycle");
 }
 BENCHMARK(BM_UpdateCycle_DataServer);
 
@@ -107,7 +104,7 @@ void BM_FillFromDataServer(benchmark::State &state)
         tavrel::fillFromDataServer(server, data);
         benchmark::DoNotOptimize(data);
     }
-    reportAllocations(state, before);
+    tavrel::bench::reportAllocations(state, before, "allocs/fill");
 }
 BENCHMARK(BM_FillFromDataServer);
 
@@ -175,7 +172,7 @@ void fullCockpitCycle(benchmark::State &state, bool window)
     const long long before = allocations;
     for (auto _ : state)
         cockpit.UpdateCycle();
-    reportAllocations(state, before);
+    tavrel::bench::reportAllocations(state, before, "allocs/cycle");
 }
 
 void BM_UpdateCycle_FullCockpit_Headless(benchmark::State &state)

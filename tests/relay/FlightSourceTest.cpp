@@ -83,6 +83,26 @@ TEST(ReplaySource, AnswersWithTheStandingEntryByteForByte)
     EXPECT_FALSE(source.isActive());
 }
 
+TEST(ReplaySource, FromStartGivesEveryClientTheRecordingFromItsFirstEntry)
+{
+    qint64 now = 0;
+    const QList<RecordingEntry> entries = {{0, false, "first"}, {100, true, "second"}, {250, false, "third"}};
+    ReplaySource shared(entries, [&now] { return now; });
+    ReplaySource fromStart(entries, [&now] { return now; }, true);
+    now = 120;
+    shared.clientTaken();
+    fromStart.clientTaken();
+    EXPECT_EQ(shared.record(), "second") << "program time goes on";
+    EXPECT_EQ(fromStart.record(), "first");
+    now = 220;
+    EXPECT_EQ(fromStart.record(), "second");
+    now = 400;
+    EXPECT_EQ(fromStart.record(), "third");
+    fromStart.clientTaken(); // the next client starts over
+    EXPECT_EQ(fromStart.record(), "first");
+    EXPECT_FALSE(fromStart.isActive());
+}
+
 TEST(SimulatedSource, ComesUpTwoSecondsAfterTheStartAndSamplesTheFlightAtThatTime)
 {
     qint64 now = 0;

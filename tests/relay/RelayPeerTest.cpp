@@ -5,6 +5,7 @@
 
 #include "core/Convert.h"
 #include "sources/RelayWire.h"
+#include "support/RelayProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,14 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 
 namespace tavrel::relay {
 namespace {
 
 using namespace Qt::StringLiterals;
 
-constexpr int kPatienceMs = 30000;
+constexpr int kPatienceMs = test::RelayProcess::kPatienceMs;
 
 QString decoded(const QByteArray &bytes)
 {
@@ -41,59 +43,7 @@ bool flagOf(const QByteArray &record)
     return parseRecord(decoded(record), ignored);
 }
 
-// One run of the binary, its output gathered as it comes.
-class RelayPeer
-{
-public:
-    explicit RelayPeer(const QStringList &arguments)
-    {
-        process_.start(QStringLiteral(TAVREL_RELAY_BINARY), arguments);
-    }
-    ~RelayPeer()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-
-    // The port from the "listening on" line, or 0 when the program ended without it.
-    quint16 waitUntilListening()
-    {
-        (void)QTest::qWaitFor([this] { return out().contains('\n') || process_.state() == QProcess::NotRunning; },
-                        kPatienceMs);
-        const QByteArray first = out().left(out().indexOf('\n'));
-        const QByteArray prefix = "listening on 127.0.0.1:";
-        return first.startsWith(prefix) ? quint16(first.mid(prefix.size()).toUInt()) : 0;
-    }
-    // Waits for the end; the exit code, or -1 when it did not end by itself.
-    int exitCode()
-    {
-        if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(kPatienceMs))
-            return -1;
-        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-    }
-    int endWith(int signal)
-    {
-        ::kill(pid_t(process_.processId()), signal);
-        return exitCode();
-    }
-    const QByteArray &out()
-    {
-        out_ += process_.readAllStandardOutput();
-        return out_;
-    }
-    QString err()
-    {
-        err_ += process_.readAllStandardError();
-        return QString::fromLocal8Bit(err_);
-    }
-
-private:
-    QProcess process_;
-    QByteArray out_;
-    QByteArray err_;
-};
+using RelayPeer = test::RelayProcess;
 
 // The cockpit's side of the link: one request at a time, whole answers back.
 class Client
@@ -264,6 +214,8 @@ TEST(RelayPeer, BadCommandLinesEndWithCodeTwoAndSayWhy)
         {{u"--record"_s, u"out.rec"_s, u"--from"_s, u"h:1"_s, u"--port"_s, u"1"_s},
          u"--listen and --port are for serving"_s},
         {{u"--port"_s, u"1"_s, u"--port"_s, u"2"_s}, u"--port given more than once"_s},
+        {{u"--from-start"_s}, u"--from-start is for --replay"_s},
+        {{u"--record"_s, u"out.rec"_s, u"--from"_s, u"h:1"_s, u"--from-start"_s}, u"--from-start is for --replay"_s},
     };
     const QTemporaryDir dir; // nothing may be created in it
     for (const BadCommandLine &c : cases) {
@@ -329,7 +281,21 @@ TEST(RelayPeer, UnreadableRecordingsAreRefusedByName)
     }
 }
 
-TEST(RelayPeer, RecordingAnotherPeerMakesAFileThatReplaysTheSameRecords)
+// Read as the cockpit reads them: each record parsed over the one before it.
+QList<FlightData> flightDataOf(const QList<QByteArray> &records)
+{
+    QList<FlightData> sequence;
+    FlightData staging{};
+    for (const QByteArray &record : records) {
+        parseRecord(decoded(record), staging);
+        sequence.append(staging);
+    }
+    return sequence;
+}
+
+bool same(const FlightData &a, const FlightData &b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(RelayPeer, RecordingAnotherPeerAndReplayingItGivesTheSameFlightData)
 {
     const QTemporaryDir dir;
     const QString path = dir.filePath(u"flight.rec"_s);
@@ -338,14 +304,14 @@ TEST(RelayPeer, RecordingAnotherPeerMakesAFileThatReplaysTheSameRecords)
         RelayPeer source({u"--port"_s, u"0"_s});
         const quint16 port = source.waitUntilListening();
         ASSERT_NE(port, 0) << source.err().toStdString();
-        RelayPeer recorder({u"--record"_s, path, u"--from"_s, u"127.0.0.1:%1"_s.arg(port), u"--interval"_s, u"20"_s});
+        RelayPeer recorder({u"--record"_s, path, u"--from"_s, u"127.0.0.1:%1"_s.arg(port), u"--interval"_s, u"50"_s});
         // The file is whole after every record, so it can be read while it grows.
         ASSERT_TRUE(QTest::qWaitFor([&] {
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
                 return false;
             const RecordingReadResult read = readRecording(file.readAll());
-            return read.ok() && read.entries.size() >= 5;
+            return read.ok() && read.entries.size() >= 8;
         }, kPatienceMs)) << recorder.err().toStdString();
         EXPECT_EQ(recorder.endWith(SIGINT), 0);
         EXPECT_TRUE(recorder.err().contains(u"holds"_s)) << recorder.err().toStdString();
@@ -357,27 +323,45 @@ TEST(RelayPeer, RecordingAnotherPeerMakesAFileThatReplaysTheSameRecords)
         ASSERT_TRUE(read.ok()) << read.error->describe(path).toStdString();
         recorded = read.entries;
     }
-    ASSERT_GE(recorded.size(), 5);
+    ASSERT_GE(recorded.size(), 8);
     EXPECT_EQ(recorded.first().ms, 0) << "times run from the first record";
+    QList<QByteArray> recordedRecords;
     for (const RecordingEntry &entry : recorded) {
         EXPECT_TRUE(entry.active) << "recorded once the simulator was up";
         EXPECT_EQ(flagOf(entry.record), entry.active);
         EXPECT_EQ(completeRecordLength(entry.record), entry.record.size()) << "one whole record per entry";
+        recordedRecords.append(entry.record);
     }
+    const QList<FlightData> expected = flightDataOf(recordedRecords);
 
-    RelayPeer replay({u"--port"_s, u"0"_s, u"--replay"_s, path});
+    // The replay goes at the recorded pace; a client asking more often than that sees
+    // each record one or more times, and one it asked too late for not at all.
+    RelayPeer replay({u"--port"_s, u"0"_s, u"--replay"_s, path, u"--from-start"_s});
     const quint16 port = replay.waitUntilListening();
     ASSERT_NE(port, 0) << replay.err().toStdString();
     Client client;
     ASSERT_TRUE(client.connectTo(port));
     EXPECT_EQ(client.ask(kLivenessRequest), kActive);
-    for (int i = 0; i < 3; ++i) {
-        const QByteArray record = client.ask(kRecordRequest);
-        const bool wasRecorded = std::any_of(recorded.cbegin(), recorded.cend(),
-                                             [&](const RecordingEntry &e) { return e.record == record; });
-        EXPECT_TRUE(wasRecorded) << "served byte for byte as recorded";
-    }
+    QList<QByteArray> served;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        served.append(client.ask(kRecordRequest));
+        return served.last() == recordedRecords.last();
+    }, kPatienceMs)) << "the last record is served within one round of the recording";
     EXPECT_EQ(replay.endWith(SIGTERM), 0);
+
+    // Every record read is one recorded, in the order recorded.
+    qsizetype at = 0;
+    qsizetype distinct = 0;
+    for (const FlightData &data : flightDataOf(served)) {
+        const auto found = std::find_if(expected.cbegin() + at, expected.cend(), [&](const FlightData &e) {
+            return same(e, data);
+        });
+        ASSERT_NE(found, expected.cend()) << "a record out of order or never recorded, after entry " << at;
+        distinct += (found - expected.cbegin()) != at || distinct == 0;
+        at = found - expected.cbegin();
+    }
+    EXPECT_EQ(at, expected.size() - 1);
+    EXPECT_GE(distinct, 2) << "the replay moved on through the recording";
 }
 
 TEST(RelayPeer, RecordingEndsWholeWhenThePeerGoesAway)

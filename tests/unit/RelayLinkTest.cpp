@@ -252,5 +252,30 @@ TEST_F(RelayLinkTest, NoConnectionShowsEvenWithoutScreenUpdatesSendingAndReceivi
     }
 }
 
+TEST_F(RelayLinkTest, AfterThePeerHungUpOnlyDcomThenTcpIpConnectsAgain)
+{
+    connectCockpit();
+    QTcpSocket *first = client;
+    client->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit->socket().state() == WinsockClient::Closing; }, kWaitMs))
+        << cockpit->socket().state();
+
+    controls().optConnectType[0].select();
+    EXPECT_EQ(message(), u"Closing"_s) << "the connect is refused and the state shows";
+    EXPECT_EQ(cockpit->socket().state(), WinsockClient::Closing);
+    EXPECT_FALSE(controls().optConnectType[0].isBold());
+
+    controls().optConnectType[1].select();
+    EXPECT_EQ(cockpit->socket().state(), WinsockClient::Closed);
+    controls().optConnectType[0].select();
+    EXPECT_EQ(message(), u"Connecting"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit->socket().state() == WinsockClient::Connected; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client != first; }, kWaitMs)) << "a new connection";
+    stopTimers();
+    askLiveness();
+    deliver(relay::livenessAnswer(true));
+    EXPECT_TRUE(cockpit->flags().SimActive);
+}
+
 } // namespace
 } // namespace tavrel

@@ -24,21 +24,28 @@ QByteArray SimulatedSource::record()
     return formatRecord(data, now >= kStartMs);
 }
 
-ReplaySource::ReplaySource(QList<RecordingEntry> entries, Clock clock)
+ReplaySource::ReplaySource(QList<RecordingEntry> entries, Clock clock, bool fromStartPerClient)
     : entries_(std::move(entries))
     , clock_(std::move(clock))
+    , fromStartPerClient_(fromStartPerClient)
 {
     Q_ASSERT(!entries_.isEmpty());
 }
 
 bool ReplaySource::isActive()
 {
-    return entries_[entryAt(entries_, clock_())].active;
+    return entries_[entryAt(entries_, elapsed())].active;
 }
 
 QByteArray ReplaySource::record()
 {
-    return entries_[entryAt(entries_, clock_())].record;
+    return entries_[entryAt(entries_, elapsed())].record;
+}
+
+void ReplaySource::clientTaken()
+{
+    if (fromStartPerClient_)
+        origin_ = clock_();
 }
 
 qint64 loopLength(const QList<RecordingEntry> &entries)

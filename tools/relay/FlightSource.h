@@ -25,6 +25,8 @@ public:
     virtual bool isActive() = 0;
     // One whole record with its flag: the answer to "Y".
     virtual QByteArray record() = 0;
+    // A new client is being served from now on.
+    virtual void clientTaken() {}
 };
 
 // The built-in simulated flight: the simulator comes up kStartMs after the start, and
@@ -47,17 +49,24 @@ private:
 // time; each entry stands from its time until the next one's; after the last entry has
 // stood as long as the gap before it, the recording starts over. The flag of "X" and
 // "Y" alike is the entry's; the record goes out byte for byte as it was recorded.
+// Replay time runs from the start of the program, or, `fromStartPerClient`, from the
+// moment each client is taken, so that every client sees the recording from its start.
 class ReplaySource final : public FlightSource
 {
 public:
     // `entries` must not be empty.
-    ReplaySource(QList<RecordingEntry> entries, Clock clock);
+    ReplaySource(QList<RecordingEntry> entries, Clock clock, bool fromStartPerClient = false);
     bool isActive() override;
     QByteArray record() override;
+    void clientTaken() override;
 
 private:
+    qint64 elapsed() const { return clock_() - origin_; }
+
     QList<RecordingEntry> entries_;
     Clock clock_;
+    bool fromStartPerClient_;
+    qint64 origin_ = 0;
 };
 
 // The entry of a non-empty recording that stands `elapsedMs` after the replay began.

@@ -43,8 +43,10 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
     const QCommandLineOption from(u"from"_s, u"The peer to record."_s, u"host:port"_s);
     const QCommandLineOption interval(
         u"interval"_s, u"Milliseconds between requests when recording (default %1)."_s.arg(kDefaultIntervalMs), u"ms"_s);
+    const QCommandLineOption fromStart(
+        u"from-start"_s, u"With --replay: every client gets the recording from its first entry, at its pace."_s);
     const QCommandLineOption verbose(u"verbose"_s, u"Prints one line per request on stdout."_s);
-    parser.addOptions({help, listen, port, replay, record, from, interval, verbose});
+    parser.addOptions({help, listen, port, replay, record, from, interval, fromStart, verbose});
     result.helpText = parser.helpText();
 
     const auto refuse = [&result](const QString &message) {
@@ -75,6 +77,8 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
             return refuse(u"--record needs --from HOST:PORT, the peer to record"_s);
         if (parser.isSet(listen) || parser.isSet(port))
             return refuse(u"--listen and --port are for serving; --record connects to the peer given with --from"_s);
+        if (parser.isSet(fromStart))
+            return refuse(u"--from-start is for --replay"_s);
         const QString peer = parser.value(from);
         const qsizetype colon = peer.lastIndexOf(u':');
         QString host = colon < 0 ? QString() : peer.first(colon);
@@ -100,6 +104,9 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
             options.file = parser.value(replay);
             if (options.file.isEmpty())
                 return refuse(u"--replay needs a file name"_s);
+            options.fromStart = parser.isSet(fromStart);
+        } else if (parser.isSet(fromStart)) {
+            return refuse(u"--from-start is for --replay"_s);
         }
         if (parser.isSet(listen)) {
             const QString address = parser.value(listen);

@@ -20,6 +20,7 @@ struct RelayOptions
     QString fromHost; // --from, record mode
     quint16 fromPort = 0;
     int intervalMs = kDefaultIntervalMs;
+    bool fromStart = false; // --from-start: each client's replay begins at the first entry
     bool verbose = false;
 };
 

@@ -67,6 +67,7 @@ void RelayServer::takeNextClient()
         }
         client_ = socket;
         clientName_ = endpoint(socket->peerAddress(), socket->peerPort());
+        source_.clientTaken();
         socket->setReadBufferSize(kReadBufferSize);
         connect(socket, &QTcpSocket::readyRead, this, &RelayServer::serve);
         connect(socket, &QTcpSocket::bytesWritten, this, &RelayServer::serve);

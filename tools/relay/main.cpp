@@ -65,7 +65,7 @@ int serve(const RelayOptions &options, const QElapsedTimer &sinceStart)
             return fail(load.error);
         if (load.entries.isEmpty())
             return fail(u"%1 holds no records"_s.arg(options.file));
-        source = std::make_unique<ReplaySource>(std::move(load.entries), clock);
+        source = std::make_unique<ReplaySource>(std::move(load.entries), clock, options.fromStart);
     } else {
         source = std::make_unique<SimulatedSource>(clock);
     }
