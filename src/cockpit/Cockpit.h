@@ -109,7 +109,24 @@ public:
     // The twelve board slots the outputs drive, and the manager that fills them.
     BoardSlots &boards() { return boards_; }
     PhidgetManager *phidgetManager() { return PhidgetManager_.get(); }
-    void setPhidgetManager(std::unique_ptr<PhidgetManager> manager) { PhidgetManager_ = std::move(manager); }
+    // Takes the manager and handles its attach, detach and error events from now on.
+    void setPhidgetManager(std::unique_ptr<PhidgetManager> manager);
+    // What start-up makes its manager with; by default the library's (vendor or virtual).
+    // A test puts its own virtual boards in place here.
+    using PhidgetManagerFactory = std::function<std::unique_ptr<PhidgetManager>()>;
+    void setPhidgetManagerFactory(PhidgetManagerFactory factory) { phidgetManagerFactory_ = std::move(factory); }
+    std::unique_ptr<PhidgetManager> makePhidgetManager();
+
+    // The board events, and the "Devices" list (grid 4) they keep: one row per serial
+    // number, its name cell green attached, red pulled, yellow failing.
+    void PhidgetManager_OnAttach(const Board &board);
+    void PhidgetManager_OnDetach(const Board &board);
+    void PhidgetManager_OnError(const Board &board, const QString &description, int scode);
+    void AddDeviceRow(int number, const QString &name, const QString &version, const QString &serial);
+    void MarkDeviceRow(const Board &board, quint32 colour);
+    // The attach counters by kind; each counts every attach of its kind since start-up.
+    enum AttachKind { CountInterfaceKit, CountTextLcd, CountTextLed, CountServo, CountLed64, CountMultiServo };
+    const std::array<int, 6> &attachCounts() const { return AttachCount_; }
     CockpitControls &controls() { return controls_; }
     LateBound *dataServer() { return dataServer_.get(); }
     WinsockClient &socket() { return sktTavrel_; }
@@ -153,6 +170,7 @@ private:
     CockpitFlags flags_;
     BoardSlots boards_;
     std::unique_ptr<PhidgetManager> PhidgetManager_;
+    PhidgetManagerFactory phidgetManagerFactory_;
     CockpitControls controls_;
     std::unique_ptr<LateBound> dataServer_;
     WinsockClient sktTavrel_;

@@ -72,8 +72,6 @@ void CockpitOutputs::UpdateGaugeValues() {}
 void CockpitOutputs::DriveGaugeServos() {}
 void CockpitOutputs::SendEpicData() {}
 void CockpitOutputs::DriveGForceServo() {}
-void CockpitOutputs::CreatePhidgetManager() {}
-void CockpitOutputs::ReleaseBoards() {}
 void CockpitOutputs::DisconnectEpic() {}
 
 void CockpitOutputs::BuildTextLedContent(int index)

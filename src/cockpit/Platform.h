@@ -23,6 +23,8 @@ public:
     virtual QString workingDirectory() const = 0;
     // The width of the screen the window opens on, in twips.
     virtual int screenWidthTwips() const = 0;
+    // The system beep, once.
+    virtual void beep() = 0;
     // Ends the process at once: no further event is handled and nothing after the call
     // runs.
     [[noreturn]] void endProcess()

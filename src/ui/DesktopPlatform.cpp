@@ -2,6 +2,7 @@
 
 #include "ui/Layout.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -54,6 +55,11 @@ int DesktopPlatform::screenWidthTwips() const
     if (!screen)
         return 0;
     return layout::toTwips(screen->geometry().width(), screen->logicalDotsPerInchX());
+}
+
+void DesktopPlatform::beep()
+{
+    QApplication::beep();
 }
 
 void DesktopPlatform::end()

@@ -20,6 +20,7 @@ public:
     bool anotherInstanceRunning() override;
     QString workingDirectory() const override;
     int screenWidthTwips() const override;
+    void beep() override;
 
 protected:
     void end() override;

@@ -143,9 +143,38 @@ QStringList TavrelRun::journal() const
     return QString::fromLatin1(readFile(u"server.journal"_s)).split(u'\n', Qt::SkipEmptyParts);
 }
 
+void TavrelRun::useVirtualBoards(const QString &list)
+{
+    writeFile(u"boards.control"_s, QByteArray());
+    setEnvironment(u"TAVREL_VIRTUAL_PHIDGETS"_s, list);
+    setEnvironment(u"TAVREL_PHIDGET_JOURNAL"_s, dir_->filePath(u"boards.journal"_s));
+    setEnvironment(u"TAVREL_PHIDGET_CONTROL"_s, dir_->filePath(u"boards.control"_s));
+}
+
+QStringList TavrelRun::boardJournal() const
+{
+    return QString::fromUtf8(readFile(u"boards.journal"_s)).split(u'\n', Qt::SkipEmptyParts);
+}
+
+void TavrelRun::hotPlug(const QByteArray &line)
+{
+    QFile file(dir_->filePath(u"boards.control"_s));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(line + '\n');
+}
+
+void TavrelRun::setEnvironment(const QString &name, const QString &value)
+{
+    extraEnvironment_.insert(name, value);
+}
+
 bool TavrelRun::start(const QString &display)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The board library's variables come from the test alone.
+    for (const QString &name : {u"TAVREL_VIRTUAL_PHIDGETS"_s, u"TAVREL_PHIDGET_JOURNAL"_s, u"TAVREL_PHIDGET_CONTROL"_s})
+        env.remove(name);
+    env.insert(extraEnvironment_);
     if (display.isEmpty()) {
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     } else {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -57,6 +58,18 @@ public:
     QByteArray readFile(const QString &name) const;
     QStringList journal() const;
 
+    // The virtual boards the next start attaches, in this order (TYPE:SERIAL, comma-
+    // separated, as TAVREL_VIRTUAL_PHIDGETS takes them), with their journal and hot-plug
+    // file in this run's folder. Without a call the program gets the default twelve boards
+    // and no journal.
+    void useVirtualBoards(const QString &list);
+    // The virtual boards' journal lines (serial, member, index, value; tab-separated).
+    QStringList boardJournal() const;
+    // Appends one command line ("detach 1001", ...) to the hot-plug file.
+    void hotPlug(const QByteArray &line);
+    // Any other variable for the libraries the program loads, for the next start.
+    void setEnvironment(const QString &name, const QString &value);
+
     // Starts on the given display, or offscreen when it is empty.
     bool start(const QString &display = QString());
     QProcess &process() { return process_; }
@@ -66,6 +79,7 @@ public:
 private:
     std::shared_ptr<QTemporaryDir> dir_;
     std::shared_ptr<QTemporaryDir> runtime_;
+    QProcessEnvironment extraEnvironment_;
     QProcess process_;
 };
 

@@ -17,7 +17,7 @@ struct ProcessEnded
 };
 
 // A platform that runs in a folder of its own (with an empty Tavrel.cfg to begin with),
-// writes down every message box and the end of the process, and confirms each box at
+// writes down every message box, beep and the end of the process, and confirms each box at
 // once.
 class TestPlatform : public Platform
 {
@@ -25,7 +25,7 @@ public:
     TestPlatform() { writeFile(QStringLiteral("Tavrel.cfg"), QByteArray()); }
 
     QTemporaryDir dir;
-    QStringList events;  // "box <title>|<text>", "end", and whatever else a test adds
+    QStringList events;  // "box <title>|<text>", "beep", "end", and whatever else a test adds
     bool otherCopyRunning = false;
     int screenWidth = 19200;
     std::function<void()> onMessageBox; // runs while a box is shown
@@ -55,6 +55,7 @@ public:
     bool anotherInstanceRunning() override { return otherCopyRunning; }
     QString workingDirectory() const override { return dir.path(); }
     int screenWidthTwips() const override { return screenWidth; }
+    void beep() override { events << QStringLiteral("beep"); }
 
 protected:
     void end() override

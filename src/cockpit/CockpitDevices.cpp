@@ -1,0 +1,200 @@
+// The board events: every board that attaches is bound to a slot of its kind by attach
+// order, gets its start settings and a row in the "Devices" list; a board pulled or
+// failing only colours its row. Every board call may fail; each is one statement run with
+// errors ignored, so a board that refuses one setting still gets the others and is listed.
+// The manager itself is made at start-up and let go at shutdown by the output routines.
+#include "cockpit/Cockpit.h"
+#include "cockpit/CockpitOutputs.h"
+
+#include "core/Convert.h"
+#include "core/Error.h"
+#include "phidget/PhidgetLibrary.h"
+
+#include <limits>
+
+namespace tavrel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kDeviceList = 4; // grdTavrel(4), in the "Devices" frame
+constexpr int kSerialColumn = 3;
+constexpr int kNameColumn = 1;
+
+// The first board of a kind fills slot 1; every later one slot 2, replacing what it held.
+void bind(Board &slot1, Board &slot2, const Board &board)
+{
+    (slot1 ? slot2 : slot1) = board;
+}
+
+// One more attach of a kind; the counters are 16-bit, so the 32768th attach fails.
+void countAttach(int &counter)
+{
+    if (counter >= std::numeric_limits<std::int16_t>::max())
+        throw Error(Error::Overflow, u"Overflow"_s);
+    ++counter;
+}
+
+} // namespace
+
+void Cockpit::setPhidgetManager(std::unique_ptr<PhidgetManager> manager)
+{
+    PhidgetManager_ = std::move(manager);
+    if (!PhidgetManager_)
+        return;
+    connect(PhidgetManager_.get(), &PhidgetManager::OnAttach, this, &Cockpit::PhidgetManager_OnAttach);
+    connect(PhidgetManager_.get(), &PhidgetManager::OnDetach, this, &Cockpit::PhidgetManager_OnDetach);
+    connect(PhidgetManager_.get(), &PhidgetManager::OnError, this, &Cockpit::PhidgetManager_OnError);
+}
+
+std::unique_ptr<PhidgetManager> Cockpit::makePhidgetManager()
+{
+    return phidgetManagerFactory_ ? phidgetManagerFactory_() : createPhidgetManager();
+}
+
+void CockpitOutputs::CreatePhidgetManager()
+{
+    cockpit().setPhidgetManager(cockpit().makePhidgetManager());
+}
+
+// Board 1 before board 2 of each kind, the kinds in a fixed order; then the manager goes,
+// and with it every board event still waiting.
+void CockpitOutputs::ReleaseBoards()
+{
+    BoardSlots &b = cockpit().boards();
+    for (Board *slot : {&b.pViper01616_1, &b.pViper01616_2, &b.pViperTextLCD_1, &b.pViperTextLCD_2,
+                        &b.pViperTextLED_1, &b.pViperTextLED_2, &b.pViperServo_1, &b.pViperServo_2,
+                        &b.pViper4Servo_1, &b.pViper4Servo_2, &b.pViperLED_1, &b.pViperLED_2})
+        slot->reset();
+    cockpit().setPhidgetManager(nullptr);
+}
+
+void Cockpit::PhidgetManager_OnAttach(const Board &board)
+{
+    auto &frames = controls_.fraGlimra;
+    auto &b = boards_;
+
+    QString type;
+    attempt([&] { type = board->deviceType(); });
+    QString name = type;
+    int number = 0;
+
+    if (type == u"PhidgetInterfaceKit") {
+        attempt([&] { countAttach(AttachCount_[CountInterfaceKit]); });
+        number = AttachCount_[CountInterfaceKit];
+        frames[2].setEnabled(true);
+        frames[3].setEnabled(true);
+        bind(b.pViper01616_1, b.pViper01616_2, board);
+        attempt([&] {
+            const int outputs = board->numOutputs();
+            for (int i = 0; i < outputs; ++i)
+                attempt([&] { board->setOutputState(i, false); });
+        });
+    } else if (type == u"PhidgetTextLCD") {
+        attempt([&] { countAttach(AttachCount_[CountTextLcd]); });
+        number = AttachCount_[CountTextLcd];
+        frames[4].setEnabled(true);
+        bind(b.pViperTextLCD_1, b.pViperTextLCD_2, board);
+        attempt([&] { board->setBrightness(controls_.sldGlimra[CockpitControls::kBrightness].value()); });
+        attempt([&] { board->setBacklight(true); });
+        attempt([&] { board->setCursorOn(false); });
+        attempt([&] { board->setDisplayString(0, u""); });
+        attempt([&] { board->setDisplayString(1, u""); });
+    } else if (type == u"PhidgetTextLED") {
+        attempt([&] { countAttach(AttachCount_[CountTextLed]); });
+        number = AttachCount_[CountTextLed];
+        frames[5].setEnabled(true);
+        bind(b.pViperTextLED_1, b.pViperTextLED_2, board);
+        attempt([&] { board->setBrightness(controls_.sldGlimra[CockpitControls::kBrightness].value()); });
+    } else if (type == u"PhidgetServo") {
+        // A board whose motor count cannot be read is taken for a multi-motor one and
+        // listed under its type name alone.
+        std::optional<int> motors;
+        attempt([&] { motors = board->numMotors(); });
+        if (motors)
+            name = type + u'(' + QString::number(*motors) + u')';
+        if (motors == 1) {
+            flags_.ServoPresent = true;
+            attempt([&] { countAttach(AttachCount_[CountServo]); });
+            number = AttachCount_[CountServo];
+            frames[6].setEnabled(true);
+            bind(b.pViperServo_1, b.pViperServo_2, board);
+            attempt([&] { board->setMotorPosition(0, 0.0); });
+        } else {
+            flags_.MultiServoPresent = true;
+            attempt([&] { countAttach(AttachCount_[CountMultiServo]); });
+            number = AttachCount_[CountMultiServo];
+            bind(b.pViper4Servo_1, b.pViper4Servo_2, board);
+            for (int i = 0; i < motors.value_or(0); ++i)
+                attempt([&] { board->setMotorPosition(i, 0.0); });
+        }
+    } else if (type == u"PhidgetLED") {
+        attempt([&] { countAttach(AttachCount_[CountLed64]); });
+        number = AttachCount_[CountLed64];
+        frames[3].setEnabled(true);
+        bind(b.pViperLED_1, b.pViperLED_2, board);
+    }
+
+    // Listed with the version in its shortest form and the serial number in decimal; a
+    // board whose version or serial number cannot be read is not listed.
+    attempt([&] {
+        const auto version = convert::shortest(board->version());
+        const QString serial = QString::number(board->serialNumber());
+        AddDeviceRow(number, name, version.latin1(), serial);
+    });
+    outputs_->yieldToEvents();
+}
+
+void Cockpit::PhidgetManager_OnDetach(const Board &board)
+{
+    MarkDeviceRow(board, Grid::kRed);
+}
+
+// The description and code are neither shown nor kept: the row turns yellow.
+void Cockpit::PhidgetManager_OnError(const Board &board, const QString &, int)
+{
+    MarkDeviceRow(board, Grid::kYellow);
+}
+
+// A serial number seen before re-greens its row and changes nothing else in it; a new
+// one gets a row at the end. Other callers (the EPIC link) list themselves here too.
+void Cockpit::AddDeviceRow(int number, const QString &name, const QString &version, const QString &serial)
+{
+    Grid &list = controls_.grdTavrel[kDeviceList];
+    attempt([&] {
+        for (int row = 1; row < list.rows(); ++row) {
+            if (list.text(row, kSerialColumn) == serial) {
+                list.setCellBackColor(row, kNameColumn, Grid::kGreen);
+                return;
+            }
+        }
+        const int row = list.rows();
+        list.setRows(row + 1);
+        list.setText(row, 0, QString::number(number));
+        list.setText(row, kNameColumn, name);
+        list.setText(row, 2, version);
+        list.setText(row, kSerialColumn, serial);
+        list.setCellBackColor(row, kNameColumn, Grid::kGreen);
+    });
+}
+
+// Only rows whose serial column holds a number can match: the EPIC row, with none, never
+// does.
+void Cockpit::MarkDeviceRow(const Board &board, quint32 colour)
+{
+    Grid &list = controls_.grdTavrel[kDeviceList];
+    attempt([&] {
+        const std::int32_t serial = board->serialNumber();
+        for (int row = 1; row < list.rows(); ++row) {
+            const auto listed = convert::checkedInt32(list.text(row, kSerialColumn));
+            if (listed && *listed == serial) {
+                platform_.beep();
+                list.setCellBackColor(row, kNameColumn, colour);
+                return;
+            }
+        }
+    });
+}
+
+} // namespace tavrel

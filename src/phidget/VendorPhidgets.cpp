@@ -1,0 +1,386 @@
+#include "phidget/VendorPhidgets.h"
+
+#include "core/Convert.h"
+#include "core/Error.h"
+
+#include <QLibrary>
+
+#include <type_traits>
+
+namespace tavrel {
+
+using namespace Qt::StringLiterals;
+
+#ifdef _WIN32
+#define TAVREL_PHIDGET_CALL __stdcall
+#else
+#define TAVREL_PHIDGET_CALL
+#endif
+
+namespace {
+
+using Handle = void *;
+using AttachHandler = int(TAVREL_PHIDGET_CALL *)(Handle, void *);
+using ErrorHandler = int(TAVREL_PHIDGET_CALL *)(Handle, void *, int, const char *);
+using Create = int(TAVREL_PHIDGET_CALL *)(Handle *);
+using GetInt = int(TAVREL_PHIDGET_CALL *)(Handle, int *);
+using SetInt = int(TAVREL_PHIDGET_CALL *)(Handle, int);
+using SetIndexed = int(TAVREL_PHIDGET_CALL *)(Handle, int, int);
+using SetText = int(TAVREL_PHIDGET_CALL *)(Handle, int, char *);
+
+constexpr int kNotAttached = 5; // the library's code for a board that is gone
+
+} // namespace
+
+// The library's functions the program uses, each resolved by name.
+struct Phidget21Api
+{
+    QLibrary library;
+    Create CPhidgetManager_create;
+    int(TAVREL_PHIDGET_CALL *CPhidgetManager_set_OnAttach_Handler)(Handle, AttachHandler, void *);
+    int(TAVREL_PHIDGET_CALL *CPhidgetManager_set_OnDetach_Handler)(Handle, AttachHandler, void *);
+    int(TAVREL_PHIDGET_CALL *CPhidgetManager_open)(Handle);
+    int(TAVREL_PHIDGET_CALL *CPhidgetManager_close)(Handle);
+    int(TAVREL_PHIDGET_CALL *CPhidgetManager_delete)(Handle);
+    int(TAVREL_PHIDGET_CALL *CPhidget_getDeviceType)(Handle, const char **);
+    GetInt CPhidget_getSerialNumber;
+    GetInt CPhidget_getDeviceVersion;
+    int(TAVREL_PHIDGET_CALL *CPhidget_set_OnAttach_Handler)(Handle, AttachHandler, void *);
+    int(TAVREL_PHIDGET_CALL *CPhidget_set_OnDetach_Handler)(Handle, AttachHandler, void *);
+    int(TAVREL_PHIDGET_CALL *CPhidget_set_OnError_Handler)(Handle, ErrorHandler, void *);
+    SetInt CPhidget_open;
+    int(TAVREL_PHIDGET_CALL *CPhidget_close)(Handle);
+    int(TAVREL_PHIDGET_CALL *CPhidget_delete)(Handle);
+    int(TAVREL_PHIDGET_CALL *CPhidget_getErrorDescription)(int, const char **);
+    Create CPhidgetInterfaceKit_create;
+    GetInt CPhidgetInterfaceKit_getOutputCount;
+    SetIndexed CPhidgetInterfaceKit_setOutputState;
+    Create CPhidgetLED_create;
+    GetInt CPhidgetLED_getLEDCount;
+    SetIndexed CPhidgetLED_setDiscreteLED;
+    Create CPhidgetTextLCD_create;
+    SetInt CPhidgetTextLCD_setBrightness;
+    SetInt CPhidgetTextLCD_setBacklight;
+    SetInt CPhidgetTextLCD_setCursorOn;
+    SetText CPhidgetTextLCD_setDisplayString;
+    Create CPhidgetTextLED_create;
+    SetInt CPhidgetTextLED_setBrightness;
+    SetText CPhidgetTextLED_setDisplayString;
+    Create CPhidgetServo_create;
+    GetInt CPhidgetServo_getMotorCount;
+    int(TAVREL_PHIDGET_CALL *CPhidgetServo_setPosition)(Handle, int, double);
+
+    // Loads the library and resolves every function; false when any is missing.
+    bool load(const QString &name)
+    {
+        library.setFileName(name);
+        if (!library.load()) {
+            library.setFileNameAndVersion(name, 0); // the run-time name, libphidget21.so.0
+            if (!library.load())
+                return false;
+        }
+        bool complete = true;
+        const auto resolve = [&](auto &function, const char *symbol) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(symbol));
+            complete = complete && function;
+        };
+#define TAVREL_RESOLVE(name) resolve(name, #name)
+        TAVREL_RESOLVE(CPhidgetManager_create);
+        TAVREL_RESOLVE(CPhidgetManager_set_OnAttach_Handler);
+        TAVREL_RESOLVE(CPhidgetManager_set_OnDetach_Handler);
+        TAVREL_RESOLVE(CPhidgetManager_open);
+        TAVREL_RESOLVE(CPhidgetManager_close);
+        TAVREL_RESOLVE(CPhidgetManager_delete);
+        TAVREL_RESOLVE(CPhidget_getDeviceType);
+        TAVREL_RESOLVE(CPhidget_getSerialNumber);
+        TAVREL_RESOLVE(CPhidget_getDeviceVersion);
+        TAVREL_RESOLVE(CPhidget_set_OnAttach_Handler);
+        TAVREL_RESOLVE(CPhidget_set_OnDetach_Handler);
+        TAVREL_RESOLVE(CPhidget_set_OnError_Handler);
+        TAVREL_RESOLVE(CPhidget_open);
+        TAVREL_RESOLVE(CPhidget_close);
+        TAVREL_RESOLVE(CPhidget_delete);
+        TAVREL_RESOLVE(CPhidget_getErrorDescription);
+        TAVREL_RESOLVE(CPhidgetInterfaceKit_create);
+        TAVREL_RESOLVE(CPhidgetInterfaceKit_getOutputCount);
+        TAVREL_RESOLVE(CPhidgetInterfaceKit_setOutputState);
+        TAVREL_RESOLVE(CPhidgetLED_create);
+        TAVREL_RESOLVE(CPhidgetLED_getLEDCount);
+        TAVREL_RESOLVE(CPhidgetLED_setDiscreteLED);
+        TAVREL_RESOLVE(CPhidgetTextLCD_create);
+        TAVREL_RESOLVE(CPhidgetTextLCD_setBrightness);
+        TAVREL_RESOLVE(CPhidgetTextLCD_setBacklight);
+        TAVREL_RESOLVE(CPhidgetTextLCD_setCursorOn);
+        TAVREL_RESOLVE(CPhidgetTextLCD_setDisplayString);
+        TAVREL_RESOLVE(CPhidgetTextLED_create);
+        TAVREL_RESOLVE(CPhidgetTextLED_setBrightness);
+        TAVREL_RESOLVE(CPhidgetTextLED_setDisplayString);
+        TAVREL_RESOLVE(CPhidgetServo_create);
+        TAVREL_RESOLVE(CPhidgetServo_getMotorCount);
+        TAVREL_RESOLVE(CPhidgetServo_setPosition);
+#undef TAVREL_RESOLVE
+        return complete;
+    }
+
+    // Raises the library's failure for a call that did not return 0.
+    void check(int code) const
+    {
+        if (code == 0)
+            return;
+        const char *text = nullptr;
+        CPhidget_getErrorDescription(code, &text);
+        throw Error(code, text ? QString::fromLatin1(text) : u"Phidget error %1"_s.arg(code), u"Phidget"_s);
+    }
+};
+
+// One board of the library: its own device object, opened by serial number, through which
+// every call goes. A board of a type the program does not drive has no device object and
+// offers only the common members.
+class VendorPhidgetManager::Board21 final : public PhidgetBoard
+{
+public:
+    enum class Kind { Other, InterfaceKit, Led64, TextLcd, TextLed, Servo };
+
+    Board21(std::shared_ptr<const Phidget21Api> api, Kind kind, Handle handle, QString type, std::int32_t serial,
+            float version)
+        : api_(std::move(api)), kind_(kind), handle_(handle), type_(std::move(type)), serial_(serial), version_(version)
+    {
+    }
+
+    Handle handle() const { return handle_; }
+    // Lets the device object go; later calls fail as on a board that is gone.
+    void close()
+    {
+        if (!handle_)
+            return;
+        api_->CPhidget_close(handle_);
+        api_->CPhidget_delete(handle_);
+        handle_ = nullptr;
+        closed_ = true;
+    }
+
+    QString deviceType() const override { return type_; }
+    std::int32_t serialNumber() const override { return serial_; }
+    float version() const override { return version_; }
+
+    int numOutputs() const override { return get(Kind::InterfaceKit, api_->CPhidgetInterfaceKit_getOutputCount); }
+    void setOutputState(int index, bool on) override
+    {
+        call(Kind::InterfaceKit, api_->CPhidgetInterfaceKit_setOutputState, index, on ? 1 : 0);
+    }
+    int ledCount() const override { return get(Kind::Led64, api_->CPhidgetLED_getLEDCount); }
+    void setDiscreteLED(int index, std::int32_t brightness) override
+    {
+        call(Kind::Led64, api_->CPhidgetLED_setDiscreteLED, index, brightness);
+    }
+    void setBrightness(std::int32_t brightness) override
+    {
+        if (kind_ == Kind::TextLed)
+            call(Kind::TextLed, api_->CPhidgetTextLED_setBrightness, brightness);
+        else
+            call(Kind::TextLcd, api_->CPhidgetTextLCD_setBrightness, brightness);
+    }
+    void setBacklight(bool on) override { call(Kind::TextLcd, api_->CPhidgetTextLCD_setBacklight, on ? 1 : 0); }
+    void setCursorOn(bool on) override { call(Kind::TextLcd, api_->CPhidgetTextLCD_setCursorOn, on ? 1 : 0); }
+    void setDisplayString(int line, QStringView text) override
+    {
+        // The boards take 8-bit text; the buffer keeps its room between writes.
+        text_.resize(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            text_[i] = char(convert::toWindows1252(text[i].unicode()));
+        if (kind_ == Kind::TextLed)
+            call(Kind::TextLed, api_->CPhidgetTextLED_setDisplayString, line, text_.data());
+        else
+            call(Kind::TextLcd, api_->CPhidgetTextLCD_setDisplayString, line, text_.data());
+    }
+    int numMotors() const override { return get(Kind::Servo, api_->CPhidgetServo_getMotorCount); }
+    void setMotorPosition(int index, double position) override
+    {
+        call(Kind::Servo, api_->CPhidgetServo_setPosition, index, position);
+    }
+
+private:
+    void require(Kind kind) const
+    {
+        if (kind_ != kind)
+            memberNotFound();
+        if (closed_)
+            throw Error(kNotAttached, u"Phidget not physically attached"_s, u"Phidget"_s);
+    }
+    template <typename Function, typename... Args>
+    void call(Kind kind, Function function, Args... args) const
+    {
+        require(kind);
+        api_->check(function(handle_, args...));
+    }
+    int get(Kind kind, GetInt function) const
+    {
+        require(kind);
+        int value = 0;
+        api_->check(function(handle_, &value));
+        return value;
+    }
+
+    std::shared_ptr<const Phidget21Api> api_;
+    Kind kind_;
+    Handle handle_;
+    bool closed_ = false;
+    QString type_;
+    std::int32_t serial_;
+    float version_;
+    QByteArray text_;
+};
+
+// The library calls these on threads of its own: they read what they need from the
+// library's object there and hand the rest to the manager's thread.
+struct Phidget21Callbacks
+{
+    static int TAVREL_PHIDGET_CALL managerAttach(Handle phidget, void *user)
+    {
+        auto *manager = static_cast<VendorPhidgetManager *>(user);
+        const Phidget21Api &api = *manager->api_;
+        const char *type = nullptr;
+        int serial = 0;
+        int version = 0;
+        if (api.CPhidget_getDeviceType(phidget, &type) != 0 || api.CPhidget_getSerialNumber(phidget, &serial) != 0)
+            return 0;
+        api.CPhidget_getDeviceVersion(phidget, &version);
+        const QString typeName = QString::fromLatin1(type);
+        QMetaObject::invokeMethod(
+            manager, [manager, typeName, serial, version] { manager->boardFound(typeName, serial, float(version)); },
+            Qt::QueuedConnection);
+        return 0;
+    }
+    static int TAVREL_PHIDGET_CALL managerDetach(Handle phidget, void *user)
+    {
+        auto *manager = static_cast<VendorPhidgetManager *>(user);
+        int serial = 0;
+        if (manager->api_->CPhidget_getSerialNumber(phidget, &serial) == 0)
+            QMetaObject::invokeMethod(manager, [manager, serial] { manager->boardLost(serial); }, Qt::QueuedConnection);
+        return 0;
+    }
+    static int TAVREL_PHIDGET_CALL deviceAttach(Handle device, void *user)
+    {
+        return hand(device, user, VendorPhidgetManager::EventKind::Attach);
+    }
+    static int TAVREL_PHIDGET_CALL deviceDetach(Handle device, void *user)
+    {
+        return hand(device, user, VendorPhidgetManager::EventKind::Detach);
+    }
+    static int TAVREL_PHIDGET_CALL deviceError(Handle device, void *user, int code, const char *text)
+    {
+        return hand(device, user, VendorPhidgetManager::EventKind::Error, QString::fromLatin1(text ? text : ""), code);
+    }
+    static int hand(Handle device, void *user, VendorPhidgetManager::EventKind kind, const QString &text = QString(),
+                    int code = 0)
+    {
+        auto *manager = static_cast<VendorPhidgetManager *>(user);
+        QMetaObject::invokeMethod(
+            manager, [manager, device, kind, text, code] { manager->deviceEvent(device, kind, text, code); },
+            Qt::QueuedConnection);
+        return 0;
+    }
+};
+
+std::unique_ptr<VendorPhidgetManager> VendorPhidgetManager::open(const QString &library, QObject *parent)
+{
+    auto api = std::make_shared<Phidget21Api>();
+    if (!api->load(library))
+        return nullptr;
+    std::unique_ptr<VendorPhidgetManager> manager(new VendorPhidgetManager(std::move(api), parent));
+    const Phidget21Api &f = *manager->api_;
+    Handle handle = nullptr;
+    if (f.CPhidgetManager_create(&handle) != 0 || !handle)
+        return nullptr;
+    manager->manager_ = handle;
+    f.CPhidgetManager_set_OnAttach_Handler(handle, &Phidget21Callbacks::managerAttach, manager.get());
+    f.CPhidgetManager_set_OnDetach_Handler(handle, &Phidget21Callbacks::managerDetach, manager.get());
+    if (f.CPhidgetManager_open(handle) != 0)
+        return nullptr;
+    return manager;
+}
+
+VendorPhidgetManager::VendorPhidgetManager(std::shared_ptr<const Phidget21Api> api, QObject *parent)
+    : PhidgetManager(parent)
+    , api_(std::move(api))
+{
+}
+
+// The library stops reporting before anything it could report to goes.
+VendorPhidgetManager::~VendorPhidgetManager()
+{
+    if (manager_) {
+        api_->CPhidgetManager_close(manager_);
+        api_->CPhidgetManager_delete(manager_);
+    }
+    for (const auto &board : std::as_const(boards_))
+        board->close();
+}
+
+QString VendorPhidgetManager::libraryName() const
+{
+    return api_->library.fileName();
+}
+
+// A board the manager reports for the first time gets a device object of its kind, opened
+// by its serial number; that object reports the board attached. A board seen before
+// reports itself.
+void VendorPhidgetManager::boardFound(const QString &type, std::int32_t serial, float version)
+{
+    if (const auto known = boards_.value(serial)) {
+        if (!known->handle())
+            post(EventKind::Attach, known);
+        return;
+    }
+    const Phidget21Api &f = *api_;
+    using Kind = Board21::Kind;
+    const struct
+    {
+        const char *type;
+        Kind kind;
+        Create create;
+    } kinds[] = {
+        {"PhidgetInterfaceKit", Kind::InterfaceKit, f.CPhidgetInterfaceKit_create},
+        {"PhidgetLED", Kind::Led64, f.CPhidgetLED_create},
+        {"PhidgetTextLCD", Kind::TextLcd, f.CPhidgetTextLCD_create},
+        {"PhidgetTextLED", Kind::TextLed, f.CPhidgetTextLED_create},
+        {"PhidgetServo", Kind::Servo, f.CPhidgetServo_create},
+    };
+    Kind kind = Kind::Other;
+    Handle device = nullptr;
+    for (const auto &k : kinds) {
+        if (type == QLatin1String(k.type) && k.create(&device) == 0 && device) {
+            kind = k.kind;
+            break;
+        }
+    }
+    auto board = std::make_shared<Board21>(api_, kind, device, type, serial, version);
+    boards_.insert(serial, board);
+    if (!device) {
+        post(EventKind::Attach, board);
+        return;
+    }
+    f.CPhidget_set_OnAttach_Handler(device, &Phidget21Callbacks::deviceAttach, this);
+    f.CPhidget_set_OnDetach_Handler(device, &Phidget21Callbacks::deviceDetach, this);
+    f.CPhidget_set_OnError_Handler(device, &Phidget21Callbacks::deviceError, this);
+    f.CPhidget_open(device, serial);
+}
+
+// Only boards without a device object of their own learn from the manager that they went.
+void VendorPhidgetManager::boardLost(std::int32_t serial)
+{
+    if (const auto known = boards_.value(serial); known && !known->handle())
+        post(EventKind::Detach, known);
+}
+
+void VendorPhidgetManager::deviceEvent(void *handle, EventKind kind, const QString &description, int code)
+{
+    for (const auto &board : std::as_const(boards_)) {
+        if (board->handle() == handle) {
+            post(kind, board, description, code);
+            return;
+        }
+    }
+}
+
+} // namespace tavrel

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "phidget/PhidgetManager.h"
+
+#include <QHash>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace tavrel {
+
+struct Phidget21Api;
+
+// The device manager of the vendor's phidget21 library, loaded at run time and reached by
+// symbol name. The library reports boards on threads of its own; every report is handed
+// to the manager's thread before anything is touched. For each board the manager reports
+// it opens the board's own device object by serial number, which then reports the board
+// attached, pulled and failing; a board pulled and plugged in again keeps that object.
+class VendorPhidgetManager : public PhidgetManager
+{
+    Q_OBJECT
+public:
+    // Loads the library (a file name such as "phidget21", or a path) and opens its
+    // manager; null when the library, one of its functions, or the manager is missing.
+    static std::unique_ptr<VendorPhidgetManager> open(const QString &library, QObject *parent = nullptr);
+    ~VendorPhidgetManager() override;
+
+    QString libraryName() const override;
+
+private:
+    friend struct Phidget21Callbacks;
+    class Board21;
+
+    VendorPhidgetManager(std::shared_ptr<const Phidget21Api> api, QObject *parent);
+    // What the library's threads hand over, run on the manager's thread.
+    void boardFound(const QString &type, std::int32_t serial, float version);
+    void boardLost(std::int32_t serial);
+    void deviceEvent(void *handle, EventKind kind, const QString &description = QString(), int code = 0);
+
+    std::shared_ptr<const Phidget21Api> api_;
+    void *manager_ = nullptr;
+    QHash<std::int32_t, std::shared_ptr<Board21>> boards_; // by serial number
+};
+
+} // namespace tavrel
