@@ -159,6 +159,7 @@ void fullCockpitCycle(benchmark::State &state, bool window)
     cockpit.pollingTimer().stop();
     cockpit.livenessTimer().stop();
     cockpit.flags().SimActive = true;
+    cockpit.setPhidgetManager(nullptr); // the boards below, and no others
     auto &s = cockpit.boards();
     std::int32_t serial = 1;
     const auto board = [&](Kind kind) { return std::make_shared<tavrel::VirtualBoard>(kind, serial++); };

@@ -34,6 +34,7 @@ protected:
         platform.writeFile(u"Tavrel.cfg"_s, QByteArray(kConfig).replace("Nose gear", "Gear - Nose Gear Down (Bit)"));
         cockpit.startUp();
         cockpit.pollingTimer().stop();
+        cockpit.setPhidgetManager(nullptr); // no default boards attaching into the slots below
         auto &s = cockpit.boards();
         s.pViperLED_1 = boards.add(Kind::Led64, 11);
         s.pViperLED_2 = boards.add(Kind::Led64, 12);
