@@ -5,7 +5,8 @@
 #include <atomic>
 
 // Every heap allocation of the benchmark program is counted (CycleBench.cpp replaces
-// operator new), so a benchmark can show that its warm loop allocates nothing.
+// operator new and, outside sanitizer builds, malloc, calloc and realloc), so a benchmark
+// can show that its warm loop allocates nothing.
 namespace tavrel::bench {
 
 extern std::atomic<long long> allocations;

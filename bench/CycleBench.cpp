@@ -1,27 +1,58 @@
 #include "cockpit/Cockpit.h"
+#include "phidget/VirtualBoard.h"
 #include "sources/DataServerFill.h"
 #include "sources/SimulatedFlightServer.h"
 #include "support/TestPlatform.h"
+#include "ui/FrmTavrel.h"
 
 #include "Allocations.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
-// Counts every heap allocation of the benchmark program (see Allocations.h).
+// Every heap allocation of the benchmark program is counted (see Allocations.h):
+// operator new, and (outside sanitizer builds, whose runtime owns the allocator) malloc,
+// calloc and realloc too, which Qt's strings and lists use.
 namespace tavrel::bench {
 std::atomic<long long> allocations{0};
 }
 using tavrel::bench::allocations;
 
-void *operator new(std::size_t size)
+#if !defined(__SANITIZE_ADDRESS__)
+extern "C" {
+void *__libc_malloc(std::size_t size);
+void *__libc_calloc(std::size_t count, std::size_t size);
+void *__libc_realloc(void *p, std::size_t size);
+
+void *malloc(std::size_t size) noexcept
 {
     ++allocations;
+    return __libc_malloc(size);
+}
+void *calloc(std::size_t count, std::size_t size) noexcept
+{
+    ++allocations;
+    return __libc_calloc(count, size);
+}
+void *realloc(void *p, std::size_t size) noexcept
+{
+    ++allocations;
+    return __libc_realloc(p, size);
+}
+}
+#endif
+
+void *operator new(std::size_t size)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    ++allocations; // elsewhere malloc counts it
+#endif
     if (void *p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
@@ -50,7 +81,7 @@ void BM_UpdateCycle_DataServer(benchmark::State &state)
     cockpit.pollingTimer().stop();
     cockpit.livenessTimer().stop();
     cockpit.flags().SimActive = true;
-    for (int i = 0; i < 50; ++i) // warm up: pages built, buffers sized
+    for (int i = 0; i < 2000; ++i) // warm up over a whole simulated flight: pages built, buffers sized
         cockpit.UpdateCycle();
 
     const long long before = allocations;
@@ -77,11 +108,93 @@ void BM_FillFromDataServer(benchmark::State &state)
 }
 BENCHMARK(BM_FillFromDataServer);
 
+// The full cockpit: both LED-64 boards with 64 lamps, both interface kits with 16, every
+// built-in rule and bit word among them, four text LED lines on each text LED board, the
+// fault list on text LCD 1 and the countermeasures page on text LCD 2.
+QByteArray fullConfiguration()
+{
+    static constexpr std::array<const char *, 7> kRules = {
+        "HSI - Outer Marker Beacon", "HSI - Middle Marker Beacon", "HSI - Inner Marker Beacon",
+        "Left Console - Speed Brake (Bit)", "Gear - Left Gear Down (Bit)", "Gear - Right Gear Down (Bit)",
+        "Gear - Nose Gear Down (Bit)"};
+    QByteArray cfg;
+    const auto lamps = [&](const char *section, int count) {
+        cfg += QByteArray("[") + section + "]\r\n";
+        for (int i = 0; i < count; ++i) {
+            if (i % 9 == 8) {
+                cfg += QByteArray::number(i) + ',' + kRules[std::size_t(i / 9 % 7)] + ",0,0\r\n";
+            } else {
+                const std::int32_t mask = static_cast<std::int32_t>(1u << (i % 32));
+                cfg += QByteArray::number(i) + ",Lamp," + QByteArray::number(mask) + ','
+                       + QByteArray::number(i % 4 + 1) + "\r\n";
+            }
+        }
+    };
+    lamps("PLED64-1", 64);
+    lamps("PLED64-2", 64);
+    lamps("P01616-1", 16);
+    lamps("P01616-2", 16);
+    cfg += "[PTLED-1]\r\n0,a,FUELFLOW,0\r\n1,b,TOTALIZER,0\r\n2,c,AUXTCHAN,0\r\n3,d,UFCTCHAN,0\r\n"
+           "[PTLED-2]\r\n0,a,CMDS1,0\r\n1,b,CMDS2,0\r\n2,c,FUELFLOW,0\r\n3,d,UFCTCHAN,0\r\n"
+           "[PTLCD-1]\r\n1,a,PFD,\r\n2,b,PFD,\r\n"
+           "[PTLCD-2]\r\n0,a,CMDS,\r\n1,b,CMDS,\r\n";
+    return cfg;
+}
+
+// The full cockpit on virtual boards (no journal) over the simulated flight, started and
+// warmed up; with `window`, the window is built over it (not shown: painting follows the
+// screen, not the cycle), so every grid and label change also reaches its view's model.
+void fullCockpitCycle(benchmark::State &state, bool window)
+{
+    using Kind = tavrel::VirtualBoard::Kind;
+    tavrel::test::TestPlatform platform;
+    platform.writeFile(QStringLiteral("Tavrel.cfg"), fullConfiguration());
+    tavrel::Cockpit cockpit(platform, [](QStringView) {
+        return std::make_unique<tavrel::SimulatedFlightServer>(FlightClock{});
+    });
+    std::unique_ptr<tavrel::FrmTavrel> frm;
+    if (window)
+        frm = std::make_unique<tavrel::FrmTavrel>(cockpit);
+    cockpit.startUp();
+    cockpit.pollingTimer().stop();
+    cockpit.livenessTimer().stop();
+    cockpit.flags().SimActive = true;
+    cockpit.setPhidgetManager(nullptr); // the boards below, and no others
+    auto &s = cockpit.boards();
+    std::int32_t serial = 1;
+    const auto board = [&](Kind kind) { return std::make_shared<tavrel::VirtualBoard>(kind, serial++); };
+    s.pViperLED_1 = board(Kind::Led64), s.pViperLED_2 = board(Kind::Led64);
+    s.pViper01616_1 = board(Kind::InterfaceKit), s.pViper01616_2 = board(Kind::InterfaceKit);
+    s.pViperTextLED_1 = board(Kind::TextLed), s.pViperTextLED_2 = board(Kind::TextLed);
+    s.pViperTextLCD_1 = board(Kind::TextLcd), s.pViperTextLCD_2 = board(Kind::TextLcd);
+    for (int i = 0; i < 2000; ++i) // warm up over a whole simulated flight: every text at its longest
+        cockpit.UpdateCycle();
+
+    const long long before = allocations;
+    for (auto _ : state)
+        cockpit.UpdateCycle();
+    tavrel::bench::reportAllocations(state, before, "allocs/cycle");
+}
+
+void BM_UpdateCycle_FullCockpit_Headless(benchmark::State &state)
+{
+    fullCockpitCycle(state, false);
+}
+BENCHMARK(BM_UpdateCycle_FullCockpit_Headless);
+
+void BM_UpdateCycle_FullCockpit_Window(benchmark::State &state)
+{
+    fullCockpitCycle(state, true);
+}
+BENCHMARK(BM_UpdateCycle_FullCockpit_Window);
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -1,12 +1,50 @@
 #include "cockpit/CockpitOutputs.h"
 
 #include "cockpit/Cockpit.h"
+#include "core/Error.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
+#include "phidget/LampOutputs.h"
+#include "phidget/TextDisplays.h"
 
 #include <QCoreApplication>
 
 namespace tavrel {
+
+namespace {
+
+// The table and board slot each output grid stands for.
+struct Output
+{
+    DeviceSection section;
+    Board BoardSlots::*slot;
+};
+
+std::optional<Output> outputOf(int grid)
+{
+    switch (grid) {
+    case 0:
+        return Output{DeviceSection::PLED64_1, &BoardSlots::pViperLED_1};
+    case 1:
+        return Output{DeviceSection::PLED64_2, &BoardSlots::pViperLED_2};
+    case 2:
+        return Output{DeviceSection::P01616_1, &BoardSlots::pViper01616_1};
+    case 5:
+        return Output{DeviceSection::P01616_2, &BoardSlots::pViper01616_2};
+    case 3:
+        return Output{DeviceSection::PTLED_1, &BoardSlots::pViperTextLED_1};
+    case 11:
+        return Output{DeviceSection::PTLED_2, &BoardSlots::pViperTextLED_2};
+    case 6:
+        return Output{DeviceSection::PTLCD_1, &BoardSlots::pViperTextLCD_1};
+    case 12:
+        return Output{DeviceSection::PTLCD_2, &BoardSlots::pViperTextLCD_2};
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
 
 Grid &CockpitOutputs::grid(int index)
 {
@@ -18,6 +56,11 @@ GaugeTable &CockpitOutputs::maGAUGES()
     return cockpit_.maGAUGES_;
 }
 
+ConfigTable &CockpitOutputs::table(DeviceSection section)
+{
+    return cockpit_.tables_[std::size_t(section)];
+}
+
 void CockpitOutputs::yieldToEvents()
 {
     QCoreApplication::processEvents();
@@ -25,18 +68,81 @@ void CockpitOutputs::yieldToEvents()
 
 // The board and card routines arrive with the device support; until then each stands in
 // its place and does nothing.
-void CockpitOutputs::BuildTextLedContent(int) {}
-void CockpitOutputs::BuildTextLcdContent(int) {}
 void CockpitOutputs::UpdateGaugeValues() {}
-void CockpitOutputs::DriveDiscreteOutputs(int) {}
-void CockpitOutputs::WriteTextLed(int) {}
-void CockpitOutputs::WriteTextLcd(int) {}
-void CockpitOutputs::ShowTextDisplay(int) {}
 void CockpitOutputs::DriveGaugeServos() {}
 void CockpitOutputs::SendEpicData() {}
 void CockpitOutputs::DriveGForceServo() {}
-void CockpitOutputs::LampTest(bool, bool) {}
 void CockpitOutputs::DisconnectEpic() {}
+
+void CockpitOutputs::BuildTextLedContent(int index)
+{
+    if (const auto out = outputOf(index))
+        tavrel::BuildTextLedContent(table(out->section), cockpit_.flightData());
+}
+
+void CockpitOutputs::BuildTextLcdContent(int index)
+{
+    const auto out = outputOf(index);
+    if (!out)
+        return;
+    const auto buildPfl = [this](QString &text) {
+        const FlightData &d = cockpit_.flightData();
+        BuildDisplay(QStringView(d.PFLLines, kTextFieldLength), text);
+    };
+    tavrel::BuildTextLcdContent(table(out->section), cockpit_.flightData(), buildPfl, pflText_);
+}
+
+void CockpitOutputs::DriveDiscreteOutputs(int index)
+{
+    const auto out = outputOf(index);
+    if (!out)
+        return;
+    const CockpitControls &c = cockpit_.controls();
+    const LampInputs in{cockpit_.flightData(), cockpit_.flags().SpeedBrakeOpen, cockpit_.flags().ScreenUpdate,
+                        [&c] { return c.sldGlimra[CockpitControls::kBrightness].value(); },
+                        [this] { yieldToEvents(); }};
+    tavrel::DriveDiscreteOutputs(index, table(out->section), (cockpit_.boards().*out->slot).get(), grid(index), in);
+}
+
+// Both writers stop at their first failing call; the cycle skips the rest of the pass.
+void CockpitOutputs::WriteTextLed(int index)
+{
+    if (const auto out = outputOf(index))
+        tavrel::WriteTextLed(table(out->section), (cockpit_.boards().*out->slot).get(), grid(index),
+                             cockpit_.flags().ScreenUpdate, [this] { yieldToEvents(); });
+}
+
+void CockpitOutputs::WriteTextLcd(int index)
+{
+    if (const auto out = outputOf(index))
+        tavrel::WriteTextLcd(table(out->section), (cockpit_.boards().*out->slot).get(), grid(index),
+                             cockpit_.flags().ScreenUpdate, [this] { yieldToEvents(); });
+}
+
+void CockpitOutputs::BuildDisplay(QStringView text, QString &result)
+{
+    tavrel::BuildDisplay(text, result, [this] { yieldToEvents(); }, [this](const Error &error) {
+        cockpit_.platform_.messageBox(QStringLiteral("Ostrel Mon Error"), errorReport(error, u"BuildDisplay"));
+    });
+}
+
+void CockpitOutputs::ShowTextDisplay(int label)
+{
+    const FlightData &d = cockpit_.flightData();
+    if (label == 0)
+        BuildDisplay(QStringView(d.DEDLines, kTextFieldLength), displayText_);
+    else if (label == 2)
+        BuildDisplay(QStringView(d.PFLLines, kTextFieldLength), displayText_);
+    else
+        return;
+    cockpit_.controls().lblGlimra[std::size_t(label)].setCaption(displayText_);
+}
+
+void CockpitOutputs::LampTest(bool on, bool alsoDisplays)
+{
+    tavrel::LampTest(on, alsoDisplays, cockpit_.boards(), table(DeviceSection::PTLED_1), table(DeviceSection::PTLED_2),
+                     cockpit_.controls().sldGlimra[CockpitControls::kBrightness].value());
+}
 
 void CockpitOutputs::SetupDeviceList()
 {

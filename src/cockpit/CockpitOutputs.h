@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/ConfigReader.h"
 #include "core/GridBuilders.h"
+
+#include <QString>
+#include <QStringView>
 
 namespace tavrel {
 
@@ -37,6 +41,10 @@ public:
     virtual void DriveGForceServo();
     virtual void LampTest(bool on, bool alsoDisplays);
 
+    // The five lines of a 5 × 26 text block (the DED or the fault list) into `result`,
+    // whose room is reused; a failure shows "Ostrel Mon Error" and keeps what was built.
+    void BuildDisplay(QStringView text, QString &result);
+
     // Start-up: the board manager (whose attach events may arrive from the next yield
     // on), the "Devices" list, one device table on screen, the button tables.
     virtual void CreatePhidgetManager();
@@ -52,9 +60,14 @@ protected:
     Grid &grid(int index);
     // The widened gauge table, which the servo table builds and the gauge routines write.
     GaugeTable &maGAUGES();
+    // The tables whose column 3 the text routines rewrite every cycle.
+    ConfigTable &table(DeviceSection section);
 
 private:
     Cockpit &cockpit_;
+    // Rebuilt every cycle; kept so that their room is reused.
+    QString displayText_;
+    QString pflText_;
 };
 
 } // namespace tavrel

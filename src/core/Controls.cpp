@@ -2,6 +2,8 @@
 
 #include "core/Error.h"
 
+#include <algorithm>
+
 namespace tavrel {
 
 namespace {
@@ -11,11 +13,28 @@ namespace {
 }
 } // namespace
 
+void copyText(QString &target, QStringView text)
+{
+    if (target.isDetached() && target.capacity() >= text.size()) {
+        target.resize(text.size());
+        std::copy(text.begin(), text.end(), target.data());
+        return;
+    }
+    QString fresh;
+    fresh.reserve(std::max<qsizetype>(text.size(), 32));
+    fresh.append(text);
+    target = std::move(fresh);
+}
+
 void Control::setCaption(const QString &caption)
 {
     if (caption_ == caption)
         return;
-    caption_ = caption;
+    // A view keeps the caption it was last given; by the next change it has let go of
+    // the one before, so the two buffers take turns and a live caption never allocates.
+    if (!caption_.isDetached())
+        std::swap(caption_, spare_);
+    copyText(caption_, caption);
     notify();
 }
 

@@ -10,6 +10,11 @@
 // binds one widget to each model and follows its changed() signal.
 namespace tavrel {
 
+// Copies `text` into `target`, reusing the target's room when no one else holds it, so a
+// control or a cell rewritten every cycle never allocates once its text has been at its
+// longest. The target never shares the caller's buffer afterwards.
+void copyText(QString &target, QStringView text);
+
 // What every control has: a caption, an enabled state and a change notification for
 // the view. Setters notify only when something actually changed.
 class Control : public QObject
@@ -31,6 +36,7 @@ protected:
 
 private:
     QString caption_;
+    QString spare_; // the caption before last, whose room the next change reuses
     bool enabled_ = true;
 };
 

@@ -69,7 +69,7 @@ void Grid::setText(int row, int col, const QString &text)
     QString &cell = texts_[cellIndex(row, col)];
     if (cell == text)
         return;
-    cell = text;
+    copyText(cell, text); // the cell keeps its own room, so live cells stay allocation-free
     Q_EMIT cellChanged(row, col);
 }
 

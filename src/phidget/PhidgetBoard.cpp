@@ -16,6 +16,7 @@ void PhidgetBoard::setDiscreteLED(int, std::int32_t) { memberNotFound(); }
 void PhidgetBoard::setBrightness(std::int32_t) { memberNotFound(); }
 void PhidgetBoard::setBacklight(bool) { memberNotFound(); }
 void PhidgetBoard::setCursorOn(bool) { memberNotFound(); }
+int PhidgetBoard::rowCount() const { memberNotFound(); }
 void PhidgetBoard::setDisplayString(int, QStringView) { memberNotFound(); }
 int PhidgetBoard::numMotors() const { memberNotFound(); }
 void PhidgetBoard::setMotorPosition(int, double) { memberNotFound(); }

@@ -29,7 +29,8 @@ public:
     // LED-64: its LEDs, each with a brightness.
     virtual int ledCount() const;
     virtual void setDiscreteLED(int index, std::int32_t brightness);
-    // Text LED and text LCD boards.
+    // Text LED and text LCD boards; rowCount() is the number of lines.
+    virtual int rowCount() const;
     virtual void setBrightness(std::int32_t brightness);
     virtual void setBacklight(bool on);
     virtual void setCursorOn(bool on);

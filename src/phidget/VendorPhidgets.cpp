@@ -66,6 +66,9 @@ struct Phidget21Api
     Create CPhidgetTextLED_create;
     SetInt CPhidgetTextLED_setBrightness;
     SetText CPhidgetTextLED_setDisplayString;
+    // Optional: without them the text writers learn a missing line from the write itself.
+    GetInt CPhidgetTextLCD_getRowCount;
+    GetInt CPhidgetTextLED_getRowCount;
     Create CPhidgetServo_create;
     GetInt CPhidgetServo_getMotorCount;
     int(TAVREL_PHIDGET_CALL *CPhidgetServo_setPosition)(Handle, int, double);
@@ -119,6 +122,8 @@ struct Phidget21Api
         TAVREL_RESOLVE(CPhidgetServo_getMotorCount);
         TAVREL_RESOLVE(CPhidgetServo_setPosition);
 #undef TAVREL_RESOLVE
+        CPhidgetTextLCD_getRowCount = reinterpret_cast<GetInt>(library.resolve("CPhidgetTextLCD_getRowCount"));
+        CPhidgetTextLED_getRowCount = reinterpret_cast<GetInt>(library.resolve("CPhidgetTextLED_getRowCount"));
         return complete;
     }
 
@@ -182,6 +187,14 @@ public:
     }
     void setBacklight(bool on) override { call(Kind::TextLcd, api_->CPhidgetTextLCD_setBacklight, on ? 1 : 0); }
     void setCursorOn(bool on) override { call(Kind::TextLcd, api_->CPhidgetTextLCD_setCursorOn, on ? 1 : 0); }
+    int rowCount() const override
+    {
+        const GetInt function =
+            kind_ == Kind::TextLed ? api_->CPhidgetTextLED_getRowCount : api_->CPhidgetTextLCD_getRowCount;
+        if (!function || (kind_ != Kind::TextLed && kind_ != Kind::TextLcd))
+            memberNotFound();
+        return get(kind_, function);
+    }
     void setDisplayString(int line, QStringView text) override
     {
         // The boards take 8-bit text; the buffer keeps its room between writes.

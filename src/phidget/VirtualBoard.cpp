@@ -187,6 +187,13 @@ void VirtualBoard::setCursorOn(bool on)
     journal(QLatin1String("CursorOn"), std::nullopt, on);
 }
 
+int VirtualBoard::rowCount() const
+{
+    requireKind(kind_ == Kind::TextLed || kind_ == Kind::TextLcd);
+    requireAttached();
+    return int(lines_.size());
+}
+
 void VirtualBoard::setDisplayString(int line, QStringView text)
 {
     requireKind(kind_ == Kind::TextLed || kind_ == Kind::TextLcd);

@@ -43,6 +43,7 @@ public:
     void setBrightness(std::int32_t brightness) override;
     void setBacklight(bool on) override;
     void setCursorOn(bool on) override;
+    int rowCount() const override;
     void setDisplayString(int line, QStringView text) override;
     int numMotors() const override;
     void setMotorPosition(int index, double position) override;

@@ -252,9 +252,10 @@ enum LightBits2 : std::uint32_t {
     kLeftDown = bit(2),
     kRightDown = bit(3),
     kRwrContact = bit(4),
-    kChaffLow = bit(5), // fewer than 10 left
-    kFlareLow = bit(6),
+    kCmdsGo = bit(6),         // the dispenser is ready: airborne with something left
     kDispenserEmpty = bit(7),
+    kChaffLow = bit(10),      // fewer than 10 left
+    kFlareLow = bit(11),
     kOnGround = bit(31), // weight on wheels
 };
 enum LightBits3 : std::uint32_t {
@@ -513,6 +514,7 @@ void SimulatedFlight::sample(double seconds, FlightData &out) const
                           | when(legs[1] == 1.0, kLeftDown) | when(legs[2] == 1.0, kRightDown)
                           | when(out.RWRObjectCount > 0, kRwrContact) | when(chaff < 10, kChaffLow)
                           | when(flares < 10, kFlareLow) | when(chaff == 0 && flares == 0, kDispenserEmpty)
+                          | when(airborne && (chaff > 0 || flares > 0), kCmdsGo)
                           | when(!airborne, kOnGround));
     out.LightBits3 = word(when(phase == StartUp, kStarterRun) | when(warning && blink, kElecFault)
                           | when(oil < 32.0, kOilLow));

@@ -13,6 +13,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include <array>
+
 namespace tavrel::binding {
 
 namespace {
@@ -88,6 +90,20 @@ void bind(QLabel *widget, Label &model)
     follow(widget, model, [widget, &model] {
         widget->setEnabled(model.isEnabled());
         widget->setText(model.caption());
+    });
+}
+
+void bindLines(QLabel *widget, Label &model)
+{
+    // Two buffers take turns, as the label keeps the text it was given last: a new text
+    // costs no allocation once both have held the longest one.
+    follow(widget, model, [widget, &model, shown = std::array<QString, 2>{}, turn = 0]() mutable {
+        turn ^= 1;
+        QString &text = shown[std::size_t(turn)];
+        copyText(text, model.caption());
+        text.replace(u'\r', u'\n');
+        widget->setEnabled(model.isEnabled());
+        widget->setText(text);
     });
 }
 

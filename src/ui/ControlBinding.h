@@ -23,6 +23,9 @@ void bind(QRadioButton *widget, OptionButton &model);
 void bind(QSlider *widget, Slider &model);
 void bind(QLineEdit *widget, TextBox &model);
 void bind(QLabel *widget, Label &model);
+// A caption of lines ended by carriage returns (the DED and fault-list texts), shown one
+// line under the other; a label breaks lines only at line feeds.
+void bindLines(QLabel *widget, Label &model);
 void bind(QGroupBox *widget, Frame &model);
 void bind(QStatusBar *widget, StatusBar &model);
 void bind(QTabWidget *widget, TabStrip &model);

@@ -162,13 +162,19 @@ void FrmTavrel::buildControlTab()
 void FrmTavrel::buildTextDisplayFrames()
 {
     auto &c = cockpit_.controls();
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // At the window's 8 points, so the five lines fit the frame's design height.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(8.0);
     for (auto [frame, label] : {std::pair{10, 0}, std::pair{16, 2}}) {
         auto *box = frameLayout<QVBoxLayout>(frames_[std::size_t(frame)]);
-        QLabel *text = boundLabel(c.lblGlimra[std::size_t(label)], frames_[std::size_t(frame)],
-                                  indexed("lblGlimra", label));
+        auto *text = new QLabel(frames_[std::size_t(frame)]);
+        text->setObjectName(indexed("lblGlimra", label));
+        binding::bindLines(text, c.lblGlimra[std::size_t(label)]);
         text->setFont(fixed);
         text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // Named after its frame: a label with a name of its own announces no name change
+        // with every new text, which would cost the cycle an allocation each time.
+        text->setAccessibleName(c.fraGlimra[std::size_t(frame)].caption());
         box->addWidget(text);
     }
 }

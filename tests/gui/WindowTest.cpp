@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QDate>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -120,6 +121,21 @@ TEST_F(WindowTest, OperatorInputReachesTheHandlersAndProgramChangesShow)
 
     cockpit.controls().lblTCPIPMsg.setCaption(u"No Connection"_s);
     EXPECT_EQ(find<QLabel>(u"lblTCPIPMsg"_s)->text(), u"No Connection"_s);
+}
+
+TEST_F(WindowTest, TheDedAndFaultListShowOneLineUnderTheOtherInAFixedPitchFont)
+{
+    auto &labels = cockpit.controls().lblGlimra;
+    for (int index : {0, 2}) {
+        QLabel *label = find<QLabel>(u"lblGlimra_%1"_s.arg(index));
+        ASSERT_NE(label, nullptr);
+        labels[std::size_t(index)].setCaption(u"UHF 292.30\r\rCOM2\r"_s);
+        EXPECT_EQ(label->text(), u"UHF 292.30\n\nCOM2\n"_s);
+        labels[std::size_t(index)].setCaption(u"A\rB\r"_s);
+        EXPECT_EQ(label->text(), u"A\nB\n"_s) << "the second buffer shows the next text";
+        const QFontMetrics metrics(label->font());
+        EXPECT_EQ(metrics.horizontalAdvance(u"iiii"_s), metrics.horizontalAdvance(u"WWWW"_s)) << "fixed pitch";
+    }
 }
 
 } // namespace

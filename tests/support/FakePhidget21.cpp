@@ -357,7 +357,9 @@ FAKE_EXPORT int CPhidgetTextLCD_setDisplayString(void *h, int row, char *text)
 {
     return write(h, "PhidgetTextLCD", "DisplayString", row, text, 1);
 }
+FAKE_EXPORT int CPhidgetTextLCD_getRowCount(void *h, int *n) { return count(h, "PhidgetTextLCD", n); }
 FAKE_EXPORT int CPhidgetTextLED_create(void **h) { return create(h, "PhidgetTextLED"); }
+FAKE_EXPORT int CPhidgetTextLED_getRowCount(void *h, int *n) { return count(h, "PhidgetTextLED", n); }
 FAKE_EXPORT int CPhidgetTextLED_setBrightness(void *h, int v)
 {
     return write(h, "PhidgetTextLED", "Brightness", 0, std::to_string(v), -1, 0, 100, v);

@@ -70,6 +70,10 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     led->setDiscreteLED(63, 100);
     EXPECT_THROW(led->setDiscreteLED(64, 100), Error);
     EXPECT_THROW(led->setOutputState(0, true), Error);
+    plug("PhidgetTextLCD", 3001, 123, 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit.boards().pViperTextLCD_1 != nullptr; }, 20000));
+    EXPECT_EQ(cockpit.boards().pViperTextLCD_1->rowCount(), 2) << "the text writers stop at the last line";
+    EXPECT_THROW((void)led->rowCount(), Error);
 
     unplug(1001);
     ASSERT_TRUE(QTest::qWaitFor([&] { return colour(u"1001"_s) == Grid::kRed; }, 20000));
@@ -79,7 +83,7 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     EXPECT_EQ(cockpit.boards().pViperLED_2, led) << "plugged in again, the board comes back to slot 2";
     fail(6001, 0x9000, "overcurrent");
     ASSERT_TRUE(QTest::qWaitFor([&] { return colour(u"6001"_s) == Grid::kYellow; }, 20000));
-    EXPECT_EQ(list.rows(), 4);
+    EXPECT_EQ(list.rows(), 5);
 
     cockpit.outputs().CockpitOutputs::ReleaseBoards();
     EXPECT_EQ(objects(), 0) << "a device object or the manager was not let go";

@@ -1,0 +1,163 @@
+#include "phidget/LampOutputs.h"
+
+#include "core/Convert.h"
+#include "core/Error.h"
+#include "core/Grid.h"
+
+#include <utility>
+
+namespace tavrel {
+
+namespace {
+
+const QString kLit = QStringLiteral("*");
+const QString kDark;
+
+// A present table ends with a spare empty row; an absent one has no rows.
+int entries(const ConfigTable &table)
+{
+    return table.isEmpty() ? 0 : int(table.size()) - 1;
+}
+
+// The lamp word a bit word names (1 LightBits, 2 LightBits2, 3 LightBits3, 4 HSIBits).
+std::int32_t lampWord(const FlightData &d, int bitWord)
+{
+    switch (bitWord) {
+    case 1:
+        return d.LightBits;
+    case 2:
+        return d.LightBits2;
+    case 3:
+        return d.LightBits3;
+    default:
+        return d.HSIBits;
+    }
+}
+
+// Both bounds exclusive, compared in double on the float field.
+bool between(float value, double low, double high)
+{
+    const double v = value;
+    return low < v && v < high;
+}
+
+} // namespace
+
+bool builtInLamp(QStringView description, const FlightData &d, bool speedBrakeOpen)
+{
+    if (description == u"HSI - Outer Marker Beacon")
+        return between(d.DistanceToBeacon, 4.0, 4.4);
+    if (description == u"HSI - Middle Marker Beacon")
+        return between(d.DistanceToBeacon, 1.0, 1.6);
+    if (description == u"HSI - Inner Marker Beacon")
+        return between(d.DistanceToBeacon, 0.1, 0.3);
+    if (description == u"Left Console - Speed Brake (Bit)")
+        return speedBrakeOpen;
+    if (description == u"Gear - Left Gear Down (Bit)")
+        return d.LeftGearPos > 0.0f;
+    if (description == u"Gear - Right Gear Down (Bit)")
+        return d.RightGearPos > 0.0f;
+    if (description == u"Gear - Nose Gear Down (Bit)")
+        return d.NoseGearPos > 0.0f;
+    return false;
+}
+
+void DriveDiscreteOutputs(int gridIndex, const ConfigTable &table, PhidgetBoard *board, Grid &grid,
+                          const LampInputs &in)
+{
+    // Values read from the text keep the previous entry's when a conversion fails, as
+    // every statement of the pass does.
+    std::int16_t output = 0;
+    float mask = 0.0f;
+    const int count = entries(table);
+    for (int i = 0; i < count; ++i) {
+        const ConfigRow &entry = std::as_const(table)[i];
+        attempt([&] {
+            const auto number = convert::leadingNumber(entry[0]);
+            const auto whole = number ? convert::toInt16(*number) : std::nullopt;
+            if (!whole)
+                throw Error(Error::Overflow, QStringLiteral("Overflow"));
+            output = *whole;
+        });
+        // The lamp pass stops at an unknown bit word: this entry and every later one stay
+        // undriven and unmarked this cycle, and the pass does not yield. A bit word too
+        // large to read is as unknown as 7.
+        const auto word = convert::leadingNumber(entry[3]);
+        const double bitWord = word ? convert::roundHalfEven(*word) : -1.0;
+        if (!(bitWord >= 0.0 && bitWord <= 4.0))
+            return;
+        attempt([&] {
+            const auto number = convert::leadingNumber(entry[2]);
+            const auto single = number ? convert::toFloat32(*number) : std::nullopt;
+            if (!single)
+                throw Error(Error::Overflow, QStringLiteral("Overflow"));
+            mask = *single;
+        });
+
+        bool on = false;
+        if (bitWord == 0.0) {
+            on = builtInLamp(entry[1], in.data, in.SpeedBrakeOpen);
+        } else {
+            // A mask beyond the 32-bit range cannot be tested: its lamp stays dark.
+            const auto bits = convert::toInt32(mask);
+            on = bits && (lampWord(in.data, int(bitWord)) & *bits) != 0;
+        }
+
+        if (board) {
+            if (gridIndex == 0 || gridIndex == 1)
+                attempt([&] { board->setDiscreteLED(output, on ? in.brightness() : 0); });
+            else if (gridIndex == 2 || gridIndex == 5)
+                attempt([&] { board->setOutputState(output, on); });
+        }
+        if (in.ScreenUpdate)
+            attempt([&] { grid.setText(i + 1, 2, on ? kLit : kDark); });
+    }
+    in.yield();
+}
+
+void LampTest(bool on, bool alsoDisplays, const BoardSlots &boards, const ConfigTable &maPTLED_1,
+              const ConfigTable &maPTLED_2, std::int32_t brightness)
+{
+    for (PhidgetBoard *kit : {boards.pViper01616_1.get(), boards.pViper01616_2.get()}) {
+        if (!kit)
+            continue;
+        int outputs = 0;
+        attempt([&] { outputs = kit->numOutputs(); });
+        for (int i = 0; i < outputs; ++i)
+            attempt([&] { kit->setOutputState(i, on); });
+    }
+    for (PhidgetBoard *leds : {boards.pViperLED_1.get(), boards.pViperLED_2.get()}) {
+        if (!leds)
+            continue;
+        int count = 0;
+        attempt([&] { count = leds->ledCount(); });
+        for (int i = 0; i < count; ++i)
+            attempt([&] { leds->setDiscreteLED(i, on ? brightness : 0); });
+    }
+    const std::pair<PhidgetBoard *, const char16_t *> lcds[] = {
+        {boards.pViperTextLCD_1.get(), u"TextLCD-1 "}, {boards.pViperTextLCD_2.get(), u"TextLCD-2 "}};
+    for (const auto &[lcd, name] : lcds) {
+        if (!lcd)
+            continue;
+        for (int line = 0; line < 2; ++line) {
+            const QString text = on ? QString::fromUtf16(name) + QString::number(line + 1) : QString();
+            attempt([&] { lcd->setDisplayString(line, text); });
+        }
+        if (alsoDisplays)
+            attempt([&] { lcd->setBacklight(on); });
+    }
+    const std::pair<PhidgetBoard *, const ConfigTable *> leds[] = {{boards.pViperTextLED_1.get(), &maPTLED_1},
+                                                                   {boards.pViperTextLED_2.get(), &maPTLED_2}};
+    for (const auto &[display, table] : leds) {
+        if (!display)
+            continue;
+        const int count = entries(*table);
+        for (int i = 0; i < count; ++i) {
+            attempt([&] { display->setDisplayString(i, on ? QStringLiteral("1234") : QString()); });
+            if (alsoDisplays)
+                attempt([&] { display->setBrightness(on ? brightness : 0); });
+        }
+    }
+}
+
+} // namespace tavrel

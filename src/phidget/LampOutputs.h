@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/ConfigReader.h"
+#include "core/FlightData.h"
+#include "phidget/PhidgetBoard.h"
+
+#include <QStringView>
+
+#include <cstdint>
+#include <functional>
+
+namespace tavrel {
+
+class Grid;
+
+// What the lamp pass reads besides its table: the record, two window flags, the
+// brightness slider (read afresh for every lit LED) and the yield to pending events.
+struct LampInputs
+{
+    const FlightData &data;
+    bool SpeedBrakeOpen = false;
+    bool ScreenUpdate = true;
+    std::function<std::int32_t()> brightness;
+    std::function<void()> yield;
+};
+
+// Whether the built-in lamp rule named by `description` (exact, letter case included)
+// is on. A description that names none of the seven rules lights nothing.
+bool builtInLamp(QStringView description, const FlightData &data, bool speedBrakeOpen);
+
+// One pass over a lamp table (0/1 LED-64, 2/5 interface kit): every entry's state from
+// its bit word and mask or its built-in rule, written to the board (when there is one)
+// and marked "*" in column 2 of its grid row while ScreenUpdate. Each board and grid call
+// runs with errors ignored. An entry whose bit word is not 0 to 4 ends the pass there,
+// without the closing yield.
+void DriveDiscreteOutputs(int gridIndex, const ConfigTable &table, PhidgetBoard *board, Grid &grid,
+                          const LampInputs &in);
+
+// "All Lamps On" and the shutdown blanking: every kit output and LED-64 LED, both text
+// LCDs' lines and each configured text LED line, lit or cleared. With alsoDisplays the
+// LCD backlights and text LED brightness follow too. Every call runs with errors ignored;
+// empty slots are passed over.
+void LampTest(bool on, bool alsoDisplays, const BoardSlots &boards, const ConfigTable &maPTLED_1,
+              const ConfigTable &maPTLED_2, std::int32_t brightness);
+
+} // namespace tavrel

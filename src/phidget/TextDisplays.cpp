@@ -1,0 +1,239 @@
+#include "phidget/TextDisplays.h"
+
+#include "core/Controls.h"
+#include "core/Convert.h"
+#include "core/Error.h"
+#include "core/Grid.h"
+
+#include <utility>
+
+namespace tavrel {
+
+namespace {
+
+constexpr char16_t kCr = u'\r';
+constexpr QLatin1String kFiveSpaces("     ");
+constexpr QLatin1String kTwelveSpaces("            ");
+
+// The window status word whose bit 0x10000 would show "JMR ON" on the countermeasures
+// page. Nothing in the flight data reports the jammer, so it stays unfilled.
+constexpr std::int32_t JammerWord = 0;
+constexpr std::int32_t kJammerOn = 0x10000;
+
+int entries(const ConfigTable &table)
+{
+    return table.isEmpty() ? 0 : int(table.size()) - 1;
+}
+
+// Keeps the last `width` characters: right-aligns a number preceded by spaces.
+void keepLast(QString &text, qsizetype width)
+{
+    if (text.size() > width)
+        text.remove(0, text.size() - width);
+}
+
+void alignedNumber(QString &out, double value, qsizetype width)
+{
+    out.append(kFiveSpaces);
+    out.append(convert::formatWhole(value).latin1());
+    keepLast(out, width);
+}
+
+// A board line from the leading number of a text; one that is no whole 32-bit number
+// fails the call, as passing it to the board would.
+int boardLine(QStringView text)
+{
+    const auto number = convert::leadingNumber(text);
+    const auto line = number ? convert::toInt32(*number) : std::nullopt;
+    if (!line)
+        throw Error(Error::Overflow, QStringLiteral("Overflow"));
+    return *line;
+}
+
+// The lines of a text board, or -1 when it cannot tell (its writes then find out).
+int rowsOf(const PhidgetBoard &board)
+{
+    int rows = -1;
+    attempt([&] { rows = board.rowCount(); });
+    return rows;
+}
+
+} // namespace
+
+void textLedText(QStringView keyword, const FlightData &d, QString &out)
+{
+    using convert::equalsUpperLatin;
+    out.resize(0);
+    if (equalsUpperLatin(keyword, u"FUELFLOW")) {
+        alignedNumber(out, d.FuelFlow, 6);
+    } else if (equalsUpperLatin(keyword, u"TOTALIZER")) {
+        const float total = d.InternalFuel + d.ExternalFuel;
+        alignedNumber(out, total, 6);
+    } else if (equalsUpperLatin(keyword, u"AUXTCHAN")) {
+        alignedNumber(out, d.AUXTChan, 4);
+    } else if (equalsUpperLatin(keyword, u"UFCTCHAN")) {
+        alignedNumber(out, d.UFCTChan, 4);
+    } else if (equalsUpperLatin(keyword, u"CMDS1")) {
+        out.append((d.LightBits2 & 0x40) ? QLatin1String("GO  DSPRDY") : QLatin1String("NO GO"));
+    } else if (equalsUpperLatin(keyword, u"CMDS2")) {
+        out.append((d.LightBits2 & 0xC00) ? QLatin1String("  LO ") : kFiveSpaces);
+        out.append(convert::shortest(d.ChaffCount).latin1());
+        out.append(u' ');
+        out.append(convert::shortest(d.FlareCount).latin1());
+    }
+}
+
+void cmdsLines(const FlightData &d, QString &line0, QString &line1)
+{
+    line0.resize(0);
+    line0.append((JammerWord & kJammerOn) ? QLatin1String("JMR ON      ") : kTwelveSpaces);
+    line0.append(QLatin1String("CHAFF:"));
+    line0.append(convert::formatWhole(d.ChaffCount > 0.0f ? double(d.ChaffCount) : 0.0, 2).latin1());
+
+    line1.resize(0);
+    if (d.SpeedBrake > 0.0f) {
+        line1.append(QLatin1String("SB "));
+        line1.append(convert::shortest(convert::roundHalfEven(double(d.SpeedBrake) * 100.0)).latin1());
+        line1.append(u'%');
+        line1.append(d.SpeedBrake < 1.0f ? QLatin1String("      ") : kFiveSpaces);
+    } else {
+        line1.append(kTwelveSpaces);
+    }
+    line1.append(QLatin1String("FLARE:"));
+    line1.append(convert::formatWhole(d.FlareCount > 0.0f ? double(d.FlareCount) : 0.0, 2).latin1());
+}
+
+void BuildTextLedContent(ConfigTable &table, const FlightData &data)
+{
+    const int count = entries(table);
+    for (int i = 0; i < count; ++i) {
+        ConfigRow &entry = table[i];
+        textLedText(entry[2], data, entry[3]);
+    }
+}
+
+void BuildDisplay(QStringView text, QString &result, const std::function<void()> &yield,
+                  const std::function<void(const Error &)> &report)
+{
+    result.resize(0);
+    try {
+        for (qsizetype p = 1; p <= text.size(); ++p) {
+            const char16_t ch = text[p - 1].unicode();
+            const int code = convert::toWindows1252(ch);
+            if (code >= 33 && code <= 128)
+                result.append(QChar(ch));
+            else if (code == 1)
+                result.append(QChar(u'\u00A6'));
+            else if (code == 2)
+                result.append(u'*');
+            else if (code == 32 && p != 1)
+                result.append(u' ');
+            if (p % 26 == 0 && p <= 130) {
+                qsizetype end = result.size();
+                while (end > 0 && result[end - 1] == u' ')
+                    --end;
+                result.truncate(end);
+                result.append(QChar(kCr));
+            }
+        }
+        yield();
+    } catch (const Error &error) {
+        report(error);
+    }
+}
+
+QStringView GetLine(QStringView text, int n)
+{
+    if (n < 1)
+        return {};
+    int line = 1;
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    for (qsizetype p = 0; p < text.size(); ++p) {
+        if (text[p] != kCr)
+            continue;
+        if (line == n) {
+            end = p;
+            break;
+        }
+        ++line;
+        start = p + 1;
+    }
+    if (line != n)
+        return {};
+    QStringView found = text.sliced(start, end - start);
+    while (!found.isEmpty() && found.front() == u' ')
+        found = found.sliced(1);
+    while (!found.isEmpty() && found.back() == u' ')
+        found.chop(1);
+    return found;
+}
+
+void BuildTextLcdContent(ConfigTable &table, const FlightData &data,
+                         const std::function<void(QString &)> &buildPfl, QString &scratch)
+{
+    if (table.isEmpty())
+        return;
+    const QString &mode = std::as_const(table)[0][2];
+    if (convert::equalsUpperLatin(mode, u"PFD")) {
+        int n = 0; // keeps the previous entry's when column 0 is no 16-bit number
+        const int count = entries(table);
+        for (int i = 0; i < count; ++i) {
+            buildPfl(scratch);
+            const auto number = convert::leadingNumber(std::as_const(table)[i][0]);
+            if (const auto whole = number ? convert::toInt16(*number) : std::nullopt)
+                n = *whole;
+            copyText(table[i][3], GetLine(scratch, n));
+        }
+    } else if (convert::equalsUpperLatin(mode, u"CMDS") && table.size() >= 2) {
+        cmdsLines(data, table[0][3], table[1][3]);
+    }
+}
+
+// Both writers end their pass at the first board or grid call that fails. A line the board
+// does not have and a row past the grid fail every cycle in ordinary cockpits (the spare
+// row of a text LCD table), so they are recognised before the call and end the pass there
+// without raising; any other failure raises and ends it the same way.
+void WriteTextLed(const ConfigTable &table, PhidgetBoard *board, Grid &grid, bool screenUpdate,
+                  const std::function<void()> &yield)
+{
+    const int lines = board ? rowsOf(*board) : 0;
+    const int count = entries(table);
+    for (int i = 0; i < count; ++i) {
+        const ConfigRow &entry = table[i];
+        if (board) {
+            const int line = boardLine(entry[0]);
+            if (lines >= 0 && (line < 0 || line >= lines))
+                return;
+            board->setDisplayString(line, entry[3]);
+        }
+        if (screenUpdate) {
+            if (i + 1 >= grid.rows())
+                return;
+            grid.setText(i + 1, 3, entry[3]);
+        }
+    }
+    yield();
+}
+
+void WriteTextLcd(const ConfigTable &table, PhidgetBoard *board, Grid &grid, bool screenUpdate,
+                  const std::function<void()> &yield)
+{
+    const int lines = board ? rowsOf(*board) : 0;
+    for (int i = 0; i < int(table.size()); ++i) {
+        const QString &text = table[i][3];
+        if (board) {
+            if (lines >= 0 && i >= lines)
+                return;
+            board->setDisplayString(i, text);
+        }
+        if (screenUpdate) {
+            if (i + 1 >= grid.rows())
+                return;
+            grid.setText(i + 1, 3, text);
+        }
+    }
+    yield();
+}
+
+} // namespace tavrel

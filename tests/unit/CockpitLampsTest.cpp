@@ -1,0 +1,153 @@
+#include "cockpit/Cockpit.h"
+#include "core/Convert.h"
+#include "support/JournalBoards.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedServer.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QMap>
+
+namespace tavrel {
+namespace {
+using namespace Qt::StringLiterals;
+using Kind = VirtualBoard::Kind;
+
+// One entry per lamp and text board, each on its own board so the journal shows which
+// table reached which slot.
+constexpr char kConfig[] = "[PLED64-1]\r\n3,Nose gear,0,0\r\n"
+                           "[PLED64-2]\r\n1,Lamp word 1,2,1\r\n"
+                           "[P01616-1]\r\n2,HSI word,1,4\r\n"
+                           "[P01616-2]\r\n5,Lamp word 2,4,2\r\n"
+                           "[PTLED-1]\r\n0,Fuel flow,FUELFLOW,0\r\n"
+                           "[PTLED-2]\r\n1,TACAN,UFCTCHAN,0\r\n"
+                           "[PTLCD-1]\r\n1,Fault list,PFD,\r\n"
+                           "[PTLCD-2]\r\n0,Countermeasures,CMDS,\r\n";
+
+class CockpitLamps : public testing::Test
+{
+protected:
+    CockpitLamps()
+    {
+        script->properties.insert(u"Ostrely"_s, true); // every other read fails: the record stays as set
+        platform.writeFile(u"Tavrel.cfg"_s, QByteArray(kConfig).replace("Nose gear", "Gear - Nose Gear Down (Bit)"));
+        cockpit.startUp();
+        cockpit.pollingTimer().stop();
+        cockpit.setPhidgetManager(nullptr); // no default boards attaching into the slots below
+        auto &s = cockpit.boards();
+        s.pViperLED_1 = boards.add(Kind::Led64, 11);
+        s.pViperLED_2 = boards.add(Kind::Led64, 12);
+        s.pViper01616_1 = boards.add(Kind::InterfaceKit, 21);
+        s.pViper01616_2 = boards.add(Kind::InterfaceKit, 22);
+        s.pViperTextLED_1 = boards.add(Kind::TextLed, 31);
+        s.pViperTextLED_2 = boards.add(Kind::TextLed, 32);
+        s.pViperTextLCD_1 = boards.add(Kind::TextLcd, 41);
+        s.pViperTextLCD_2 = boards.add(Kind::TextLcd, 42);
+    }
+
+    // Journal lines counted by board, member and value (the index left out).
+    QMap<QString, int> tally()
+    {
+        QMap<QString, int> counts;
+        for (const QString &line : boards.take()) {
+            const QStringList f = line.split(u'\t');
+            ++counts[f[0] + u' ' + f[1] + u' ' + f[3]];
+        }
+        return counts;
+    }
+
+    std::shared_ptr<test::ServerScript> script = std::make_shared<test::ServerScript>();
+    test::TestPlatform platform;
+    Cockpit cockpit{platform, test::scriptedFactory(script)};
+    test::JournalBoards boards;
+};
+
+TEST_F(CockpitLamps, ACycleDrivesEachTableOnItsOwnBoardAndGrid)
+{
+    FlightData &d = cockpit.flightData();
+    d.NoseGearPos = 1.0f, d.LightBits = 2, d.HSIBits = 1, d.LightBits2 = 4;
+    d.FuelFlow = 2450.6f, d.UFCTChan = 109, d.ChaffCount = 5, d.FlareCount = 12;
+    convert::setFixedText(d.PFLLines, u"  ENG  A/I"_s.leftJustified(26) + u"  FUEL LOW"_s);
+    convert::setFixedText(d.DEDLines, u" CNI"_s);
+    cockpit.controls().sldGlimra[CockpitControls::kBrightness].setValue(40);
+
+    cockpit.UpdateCycle();
+
+    EXPECT_EQ(boards.take(), (QStringList{u"11\tDiscreteLED\t3\t40"_s, u"12\tDiscreteLED\t1\t40"_s,
+                                          u"21\tOutputState\t2\t1"_s, u"22\tOutputState\t5\t1"_s,
+                                          u"31\tDisplayString\t0\t  2451"_s, u"32\tDisplayString\t1\t 109"_s,
+                                          u"41\tDisplayString\t0\tENG  A/I"_s, u"41\tDisplayString\t1\t"_s,
+                                          u"42\tDisplayString\t0\t            CHAFF:05"_s,
+                                          u"42\tDisplayString\t1\t            FLARE:12"_s}));
+    auto &g = cockpit.controls().grdTavrel;
+    for (int grid : {0, 1, 2, 5})
+        EXPECT_EQ(g[grid].text(1, 2), u"*"_s) << grid;
+    EXPECT_EQ(g[3].text(1, 3), u"  2451"_s);
+    EXPECT_EQ(g[11].text(1, 3), u" 109"_s);
+    EXPECT_EQ(g[6].text(1, 3), u"ENG  A/I"_s);
+    EXPECT_EQ(g[12].text(1, 3), u"            CHAFF:05"_s);
+    EXPECT_EQ(cockpit.controls().lblGlimra[0].caption(), u"CNI\r\r\r\r\r"_s);
+    EXPECT_EQ(cockpit.controls().lblGlimra[2].caption(), u" ENG  A/I\r  FUEL LOW\r\r\r\r"_s);
+
+    // Screen updates off: the boards follow, the window stays as it was.
+    cockpit.controls().chkGlimra[0].setValue(1);
+    d.NoseGearPos = 0.0f, d.FuelFlow = 100.0f;
+    convert::setFixedText(d.DEDLines, u"OTHER"_s);
+    cockpit.UpdateCycle();
+    const QStringList second = boards.take();
+    EXPECT_TRUE(second.contains(u"11\tDiscreteLED\t3\t0"_s));
+    EXPECT_TRUE(second.contains(u"31\tDisplayString\t0\t   100"_s));
+    EXPECT_EQ(g[0].text(1, 2), u"*"_s);
+    EXPECT_EQ(g[3].text(1, 3), u"  2451"_s);
+    EXPECT_EQ(cockpit.controls().lblGlimra[0].caption(), u"CNI\r\r\r\r\r"_s);
+}
+
+TEST_F(CockpitLamps, LampTestLightsEverythingClearsItAndShutdownDarkensTheDisplaysToo)
+{
+    auto &c = cockpit.controls();
+    c.sldGlimra[CockpitControls::kBrightness].setValue(40);
+    c.chkGlimra[1].setValue(1);
+    QMap<QString, int> lit;
+    lit[u"21 OutputState 1"_s] = lit[u"22 OutputState 1"_s] = 16;
+    lit[u"11 DiscreteLED 40"_s] = lit[u"12 DiscreteLED 40"_s] = 64;
+    for (const QString &line : {u"41 DisplayString TextLCD-1 1"_s, u"41 DisplayString TextLCD-1 2"_s,
+                                u"42 DisplayString TextLCD-2 1"_s, u"42 DisplayString TextLCD-2 2"_s,
+                                u"31 DisplayString 1234"_s, u"32 DisplayString 1234"_s})
+        lit[line] = 1;
+    EXPECT_EQ(tally(), lit);
+
+    c.chkGlimra[1].setValue(0);
+    QMap<QString, int> dark;
+    dark[u"21 OutputState 0"_s] = dark[u"22 OutputState 0"_s] = 16;
+    dark[u"11 DiscreteLED 0"_s] = dark[u"12 DiscreteLED 0"_s] = 64;
+    dark[u"41 DisplayString "_s] = dark[u"42 DisplayString "_s] = 2;
+    dark[u"31 DisplayString "_s] = dark[u"32 DisplayString "_s] = 1;
+    EXPECT_EQ(tally(), dark) << "backlights and text LED brightness untouched";
+
+    EXPECT_THROW(cockpit.shutdown(), test::ProcessEnded);
+    dark[u"41 Backlight 0"_s] = dark[u"42 Backlight 0"_s] = 1;
+    dark[u"31 Brightness 0"_s] = dark[u"32 Brightness 0"_s] = 1;
+    EXPECT_EQ(tally(), dark);
+}
+
+// Outputs whose yield fails, so BuildDisplay meets a failure.
+class FailingYield : public CockpitOutputs
+{
+public:
+    using CockpitOutputs::CockpitOutputs;
+    void yieldToEvents() override { throw Error(Error::ObjectNotSet, u"Object required"_s, u"Tavrel"_s); }
+};
+
+TEST_F(CockpitLamps, BuildDisplayReportsAFailureInItsOwnBoxAndShowsWhatItBuilt)
+{
+    cockpit.setOutputs(std::make_unique<FailingYield>(cockpit));
+    convert::setFixedText(cockpit.flightData().DEDLines, u"CNI"_s);
+    cockpit.outputs().ShowTextDisplay(0);
+    EXPECT_EQ(platform.boxes(),
+              QStringList{u"box Ostrel Mon Error|Object required\rGenerated by: BuildDisplay\rSource: Tavrel(91)"_s});
+    EXPECT_EQ(cockpit.controls().lblGlimra[0].caption(), u"CNI\r\r\r\r\r"_s);
+}
+
+} // namespace
+} // namespace tavrel
