@@ -4,7 +4,6 @@
 #include "sources/SimulatedFlightServer.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -53,8 +52,6 @@ const FieldInfo &field(std::string_view name)
 }
 
 float floatOf(const FlightData &d, std::string_view name) { return floatField(d, field(name)); }
-
-QString ded(const FlightData &d) { return view(d.DEDLines).toString(); }
 
 } // namespace
 
@@ -213,31 +210,6 @@ TEST(SimulatedFlight, TextsAreAlways130PrintableCharactersWithMarks)
     EXPECT_TRUE(invertMarked);
     EXPECT_TRUE(pflMarked);
     EXPECT_TRUE(pflBlank);
-}
-
-TEST(SimulatedFlight, DedHoldsFiveLinesOf26)
-{
-    // No word runs over from one line into the next.
-    for (const FlightData &d : wholeLoop())
-        for (int boundary = 26; boundary < kTextFieldLength; boundary += 26)
-            ASSERT_TRUE(d.DEDLines[boundary - 1] == u' ' || d.DEDLines[boundary] == u' ')
-                << qPrintable(ded(d));
-    // The clock ticks within one line of its own.
-    const QString before = ded(sampleAt(10.2)), after = ded(sampleAt(11.2));
-    int changedLine = -1;
-    for (int line = 0; line < 5; ++line)
-        if (before.mid(line * 26, 26) != after.mid(line * 26, 26)) {
-            EXPECT_EQ(changedLine, -1) << "more than one line changed";
-            changedLine = line;
-        }
-    ASSERT_NE(changedLine, -1);
-    static const QRegularExpression clock(QStringLiteral("(\\d\\d):(\\d\\d):(\\d\\d)"));
-    const auto secondsOf = [&](const QString &text) {
-        const auto m = clock.match(text.mid(changedLine * 26, 26));
-        EXPECT_TRUE(m.hasMatch()) << qPrintable(text);
-        return m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt();
-    };
-    EXPECT_EQ(secondsOf(after) - secondsOf(before), 1);
 }
 
 // Marker-beacon rules compare the range with small thresholds: the approach must sweep
@@ -407,17 +379,4 @@ TEST(SimulatedFlightServerJournal, AppendsEachCallAndOstrelyRead)
     EXPECT_EQ(journalLines(path), (QStringList{QStringLiteral("earlier"), QStringLiteral("Ostrely\t0"),
                                                QStringLiteral("Ostrely\t1"), QStringLiteral("FillFlightData"),
                                                QStringLiteral("Close")}));
-}
-
-TEST(SimulatedFlightServerJournal, UnwritableJournalIsIgnored)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    qputenv("TAVREL_DATA_SERVER_JOURNAL", dir.path().toLocal8Bit()); // a directory
-    double clock = 5.0;
-    SimulatedFlightServer server([&] { return clock; });
-    qunsetenv("TAVREL_DATA_SERVER_JOURNAL");
-    server.call("FillFlightData");
-    EXPECT_TRUE(server.get("Ostrely").toBool());
-    server.call("Close");
 }
