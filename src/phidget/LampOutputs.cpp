@@ -136,7 +136,8 @@ void LampTest(bool on, bool alsoDisplays, const BoardSlots &boards, const Config
     }
     const std::pair<PhidgetBoard *, const char16_t *> lcds[] = {
         {boards.pViperTextLCD_1.get(), u"TextLCD-1 "}, {boards.pViperTextLCD_2.get(), u"TextLCD-2 "}};
-    for (const auto &[lcd, name] : lcds) {
+    for (const auto &[board, name] : lcds) {
+        PhidgetBoard *lcd = board; // named anew: clang before 16 cannot capture a binding
         if (!lcd)
             continue;
         for (int line = 0; line < 2; ++line) {
@@ -148,7 +149,8 @@ void LampTest(bool on, bool alsoDisplays, const BoardSlots &boards, const Config
     }
     const std::pair<PhidgetBoard *, const ConfigTable *> leds[] = {{boards.pViperTextLED_1.get(), &maPTLED_1},
                                                                    {boards.pViperTextLED_2.get(), &maPTLED_2}};
-    for (const auto &[display, table] : leds) {
+    for (const auto &[board, table] : leds) {
+        PhidgetBoard *display = board;
         if (!display)
             continue;
         const int count = entries(*table);
