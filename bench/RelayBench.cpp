@@ -1,4 +1,5 @@
 #include "cockpit/Cockpit.h"
+#include "core/Convert.h"
 #include "sources/RelayWire.h"
 #include "sources/SimulatedFlight.h"
 #include "sources/SimulatedFlightServer.h"
@@ -36,10 +37,10 @@ void BM_ParseRelayRecord(benchmark::State &state)
     const QByteArray bytes = tavrel::relay::formatRecord(flightAt(75.0), true);
     QString text;
     tavrel::FlightData staging{};
-    tavrel::relay::decodeText(bytes, text); // warm: the text has its room
+    tavrel::convert::decodeWindows1252(bytes, text); // warm: the text has its room
     const long long before = tavrel::bench::allocations;
     for (auto _ : state) {
-        tavrel::relay::decodeText(bytes, text);
+        tavrel::convert::decodeWindows1252(bytes, text);
         benchmark::DoNotOptimize(tavrel::relay::readRecord(text, staging));
         benchmark::ClobberMemory();
     }

@@ -2,6 +2,7 @@
 #include "cockpit/Cockpit.h"
 
 #include "core/Error.h"
+#include "core/Convert.h"
 #include "sources/RelayWire.h"
 
 namespace tavrel {
@@ -30,7 +31,7 @@ void Cockpit::sktTavrel_DataArrival(qint64 /*bytesTotal*/)
     RelayText_.resize(0);
     attempt([&] {
         sktTavrel_.getText(relayBytes_);
-        relay::decodeText(relayBytes_, RelayText_);
+        convert::decodeWindows1252(relayBytes_, RelayText_);
     });
     // Fields whose text cannot be taken keep what the staging record held; a flag that
     // cannot be reached leaves SimActive as it was.

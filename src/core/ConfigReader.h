@@ -31,6 +31,13 @@ using ConfigRow = std::array<QString, 4>;
 // A section absent from the file: no rows at all.
 using ConfigTable = QList<ConfigRow>;
 
+// The entries of a table read from a section: all rows but the spare empty one; a section
+// absent from the file has none.
+inline int configEntries(const ConfigTable &table)
+{
+    return table.isEmpty() ? 0 : int(table.size()) - 1;
+}
+
 // One value line of a switch section: COMPREF, TCPIP-IP, TCPIP-PORT, NOSCREENUPDATE or
 // UPDATEEPICANYWAY.
 struct ConfigSwitch

@@ -562,6 +562,21 @@ char16_t fromWindows1252(unsigned char byte) noexcept
     return byte >= 0x80 && byte <= 0x9F ? kCp1252High[byte - 0x80] : char16_t(byte);
 }
 
+void decodeWindows1252(QByteArrayView bytes, QString &text)
+{
+    text.resize(bytes.size());
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = QChar(fromWindows1252(static_cast<unsigned char>(bytes[i])));
+}
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text;
+    decodeWindows1252(bytes, text);
+    return text;
+}
+
 unsigned char toWindows1252(char16_t ch) noexcept
 {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))

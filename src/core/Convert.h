@@ -2,7 +2,9 @@
 
 #include "core/FlightData.h"
 
+#include <QByteArrayView>
 #include <QLatin1String>
+#include <QString>
 #include <QStringView>
 
 #include <cstdint>
@@ -75,6 +77,10 @@ void setFixedText(FlightText &field, QStringView text) noexcept;
 // Windows-1252 to UTF-16 for one byte (the code page's undefined bytes map to the
 // control code of the same value, as the system's converter does).
 char16_t fromWindows1252(unsigned char byte) noexcept;
+// Windows-1252 bytes as text, one character per byte, into `text`, whose room is reused
+// so that a steady stream of records decodes without allocating.
+void decodeWindows1252(QByteArrayView bytes, QString &text);
+QString decodeWindows1252(QByteArrayView bytes);
 // UTF-16 to Windows-1252; characters the code page lacks become "?".
 unsigned char toWindows1252(char16_t ch) noexcept;
 

@@ -43,10 +43,7 @@ QString readAnsi(const QString &path, qsizetype limit)
     if (!file.open(QIODevice::ReadOnly))
         fail(kPermissionDenied, "Permission denied", path);
     const QByteArray bytes = file.read(limit);
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        text[i] = QChar(convert::fromWindows1252(static_cast<unsigned char>(bytes[i])));
-    return text;
+    return convert::decodeWindows1252(bytes);
 }
 
 } // namespace tavrel::textfile

@@ -13,12 +13,6 @@ namespace {
 const QString kLit = QStringLiteral("*");
 const QString kDark;
 
-// A present table ends with a spare empty row; an absent one has no rows.
-int entries(const ConfigTable &table)
-{
-    return table.isEmpty() ? 0 : int(table.size()) - 1;
-}
-
 // The lamp word a bit word names (1 LightBits, 2 LightBits2, 3 LightBits3, 4 HSIBits).
 std::int32_t lampWord(const FlightData &d, int bitWord)
 {
@@ -69,7 +63,7 @@ void DriveDiscreteOutputs(int gridIndex, const ConfigTable &table, PhidgetBoard 
     // every statement of the pass does.
     std::int16_t output = 0;
     float mask = 0.0f;
-    const int count = entries(table);
+    const int count = configEntries(table);
     for (int i = 0; i < count; ++i) {
         const ConfigRow &entry = std::as_const(table)[i];
         attempt([&] {
@@ -153,7 +147,7 @@ void LampTest(bool on, bool alsoDisplays, const BoardSlots &boards, const Config
         PhidgetBoard *display = board;
         if (!display)
             continue;
-        const int count = entries(*table);
+        const int count = configEntries(*table);
         for (int i = 0; i < count; ++i) {
             attempt([&] { display->setDisplayString(i, on ? QStringLiteral("1234") : QString()); });
             if (alsoDisplays)

@@ -20,11 +20,6 @@ constexpr QLatin1String kTwelveSpaces("            ");
 constexpr std::int32_t JammerWord = 0;
 constexpr std::int32_t kJammerOn = 0x10000;
 
-int entries(const ConfigTable &table)
-{
-    return table.isEmpty() ? 0 : int(table.size()) - 1;
-}
-
 // Keeps the last `width` characters: right-aligns a number preceded by spaces.
 void keepLast(QString &text, qsizetype width)
 {
@@ -105,7 +100,7 @@ void cmdsLines(const FlightData &d, QString &line0, QString &line1)
 
 void BuildTextLedContent(ConfigTable &table, const FlightData &data)
 {
-    const int count = entries(table);
+    const int count = configEntries(table);
     for (int i = 0; i < count; ++i) {
         ConfigRow &entry = table[i];
         textLedText(entry[2], data, entry[3]);
@@ -177,7 +172,7 @@ void BuildTextLcdContent(ConfigTable &table, const FlightData &data,
     const QString &mode = std::as_const(table)[0][2];
     if (convert::equalsUpperLatin(mode, u"PFD")) {
         int n = 0; // keeps the previous entry's when column 0 is no 16-bit number
-        const int count = entries(table);
+        const int count = configEntries(table);
         for (int i = 0; i < count; ++i) {
             buildPfl(scratch);
             const auto number = convert::leadingNumber(std::as_const(table)[i][0]);
@@ -198,7 +193,7 @@ void WriteTextLed(const ConfigTable &table, PhidgetBoard *board, Grid &grid, boo
                   const std::function<void()> &yield)
 {
     const int lines = board ? rowsOf(*board) : 0;
-    const int count = entries(table);
+    const int count = configEntries(table);
     for (int i = 0; i < count; ++i) {
         const ConfigRow &entry = table[i];
         if (board) {

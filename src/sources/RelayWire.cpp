@@ -179,14 +179,6 @@ bool parseRecord(QStringView text, FlightData &record)
     return readRecord(text, record).value_or(false);
 }
 
-void decodeText(QByteArrayView bytes, QString &text)
-{
-    text.resize(bytes.size());
-    QChar *out = text.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = QChar(convert::fromWindows1252(static_cast<unsigned char>(bytes[i])));
-}
-
 void formatRecordInto(QByteArray &out, const FlightData &record, bool active, char leading)
 {
     out.resize(0);

@@ -35,9 +35,6 @@ bool parseRecord(QStringView text, FlightData &record);
 // window's flag keeps its value (parseRecord counts it inactive).
 std::optional<bool> readRecord(QStringView text, FlightData &record);
 
-// The bytes of one arrival as text: Windows-1252, one character per byte, into `text`,
-// whose room is reused so that a steady stream of records decodes without allocating.
-void decodeText(QByteArrayView bytes, QString &text);
 
 // One record for the peer to send: the leading character, every carried field in wire
 // order in its shortest decimal form (text fields as their 130 characters), six empty

@@ -4,6 +4,7 @@
 // points, and what it made must survive being written out again by the peer's side and
 // read back.
 #include "core/FlightData.h"
+#include "core/Convert.h"
 #include "sources/RelayWire.h"
 #include "sources/SimulatedFlight.h"
 
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static QByteArray bytes;
     static QString again;
 
-    relay::decodeText(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), text);
+    convert::decodeWindows1252(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), text);
 
     FlightData first = start;
     const std::optional<bool> flag = relay::readRecord(text, first);
@@ -68,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // an overflowing parse took into a text field coming back as a space.
     const bool active = flag.value_or(false);
     relay::formatRecordInto(bytes, first, active);
-    relay::decodeText(bytes, again);
+    convert::decodeWindows1252(bytes, again);
     check(again.size() < 32767);
     FlightData second = other;
     check(relay::readRecord(again, second) == std::optional<bool>(active));

@@ -15,13 +15,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QString decoded(const QByteArray &bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        text[i] = QChar(convert::fromWindows1252(static_cast<unsigned char>(bytes[i])));
-    return text;
-}
+QString decoded(const QByteArray &bytes) { return convert::decodeWindows1252(bytes); }
 
 QList<RecordingEntry> entriesAt(std::initializer_list<qint64> times)
 {

@@ -2,6 +2,7 @@
 // peer on loopback that the test drives by hand. Both timers are stopped once connected,
 // and the test runs the liveness check and the cycle itself, so nothing depends on time.
 #include "cockpit/Cockpit.h"
+#include "core/Convert.h"
 #include "sources/RelayWire.h"
 #include "sources/SimulatedFlight.h"
 #include "support/QtPrinters.h"
@@ -34,7 +35,7 @@ FlightData sampleRecord(double seconds)
 FlightData parsedFrom(const QByteArray &bytes, FlightData staging)
 {
     QString text;
-    relay::decodeText(bytes, text);
+    convert::decodeWindows1252(bytes, text);
     relay::parseRecord(text, staging);
     return staging;
 }

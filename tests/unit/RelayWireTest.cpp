@@ -1,3 +1,4 @@
+#include "core/Convert.h"
 #include "sources/RelayWire.h"
 
 #include "core/FlightData.h"
@@ -86,12 +87,7 @@ QString record(const std::vector<QString> &fields, const QString &flag, QChar le
     return text + flag;
 }
 
-QString decoded(const QByteArray &bytes)
-{
-    QString text;
-    relay::decodeText(bytes, text);
-    return text;
-}
+QString decoded(const QByteArray &bytes) { return convert::decodeWindows1252(bytes); }
 
 // Every carried field of `a` equals that of `b` (floats by value, so 0 and -0 agree).
 void expectSameCarriedFields(const FlightData &a, const FlightData &b, const std::string &where)
@@ -241,10 +237,10 @@ TEST(RelayWireTest, ArrivalBytesAreWindows1252)
 
     // The string's room is reused: a shorter arrival leaves nothing of a longer one.
     QString text;
-    relay::decodeText("longer text", text);
-    relay::decodeText("ab", text);
+    convert::decodeWindows1252("longer text", text);
+    convert::decodeWindows1252("ab", text);
     EXPECT_EQ(text, u"ab"_s);
-    relay::decodeText(QByteArray(), text);
+    convert::decodeWindows1252(QByteArray(), text);
     EXPECT_TRUE(text.isEmpty());
 }
 

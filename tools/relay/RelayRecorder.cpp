@@ -114,11 +114,8 @@ void RelayRecorder::received()
 
 void RelayRecorder::keep(const QByteArray &record)
 {
-    QString text(record.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < record.size(); ++i)
-        text[i] = QChar(convert::fromWindows1252(static_cast<unsigned char>(record[i])));
     FlightData ignored;
-    active_ = parseRecord(text, ignored);
+    active_ = parseRecord(convert::decodeWindows1252(record), ignored);
 
     if (!sinceFirst_.isValid())
         sinceFirst_.start();
