@@ -125,12 +125,8 @@ QStringList missing(const QStringList &journal, qsizetype from, const QStringLis
 TEST(LampsEndToEnd, TheBoardsFollowARecordedFlightAndGoDarkAtShutdown)
 {
     const QTemporaryDir dir;
-    const QString file = dir.filePath(u"lamps.rec"_s);
-    {
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(recording());
-    }
+    const QString file = test::writeRecording(dir, recording());
+    ASSERT_FALSE(file.isEmpty());
     RelayProcess relay({u"--port"_s, u"0"_s, u"--replay"_s, file, u"--from-start"_s});
     const quint16 port = relay.waitUntilListening();
     ASSERT_NE(port, 0) << relay.err().toStdString();

@@ -62,12 +62,8 @@ QStringList requestsServed(RelayProcess &relay)
 TEST(RelayEndToEnd, LivenessUntilActiveThenRecordsAtThePollingRateUntilAFlagZero)
 {
     const QTemporaryDir dir;
-    const QString recording = dir.filePath(u"up-then-down.rec"_s);
-    {
-        QFile file(recording);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(upThenDownRecording());
-    }
+    const QString recording = test::writeRecording(dir, upThenDownRecording());
+    ASSERT_FALSE(recording.isEmpty());
     RelayProcess relay({u"--port"_s, u"0"_s, u"--replay"_s, recording, u"--from-start"_s, u"--verbose"_s});
     const quint16 port = relay.waitUntilListening();
     ASSERT_NE(port, 0) << relay.err().toStdString();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
@@ -66,5 +68,13 @@ private:
     QByteArray out_;
     QByteArray err_;
 };
+
+// Writes a recording for --replay into the folder; its path, or empty when it failed.
+inline QString writeRecording(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("flight.rec"));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+}
 
 } // namespace tavrel::test
