@@ -62,9 +62,11 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
     : QObject(parent)
     , platform_(platform)
     , createObject_(createObject ? std::move(createObject) : ObjectFactory(&tavrel::createObject))
+    , F4Lib_([this] { outputs_->yieldToEvents(); })
     , outputs_(std::make_unique<CockpitOutputs>(*this))
 {
     setUpControls();
+    setUpGearTest();
 
     tmrGlimra_.setTimerType(Qt::PreciseTimer);
     tmrGlimra_.setInterval(kDefaultPollingMs);

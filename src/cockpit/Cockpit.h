@@ -7,6 +7,7 @@
 #include "core/FlightData.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
+#include "input/F4Lib.h"
 #include "phidget/PhidgetBoard.h"
 #include "phidget/PhidgetManager.h"
 #include "sources/LateBound.h"
@@ -54,6 +55,10 @@ struct CockpitControls
     std::array<Grid, 13> grdTavrel;
     StatusBar sbStatusBar;
     TabStrip tabGlimra;
+    // The gear test on the "Switches" tab: "Gear Up", "Gear Down", "Timer Enabled".
+    CommandButton Command1;
+    CommandButton Command2;
+    CheckBox Check1;
 };
 
 // The owner of all run-time state: the flight data record and its relay staging copy,
@@ -99,6 +104,12 @@ public:
     void chkGlimra_Click(int index);
     void sldGlimra_Change(int index);
     void CloseSockets();
+    // The gear test (CockpitKeys.cpp): the buttons press the simulator's gear keys,
+    // Check1 switches Timer1, whose ticks alternate gear down and gear up with a beep.
+    void Command1_Click();
+    void Command2_Click();
+    void Check1_Click();
+    void Timer1_Timer();
     // The relay receiver: an arrival is the answer to "X" while LivenessPending, else a
     // record, parsed into the staging record and copied whole over the flight data.
     void sktTavrel_DataArrival(qint64 bytesTotal);
@@ -132,6 +143,9 @@ public:
     WinsockClient &socket() { return sktTavrel_; }
     QTimer &pollingTimer() { return tmrGlimra_; }
     QTimer &livenessTimer() { return tmrOstrel_; }
+    QTimer &gearTestTimer() { return Timer1_; }
+    // The keystroke routine and the injector its keys go to.
+    F4Lib &keys() { return F4Lib_; }
     bool isCycleRunning() const { return cycleRunning_; }
 
     // Replaces the output routines (a test records the order through its own).
@@ -147,6 +161,7 @@ private:
     void applySwitch(const ConfigSwitch &setting);
     void buildDeviceGrids();
     void setUpControls();
+    void setUpGearTest();
     void sourceStep();
     void closeDataServer();
     void setMessage(const QString &text);
@@ -176,6 +191,9 @@ private:
     WinsockClient sktTavrel_;
     QTimer tmrGlimra_;
     QTimer tmrOstrel_;
+    QTimer Timer1_;
+    bool GearTestToggle_ = false; // true: the last tick sent gear down
+    F4Lib F4Lib_;
     std::unique_ptr<CockpitOutputs> outputs_;
     bool cycleRunning_ = false;
 };

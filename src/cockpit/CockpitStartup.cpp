@@ -62,11 +62,12 @@ void Cockpit::runStartUp()
     c.sbStatusBar.setPanelText(2, u"Os'l"_s);
     c.sbStatusBar.setPanelText(1, creditLine(version));
 
-    // The MFD and HUD pages have nothing on them: their tabs go. The switch page is one
-    // to come: its tab stays in sight, greyed.
+    // The MFD and HUD pages have nothing on them: their tabs go. The switch page holds
+    // the gear test: its tab stays in sight, greyed, unless a cockpit builder asks for it
+    // to try the key combinations against the simulator.
     c.tabGlimra.setTabVisible(6, false);
     c.tabGlimra.setTabVisible(7, false);
-    c.tabGlimra.setTabEnabled(9, false);
+    c.tabGlimra.setTabEnabled(9, qEnvironmentVariable("TAVREL_SWITCHES_TAB") == u"1"_s);
 
     outputs_->CreatePhidgetManager();
     AttachCount_.fill(0);

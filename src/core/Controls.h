@@ -82,6 +82,18 @@ private:
     int value_ = 0;
 };
 
+// A command button: click() fires when the operator presses it or the program does.
+class CommandButton : public Control
+{
+    Q_OBJECT
+public:
+    using Control::Control;
+    void press() { Q_EMIT click(); }
+
+Q_SIGNALS:
+    void click();
+};
+
 // An option button of a group: selecting one clears the others of its group. click()
 // fires every time it is selected, even when it already was (the connection handler
 // relies on that to re-run its set-up).

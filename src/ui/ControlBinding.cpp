@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -58,6 +59,15 @@ void bind(QRadioButton *widget, OptionButton &model)
     });
     // A click on the selected button runs its handler again, as the operator expects.
     QObject::connect(widget, &QRadioButton::clicked, &model, [&model] { model.select(); });
+}
+
+void bind(QPushButton *widget, CommandButton &model)
+{
+    follow(widget, model, [widget, &model] {
+        widget->setText(model.caption());
+        widget->setEnabled(model.isEnabled());
+    });
+    QObject::connect(widget, &QPushButton::clicked, &model, [&model] { model.press(); });
 }
 
 void bind(QSlider *widget, Slider &model)

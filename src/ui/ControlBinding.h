@@ -6,6 +6,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class QSlider;
 class QStatusBar;
@@ -20,6 +21,7 @@ namespace tavrel::binding {
 // on it toggles the box like a click on the box.
 void bind(QCheckBox *widget, CheckBox &model, QLabel *caption = nullptr);
 void bind(QRadioButton *widget, OptionButton &model);
+void bind(QPushButton *widget, CommandButton &model);
 void bind(QSlider *widget, Slider &model);
 void bind(QLineEdit *widget, TextBox &model);
 void bind(QLabel *widget, Label &model);

@@ -217,13 +217,17 @@ void FrmTavrel::buildEpicTab()
 void FrmTavrel::buildSwitchesTab()
 {
     // The gear test: the buttons press the simulator's gear keys, the timer repeats them.
+    auto &c = cockpit_.controls();
     QWidget *switches = page(9);
-    auto *up = new QPushButton(QStringLiteral("Gear Up"), switches);
-    up->setObjectName(QStringLiteral("btnGearUp"));
-    auto *down = new QPushButton(QStringLiteral("Gear Down"), switches);
-    down->setObjectName(QStringLiteral("btnGearDown"));
-    auto *timer = new QCheckBox(QStringLiteral("Timer Enabled"), switches);
-    timer->setObjectName(QStringLiteral("chkGearTimer"));
+    auto *up = new QPushButton(switches);
+    up->setObjectName(QStringLiteral("Command1"));
+    binding::bind(up, c.Command1);
+    auto *down = new QPushButton(switches);
+    down->setObjectName(QStringLiteral("Command2"));
+    binding::bind(down, c.Command2);
+    auto *timer = new QCheckBox(switches);
+    timer->setObjectName(QStringLiteral("Check1"));
+    binding::bind(timer, c.Check1);
     extraPlaced_.append({{up, layout::kGearUp}, {down, layout::kGearDown}, {timer, layout::kGearTimerEnabled}});
 }
 

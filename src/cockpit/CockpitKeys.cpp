@@ -1,0 +1,51 @@
+// The gear test: two buttons press the simulator's gear key combinations, and a test
+// timer alternates them every five seconds.
+#include "cockpit/Cockpit.h"
+
+namespace tavrel {
+
+namespace {
+constexpr int kGearTestMs = 5000;
+}
+
+void Cockpit::setUpGearTest()
+{
+    auto &c = controls_;
+    c.Command1.setCaption(QStringLiteral("Gear Up"));
+    c.Command2.setCaption(QStringLiteral("Gear Down"));
+    c.Check1.setCaption(QStringLiteral("Timer Enabled"));
+    connect(&c.Command1, &CommandButton::click, this, &Cockpit::Command1_Click);
+    connect(&c.Command2, &CommandButton::click, this, &Cockpit::Command2_Click);
+    connect(&c.Check1, &CheckBox::click, this, &Cockpit::Check1_Click);
+    Timer1_.setInterval(kGearTestMs);
+    connect(&Timer1_, &QTimer::timeout, this, &Cockpit::Timer1_Timer);
+}
+
+// Gear up: left Alt, left Shift, right Control and B, all down, then all up.
+void Cockpit::Command1_Click()
+{
+    F4Lib_.PressKeys(56, 42, 157, 48);
+}
+
+// Gear down: J alone.
+void Cockpit::Command2_Click()
+{
+    F4Lib_.PressKeys(36);
+}
+
+void Cockpit::Check1_Click()
+{
+    setTimerEnabled(Timer1_, controls_.Check1.value() == 1);
+}
+
+void Cockpit::Timer1_Timer()
+{
+    GearTestToggle_ = !GearTestToggle_;
+    platform_.beep();
+    if (GearTestToggle_)
+        Command2_Click();
+    else
+        Command1_Click();
+}
+
+} // namespace tavrel
