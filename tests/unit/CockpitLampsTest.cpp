@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <QMap>
+#include <QTest>
+
+#include <utility>
 
 namespace tavrel {
 namespace {
@@ -129,6 +132,46 @@ TEST_F(CockpitLamps, LampTestLightsEverythingClearsItAndShutdownDarkensTheDispla
     dark[u"41 Backlight 0"_s] = dark[u"42 Backlight 0"_s] = 1;
     dark[u"31 Brightness 0"_s] = dark[u"32 Brightness 0"_s] = 1;
     EXPECT_EQ(tally(), dark);
+}
+
+// Outputs whose first yield lets an operator's click on "All Lamps On" arrive.
+class ClickInYield : public CockpitOutputs
+{
+public:
+    using CockpitOutputs::CockpitOutputs;
+    CheckBox *box = nullptr;
+    void yieldToEvents() override
+    {
+        if (CheckBox *b = std::exchange(box, nullptr))
+            QMetaObject::invokeMethod(b, [b] { b->setValue(1); }, Qt::QueuedConnection);
+        CockpitOutputs::yieldToEvents();
+    }
+};
+
+TEST_F(CockpitLamps, TheLampTestClickedInsideACycleTakesEffectAfterIt)
+{
+    auto &c = cockpit.controls();
+    auto outputs = std::make_unique<ClickInYield>(cockpit);
+    outputs->box = &c.chkGlimra[1];
+    cockpit.setOutputs(std::move(outputs));
+    c.sldGlimra[CockpitControls::kPollingRate].setValue(1);
+    cockpit.pollingTimer().start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.chkGlimra[1].value() == 1; }, 10000));
+    QTest::qWait(20); // later ticks find the box checked
+
+    QMap<QString, QString> last, lit; // board, member and index: the value written last
+    for (const QString &line : boards.take())
+        last[line.section(u'\t', 0, 2).replace(u'\t', u' ')] = line.section(u'\t', 3);
+    for (int i = 0; i < 64; ++i)
+        lit[u"11 DiscreteLED %1"_s.arg(i)] = lit[u"12 DiscreteLED %1"_s.arg(i)] = u"100"_s;
+    for (int i = 0; i < 16; ++i)
+        lit[u"21 OutputState %1"_s.arg(i)] = lit[u"22 OutputState %1"_s.arg(i)] = u"1"_s;
+    lit[u"31 DisplayString 0"_s] = lit[u"32 DisplayString 0"_s] = u"1234"_s;
+    for (int board : {1, 2})
+        for (int line : {0, 1})
+            lit[u"4%1 DisplayString %2"_s.arg(board).arg(line)] = u"TextLCD-%1 %2"_s.arg(board).arg(line + 1);
+    for (auto it = lit.cbegin(); it != lit.cend(); ++it)
+        EXPECT_EQ(last.value(it.key()), it.value()) << it.key().toStdString();
 }
 
 // Outputs whose yield fails, so BuildDisplay meets a failure.
