@@ -6,6 +6,7 @@
 #include "sources/DataServerFill.h"
 #include "sources/ProgIdRegistry.h"
 
+#include <QScopeGuard>
 
 namespace tavrel {
 
@@ -51,6 +52,16 @@ bool toBoolean(const QVariant &value)
     throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
 }
 
+// Leading and trailing blanks go; tabs and other white space stay part of the text.
+QString trimBlanks(QStringView text)
+{
+    while (text.startsWith(u' '))
+        text = text.sliced(1);
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text.toString();
+}
+
 [[noreturn]] void objectNotSet()
 {
     throw Error(Error::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
@@ -72,7 +83,10 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
     tmrGlimra_.setInterval(kDefaultPollingMs);
     connect(&tmrGlimra_, &QTimer::timeout, this, &Cockpit::tmrGlimra_Timer);
     tmrOstrel_.setInterval(kLivenessMs);
-    connect(&tmrOstrel_, &QTimer::timeout, this, &Cockpit::tmrOstrel_Timer);
+    connect(&tmrOstrel_, &QTimer::timeout, this, [this] {
+        if (mayRun(Work::LivenessTick))
+            tmrOstrel_Timer();
+    });
     connect(&sktTavrel_, &WinsockClient::dataArrival, this, &Cockpit::sktTavrel_DataArrival);
 
     // Both timers run from the moment the window exists; cycles wait for SimActive.
@@ -127,22 +141,59 @@ void Cockpit::setOutputs(std::unique_ptr<CockpitOutputs> outputs)
     outputs_ = std::move(outputs);
 }
 
+bool Cockpit::mayRun(Work work) const
+{
+    switch (phase_) {
+    case Phase::StartingUp:
+        return false;
+    case Phase::BuildingTables:
+        return work == Work::BoardEvent;
+    case Phase::Running:
+        break;
+    }
+    // The record and the boards belong to the cycle under way.
+    return !cycleRunning_ || work == Work::LivenessTick || work == Work::BoardEvent;
+}
+
+void Cockpit::enter(Phase phase)
+{
+    phase_ = phase;
+    runHeldLampTest();
+    if (PhidgetManager_)
+        PhidgetManager_->resume();
+}
+
+void Cockpit::runHeldLampTest()
+{
+    if (!lampTestHeld_ || !mayRun(Work::LampTest))
+        return;
+    lampTestHeld_ = false;
+    attempt([&] { outputs_->LampTest(controls_.chkGlimra[1].value() == 1, false); });
+}
+
 void Cockpit::tmrGlimra_Timer()
 {
     if (controls_.chkGlimra[1].value() == 1)
         return; // the lamp test owns the outputs
     if (!flags_.SimActive)
         return;
-    // A tick that falls due while a running cycle lets events through is skipped, never
-    // nested: the record and the boards belong to the cycle already under way.
-    if (cycleRunning_)
+    // Skipped, never nested, inside a yield of a running cycle.
+    if (!mayRun(Work::PollingTick))
         return;
-    cycleRunning_ = true;
-    struct Guard { bool &running; ~Guard() { running = false; } } guard{cycleRunning_};
     UpdateCycle();
 }
 
 void Cockpit::UpdateCycle()
+{
+    {
+        cycleRunning_ = true;
+        const auto done = qScopeGuard([this] { cycleRunning_ = false; });
+        cycleSteps();
+    }
+    runHeldLampTest();
+}
+
+void Cockpit::cycleSteps()
 {
     CockpitOutputs &out = *outputs_;
 
@@ -227,7 +278,7 @@ void Cockpit::optConnectType_Click(int index)
         c.fldGlimra[0].setEnabled(true);
         c.fldGlimra[1].setEnabled(true);
         closeDataServer();
-        sktTavrel_.setRemoteHost(c.fldGlimra[0].text().trimmed());
+        sktTavrel_.setRemoteHost(trimBlanks(c.fldGlimra[0].text()));
         attempt([&] {
             const auto port = convert::checkedInt32(c.fldGlimra[1].text());
             if (!port)
@@ -257,7 +308,8 @@ void Cockpit::chkGlimra_Click(int index)
         setMessage(QString());
         break;
     case 1:
-        attempt([&] { outputs_->LampTest(c.chkGlimra[1].value() == 1, false); });
+        lampTestHeld_ = true; // runs now, or when start-up or the cycle under way ends
+        runHeldLampTest();
         break;
     case 2:
         flags_.UpdateEpicAnyway = c.chkGlimra[2].value() == 1;

@@ -93,6 +93,14 @@ public:
     // the gauge grid at start-up (empty before), then kept by the gauge routines.
     const GaugeTable &maGAUGES() const { return maGAUGES_; }
 
+    // What may run now; the one place that says so. Start-up holds everything back until
+    // it is done: ticks are skipped, board events and the operator's lamp test wait (board
+    // events run in the yields of building the device tables, which find the tables built
+    // so far). A cycle under way skips further polling ticks, and a lamp test asked for in
+    // one of its yields waits for its end, so that neither overwrites the other.
+    enum class Work { PollingTick, LivenessTick, BoardEvent, LampTest };
+    bool mayRun(Work work) const;
+
     // The polling tick: the gate, then the cycle.
     void tmrGlimra_Timer();
     void UpdateCycle();
@@ -155,7 +163,13 @@ public:
 private:
     friend class CockpitOutputs; // the gauge routines own maGAUGES_
 
+    enum class Phase { Running, StartingUp, BuildingTables };
+    // Moves to a phase and runs what waited for it.
+    void enter(Phase phase);
+    void runHeldLampTest();
     void runStartUp();
+    void yieldToBoards();
+    void cycleSteps();
     QString readConfigurationText();
     void readConfiguration();
     void applySwitch(const ConfigSwitch &setting);
@@ -196,6 +210,8 @@ private:
     F4Lib F4Lib_;
     std::unique_ptr<CockpitOutputs> outputs_;
     bool cycleRunning_ = false;
+    Phase phase_ = Phase::Running;
+    bool lampTestHeld_ = false;
 };
 
 } // namespace tavrel

@@ -46,6 +46,8 @@ void Cockpit::setPhidgetManager(std::unique_ptr<PhidgetManager> manager)
     connect(PhidgetManager_.get(), &PhidgetManager::OnAttach, this, &Cockpit::PhidgetManager_OnAttach);
     connect(PhidgetManager_.get(), &PhidgetManager::OnDetach, this, &Cockpit::PhidgetManager_OnDetach);
     connect(PhidgetManager_.get(), &PhidgetManager::OnError, this, &Cockpit::PhidgetManager_OnError);
+    PhidgetManager_->setGate([this] { return mayRun(Work::BoardEvent); });
+    PhidgetManager_->resume();
 }
 
 std::unique_ptr<PhidgetManager> Cockpit::makePhidgetManager()

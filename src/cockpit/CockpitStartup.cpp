@@ -32,14 +32,19 @@ QString creditLine(const VersionRecord &version)
 
 } // namespace
 
+// Nothing else runs until start-up is done, not even inside its message boxes (each runs
+// an event loop of its own): ticks are skipped, and boards that report meanwhile wait for
+// the yields of building the device tables.
 void Cockpit::startUp()
 {
+    phase_ = Phase::StartingUp;
     try {
         runStartUp();
     } catch (const Error &error) {
         platform_.messageBox(u"Tavrel Error"_s, errorReport(error, u"Form_Load"));
         shutdown();
     }
+    enter(Phase::Running);
 }
 
 void Cockpit::runStartUp()
@@ -161,10 +166,10 @@ void Cockpit::buildDeviceGrids()
     const auto build = [&](int grid) { out.BuildDeviceGrid(grid); };
     build(0); // LED-64 boards
     build(1);
-    out.yieldToEvents();
+    yieldToBoards();
     build(2); // interface kits
     build(5);
-    out.yieldToEvents();
+    yieldToBoards();
     build(3); // text LEDs, each with its value columns
     build(11);
     build(6); // text LCDs, each with its line columns
@@ -174,7 +179,15 @@ void Cockpit::buildDeviceGrids()
     for (int label : {15, 24, 25})
         controls_.lblGlimra[std::size_t(label)].setCaption(QString());
     out.BuildButtonTables();
-    out.yieldToEvents();
+    yieldToBoards();
+}
+
+// The boards that reported so far attach here, and find the tables built so far.
+void Cockpit::yieldToBoards()
+{
+    enter(Phase::BuildingTables);
+    outputs_->yieldToEvents();
+    phase_ = Phase::StartingUp;
 }
 
 void Cockpit::shutdown()

@@ -10,6 +10,12 @@ void PhidgetManager::post(EventKind kind, Board board, QString description, int 
     schedule();
 }
 
+void PhidgetManager::resume()
+{
+    releaseHeld();
+    schedule();
+}
+
 void PhidgetManager::schedule()
 {
     if (scheduled_ || pending_.empty())
@@ -22,8 +28,8 @@ void PhidgetManager::deliverNext()
 {
     scheduled_ = false;
     // Called again from a yield inside a handler: the handler's own delivery goes on
-    // when it returns.
-    if (delivering_ || pending_.empty())
+    // when it returns. Held back: resume() schedules again.
+    if (delivering_ || pending_.empty() || isHeld())
         return;
     const Event event = std::move(pending_.front());
     pending_.pop_front();

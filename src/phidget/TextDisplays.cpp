@@ -27,10 +27,18 @@ void keepLast(QString &text, qsizetype width)
         text.remove(0, text.size() - width);
 }
 
+// "#####0" / "###0", preceded by five spaces, right-aligned in `width` into `out`. A value
+// the format cannot write in digits (NaN, an infinity, more than 38 digits) fails the
+// statement and leaves `out` as it was.
 void alignedNumber(QString &out, double value, qsizetype width)
 {
+    const convert::NumberText number = convert::formatWhole(value);
+    for (const char ch : number.view())
+        if ((ch < '0' || ch > '9') && ch != '-')
+            throw Error(Error::Overflow, QStringLiteral("Overflow"));
+    out.resize(0);
     out.append(kFiveSpaces);
-    out.append(convert::formatWhole(value).latin1());
+    out.append(number.latin1());
     keepLast(out, width);
 }
 
@@ -58,7 +66,6 @@ int rowsOf(const PhidgetBoard &board)
 void textLedText(QStringView keyword, const FlightData &d, QString &out)
 {
     using convert::equalsUpperLatin;
-    out.resize(0);
     if (equalsUpperLatin(keyword, u"FUELFLOW")) {
         alignedNumber(out, d.FuelFlow, 6);
     } else if (equalsUpperLatin(keyword, u"TOTALIZER")) {
@@ -69,12 +76,16 @@ void textLedText(QStringView keyword, const FlightData &d, QString &out)
     } else if (equalsUpperLatin(keyword, u"UFCTCHAN")) {
         alignedNumber(out, d.UFCTChan, 4);
     } else if (equalsUpperLatin(keyword, u"CMDS1")) {
+        out.resize(0);
         out.append((d.LightBits2 & 0x40) ? QLatin1String("GO  DSPRDY") : QLatin1String("NO GO"));
     } else if (equalsUpperLatin(keyword, u"CMDS2")) {
+        out.resize(0);
         out.append((d.LightBits2 & 0xC00) ? QLatin1String("  LO ") : kFiveSpaces);
         out.append(convert::shortest(d.ChaffCount).latin1());
         out.append(u' ');
         out.append(convert::shortest(d.FlareCount).latin1());
+    } else {
+        out.resize(0);
     }
 }
 
@@ -103,7 +114,7 @@ void BuildTextLedContent(ConfigTable &table, const FlightData &data)
     const int count = configEntries(table);
     for (int i = 0; i < count; ++i) {
         ConfigRow &entry = table[i];
-        textLedText(entry[2], data, entry[3]);
+        attempt([&] { textLedText(entry[2], data, entry[3]); });
     }
 }
 

@@ -15,14 +15,17 @@ class Error;
 class Grid;
 
 // The text of one text LED keyword (upper-cased before it is compared) into `out`, whose
-// room is reused. A keyword that names no value shows an empty text.
+// room is reused. A keyword that names no value shows an empty text. A number the format
+// cannot write in digits (NaN, an infinity, such as a totalizer whose sum overflows, or
+// more than 38 digits) raises an overflow and leaves `out` as it was.
 void textLedText(QStringView keyword, const FlightData &data, QString &out);
 
 // The two lines of the countermeasures page. The jammer prefix of line 0 is never shown:
 // nothing in the flight data says the jammer is on.
 void cmdsLines(const FlightData &data, QString &line0, QString &line1);
 
-// Column 3 of every entry of a text LED table, from its keyword.
+// Column 3 of every entry of a text LED table, from its keyword; an entry whose text
+// fails keeps the text it had.
 void BuildTextLedContent(ConfigTable &table, const FlightData &data);
 
 // Turns a block of 5 × 26 characters into five lines, each ended by CR with its trailing

@@ -138,9 +138,11 @@ struct Phidget21Api
     }
 };
 
-// One board of the library: its own device object, opened by serial number, through which
-// every call goes. A board of a type the program does not drive has no device object and
-// offers only the common members.
+// One board of the library as the program has it bound: the board's own device object,
+// opened by serial number, through which every call goes. A board plugged in again is
+// bound anew over the same device object; the binding from before stays gone. A board of
+// a type the program does not drive has no device object and offers only the common
+// members.
 class VendorPhidgetManager::Board21 final : public PhidgetBoard
 {
 public:
@@ -148,20 +150,31 @@ public:
 
     Board21(std::shared_ptr<const Phidget21Api> api, Kind kind, Handle handle, QString type, std::int32_t serial,
             float version)
-        : api_(std::move(api)), kind_(kind), handle_(handle), type_(std::move(type)), serial_(serial), version_(version)
+        : api_(std::move(api)), kind_(kind), device_(std::make_shared<Handle>(handle)), type_(std::move(type)),
+          serial_(serial), version_(version)
     {
     }
 
-    Handle handle() const { return handle_; }
-    // Lets the device object go; later calls fail as on a board that is gone.
+    Handle handle() const { return *device_; }
+    bool isGone() const { return gone_; }
+    // The board was pulled: this binding fails every call from now on.
+    void markGone() { gone_ = true; }
+    // The board plugged in again: a new binding over the same device object.
+    std::shared_ptr<Board21> rebind() const
+    {
+        auto board = std::make_shared<Board21>(api_, kind_, nullptr, type_, serial_, version_);
+        board->device_ = device_;
+        return board;
+    }
+    // Lets the device object go; later calls, through any binding, fail as on a board
+    // that is gone.
     void close()
     {
-        if (!handle_)
+        if (!*device_)
             return;
-        api_->CPhidget_close(handle_);
-        api_->CPhidget_delete(handle_);
-        handle_ = nullptr;
-        closed_ = true;
+        api_->CPhidget_close(*device_);
+        api_->CPhidget_delete(*device_);
+        *device_ = nullptr;
     }
 
     QString deviceType() const override { return type_; }
@@ -217,27 +230,27 @@ private:
     {
         if (kind_ != kind)
             memberNotFound();
-        if (closed_)
+        if (gone_ || !*device_)
             throw Error(kNotAttached, u"Phidget not physically attached"_s, u"Phidget"_s);
     }
     template <typename Function, typename... Args>
     void call(Kind kind, Function function, Args... args) const
     {
         require(kind);
-        api_->check(function(handle_, args...));
+        api_->check(function(*device_, args...));
     }
     int get(Kind kind, GetInt function) const
     {
         require(kind);
         int value = 0;
-        api_->check(function(handle_, &value));
+        api_->check(function(*device_, &value));
         return value;
     }
 
     std::shared_ptr<const Phidget21Api> api_;
     Kind kind_;
-    Handle handle_;
-    bool closed_ = false;
+    std::shared_ptr<Handle> device_; // shared by every binding of the board
+    bool gone_ = false;
     QString type_;
     std::int32_t serial_;
     float version_;
@@ -259,9 +272,7 @@ struct Phidget21Callbacks
             return 0;
         api.CPhidget_getDeviceVersion(phidget, &version);
         const QString typeName = QString::fromLatin1(type);
-        QMetaObject::invokeMethod(
-            manager, [manager, typeName, serial, version] { manager->boardFound(typeName, serial, float(version)); },
-            Qt::QueuedConnection);
+        handOver(manager, [manager, typeName, serial, version] { manager->boardFound(typeName, serial, float(version)); });
         return 0;
     }
     static int TAVREL_PHIDGET_CALL managerDetach(Handle phidget, void *user)
@@ -269,7 +280,7 @@ struct Phidget21Callbacks
         auto *manager = static_cast<VendorPhidgetManager *>(user);
         int serial = 0;
         if (manager->api_->CPhidget_getSerialNumber(phidget, &serial) == 0)
-            QMetaObject::invokeMethod(manager, [manager, serial] { manager->boardLost(serial); }, Qt::QueuedConnection);
+            handOver(manager, [manager, serial] { manager->boardLost(serial); });
         return 0;
     }
     static int TAVREL_PHIDGET_CALL deviceAttach(Handle device, void *user)
@@ -288,10 +299,14 @@ struct Phidget21Callbacks
                     int code = 0)
     {
         auto *manager = static_cast<VendorPhidgetManager *>(user);
-        QMetaObject::invokeMethod(
-            manager, [manager, device, kind, text, code] { manager->deviceEvent(device, kind, text, code); },
-            Qt::QueuedConnection);
+        handOver(manager, [manager, device, kind, text, code] { manager->deviceEvent(device, kind, text, code); });
         return 0;
+    }
+    static void handOver(VendorPhidgetManager *manager, std::function<void()> report)
+    {
+        QMetaObject::invokeMethod(
+            manager, [manager, report = std::move(report)]() mutable { manager->receive(std::move(report)); },
+            Qt::QueuedConnection);
     }
 };
 
@@ -333,6 +348,24 @@ VendorPhidgetManager::~VendorPhidgetManager()
 QString VendorPhidgetManager::libraryName() const
 {
     return api_->library.fileName();
+}
+
+void VendorPhidgetManager::receive(std::function<void()> report)
+{
+    if (isHeld() || !heldReports_.empty()) {
+        heldReports_.push_back(std::move(report));
+        return;
+    }
+    report();
+}
+
+void VendorPhidgetManager::releaseHeld()
+{
+    while (!heldReports_.empty() && !isHeld()) {
+        const std::function<void()> report = std::move(heldReports_.front());
+        heldReports_.pop_front();
+        report();
+    }
 }
 
 // A board the manager reports for the first time gets a device object of its kind, opened
@@ -386,13 +419,19 @@ void VendorPhidgetManager::boardLost(std::int32_t serial)
         post(EventKind::Detach, known);
 }
 
+// A pulled board's binding goes dead at once; plugged in again, the board is bound anew,
+// so whatever still holds the old binding drives nothing.
 void VendorPhidgetManager::deviceEvent(void *handle, EventKind kind, const QString &description, int code)
 {
-    for (const auto &board : std::as_const(boards_)) {
-        if (board->handle() == handle) {
-            post(kind, board, description, code);
-            return;
-        }
+    for (auto &board : boards_) {
+        if (!handle || board->handle() != handle)
+            continue;
+        if (kind == EventKind::Detach)
+            board->markGone();
+        else if (kind == EventKind::Attach && board->isGone())
+            board = board->rebind();
+        post(kind, board, description, code);
+        return;
     }
 }
 

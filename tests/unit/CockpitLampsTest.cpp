@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QMap>
+#include <QTest>
 
 namespace tavrel {
 namespace {
@@ -129,6 +130,21 @@ TEST_F(CockpitLamps, LampTestLightsEverythingClearsItAndShutdownDarkensTheDispla
     dark[u"41 Backlight 0"_s] = dark[u"42 Backlight 0"_s] = 1;
     dark[u"31 Brightness 0"_s] = dark[u"32 Brightness 0"_s] = 1;
     EXPECT_EQ(tally(), dark);
+}
+
+// A click on "All Lamps On" that arrives while a cycle lets events through (after its
+// first lamp table) takes effect once that cycle is over: nothing writes after it.
+TEST_F(CockpitLamps, TheLampTestClickedInsideACycleTakesEffectAfterIt)
+{
+    auto &c = cockpit.controls();
+    cockpit.flightData().NoseGearPos = 1.0f; // grid 0 gets its "*" in the first lamp pass
+    QObject::connect(&c.grdTavrel[0], &Grid::cellChanged, &c.chkGlimra[1], [&c] { c.chkGlimra[1].setValue(1); },
+                     Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    c.sldGlimra[CockpitControls::kPollingRate].setValue(1);
+    cockpit.pollingTimer().start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.chkGlimra[1].value() == 1; }, 10000));
+    QTest::qWait(20); // more ticks, each skipped
+    EXPECT_EQ(boards.take().last(), u"32\tDisplayString\t0\t1234"_s) << "the lamp test was written over";
 }
 
 // Outputs whose yield fails, so BuildDisplay meets a failure.

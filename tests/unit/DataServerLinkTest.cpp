@@ -129,6 +129,9 @@ TEST_F(DataServerLinkTest, ChoosingTheRelayClosesTheServerAndShowsTheSocketState
         EXPECT_EQ(controls().lblTCPIPMsg.caption(), screenOff ? QString() : u"Connecting"_s);
         peer.close();
     }
+    controls().fldGlimra[0].setText(u"\t127.0.0.1 "_s);
+    controls().optConnectType[0].select();
+    EXPECT_EQ(cockpit->socket().remoteHost(), u"\t127.0.0.1"_s) << "only blanks are dropped";
 }
 
 TEST_F(DataServerLinkTest, RelayLivenessAsksWithXWhileConnectedAndNotActive)

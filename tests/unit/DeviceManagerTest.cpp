@@ -326,10 +326,14 @@ TEST_F(DeviceManagerTest, ReleasingBoardsEmptiesEverySlotAndLetsTheManagerGo)
 }
 
 // Start-up makes the manager before it reads the configuration; the boards it reports
-// come in through start-up's yields and later ones, into the list start-up prepared.
+// (here while "Upgrade Complete" runs its event loop) come in through start-up's yields
+// and later ones, into the list start-up prepared.
 TEST(DeviceStartUp, BoardsReportedAtStartUpLandInTheList)
 {
     test::TestPlatform platform;
+    platform.removeFile(u"Tavrel.cfg"_s);
+    platform.writeFile(u"Glimra.cfg"_s, QByteArray());
+    platform.onMessageBox = [] { QTest::qWait(100); };
     Cockpit cockpit(platform, test::scriptedFactory(std::make_shared<test::ServerScript>()));
     const QString journalPath = platform.dir.filePath(u"boards.journal"_s);
     cockpit.setPhidgetManagerFactory([&] {

@@ -1,4 +1,5 @@
 #include "cockpit/Cockpit.h"
+#include "phidget/VirtualPhidgets.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingOutputs.h"
 #include "support/ScriptedServer.h"
@@ -9,6 +10,7 @@
 #include <QDate>
 #include <QDir>
 #include <QRegularExpression>
+#include <QTest>
 
 namespace tavrel {
 namespace {
@@ -211,6 +213,18 @@ TEST_F(StartupTest, ConfigurationFileCases)
             platform.writeFile(u"Glimra.cfg"_s, c.glimraCfg);
         journal().clear();
         makeCockpit();
+        // Each box runs an event loop of its own: boards that report and ticks at 1 ms
+        // (the data server active) must wait for start-up.
+        script->properties.insert(u"Ostrely"_s, true);
+        controls().sldGlimra[CockpitControls::kPollingRate].setValue(1);
+        platform.removeFile(u"journal"_s);
+        cockpit->setPhidgetManager(
+            std::make_unique<VirtualPhidgetManager>(defaultVirtualBoards(), platform.dir.filePath(u"journal"_s)));
+        platform.onMessageBox = [&] {
+            QTest::qWait(100);
+            EXPECT_EQ(platform.readFile(u"journal"_s), QByteArray()) << "a board call";
+            EXPECT_FALSE(script->calls.contains(u"FillFlightData"_s)) << "a cycle";
+        };
 
         EXPECT_EQ(startUp(), c.ends);
         EXPECT_EQ(platform.boxes(), c.boxes);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace tavrel {
@@ -31,7 +32,7 @@ TEST_P(TextKeyword, ShowsItsValueInItsFormat)
     c.set(data);
     QString text = u"stale"_s, second;
     if (c.keyword) {
-        textLedText(c.keyword, data, text);
+        attempt([&] { textLedText(c.keyword, data, text); }); // a failing text leaves the old one
     } else {
         cmdsLines(data, text, second);
         text += u'|' + second;
@@ -44,6 +45,10 @@ const TextCase kTexts[] = {
     {"KeywordInAnyCase", u"FuelFlow", [](FlightData &d) { d.FuelFlow = 2450.6f; }, u"  2451"_s},
     {"FuelFlowHalfAwayFromZero", u"FUELFLOW", [](FlightData &d) { d.FuelFlow = 2.5f; }, u"     3"_s},
     {"FuelFlowTooWideLosesLeadingDigits", u"FUELFLOW", [](FlightData &d) { d.FuelFlow = 1234567.0f; }, u"234567"_s},
+    {"FuelFlowPast38DigitsKeepsTheOldText", u"FUELFLOW", [](FlightData &d) { d.FuelFlow = 1.7e38f; }, u"stale"_s},
+    {"FuelFlowNaNKeepsTheOldText", u"FUELFLOW", [](FlightData &d) { d.FuelFlow = std::nanf(""); }, u"stale"_s},
+    {"TotalizerOverflowKeepsTheOldText", u"TOTALIZER", [](FlightData &d) { d.InternalFuel = d.ExternalFuel = 3e38f; },
+     u"stale"_s},
     {"TotalizerSumsBothTanks", u"TOTALIZER", [](FlightData &d) { d.InternalFuel = 1000.25f, d.ExternalFuel = 500.25f; },
      u"  1501"_s},
     {"AuxTacanInFour", u"AUXTCHAN", [](FlightData &d) { d.AUXTChan = 7; }, u"   7"_s},

@@ -43,8 +43,12 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     cockpit.setOutputs(std::move(recorder));
     Grid &list = cockpit.controls().grdTavrel[4];
     grids::setupDeviceList(list);
-    cockpit.setPhidgetManager(VendorPhidgetManager::open(QStringLiteral(TAVREL_FAKE_PHIDGET21)));
-    ASSERT_NE(cockpit.phidgetManager(), nullptr);
+    auto manager = VendorPhidgetManager::open(QStringLiteral(TAVREL_FAKE_PHIDGET21));
+    ASSERT_NE(manager, nullptr);
+    manager->setGate([] { return false; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(objects(), 1) << "a board was opened while boards were held back";
+    cockpit.setPhidgetManager(std::move(manager));
 
     const auto row = [&](const QString &serial) {
         for (int r = 1; r < list.rows(); ++r)
@@ -80,14 +84,18 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     EXPECT_THROW(led->setDiscreteLED(0, 1), Error);
     plug("PhidgetLED", 1001, 100, 64);
     ASSERT_TRUE(QTest::qWaitFor([&] { return colour(u"1001"_s) == Grid::kGreen; }, 20000));
-    EXPECT_EQ(cockpit.boards().pViperLED_2, led) << "plugged in again, the board comes back to slot 2";
+    const Board again = cockpit.boards().pViperLED_2;
+    ASSERT_TRUE(again && again != led) << "plugged in again, the board comes back to slot 2 as a new object";
+    EXPECT_EQ(cockpit.boards().pViperLED_1, led);
+    EXPECT_THROW(led->setDiscreteLED(0, 1), Error) << "slot 1 keeps the old, dead object";
+    again->setDiscreteLED(0, 1);
     fail(6001, 0x9000, "overcurrent");
     ASSERT_TRUE(QTest::qWaitFor([&] { return colour(u"6001"_s) == Grid::kYellow; }, 20000));
     EXPECT_EQ(list.rows(), 5);
 
     cockpit.outputs().CockpitOutputs::ReleaseBoards();
     EXPECT_EQ(objects(), 0) << "a device object or the manager was not let go";
-    EXPECT_THROW(led->setDiscreteLED(0, 1), Error) << "a board kept after its library's manager went";
+    EXPECT_THROW(again->setDiscreteLED(0, 1), Error) << "a board kept after its library's manager went";
 }
 
 } // namespace
