@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tavrel {
 namespace {
 using namespace Qt::StringLiterals;
@@ -31,10 +33,11 @@ TEST(GaugesEndToEnd, NeedlesAndTheGSuitFollowARecordedFlight)
                                          "[P4SERVO-1]\r\n0,Airspeed needle,,1\r\n1,RPM needle,,2\r\n");
     ASSERT_TRUE(run.start());
     // The last gauge (RPM) drives its motor too.
+    const QStringList needles = {u"6001\tMotorPosition\t0\t150"_s, u"6001\tMotorPosition\t1\t80"_s,
+                                 u"5001\tMotorPosition\t0\t45"_s};
     const auto moved = [&] {
         const QStringList journal = run.boardJournal();
-        return journal.contains(u"6001\tMotorPosition\t0\t150"_s) && journal.contains(u"6001\tMotorPosition\t1\t80"_s)
-               && journal.contains(u"5001\tMotorPosition\t0\t45"_s);
+        return std::all_of(needles.begin(), needles.end(), [&](const QString &line) { return journal.contains(line); });
     };
     EXPECT_TRUE(QTest::qWaitFor(moved, 60000)) << run.boardJournal().join(u'\n').toStdString();
 }

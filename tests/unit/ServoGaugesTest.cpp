@@ -12,20 +12,13 @@ using namespace Qt::StringLiterals;
 
 // A keyword, the field it reads, and per value of that field the "value adjusted" texts.
 // Every record also holds FTIT 6.5 and external fuel 1000.25.
-struct KeywordCase
-{
-    const char *keyword;
-    float FlightData::*field;
-    std::vector<std::pair<float, const char *>> values;
-};
-
-const KeywordCase kKeywords[] = {
+using Values = std::vector<std::pair<float, const char *>>;
+const std::tuple<const char *, float FlightData::*, Values> kKeywords[] = {
     {"kias", &FlightData::KIAS, {{250.4f, "250.4 250"}, {-0.4f, "-0.4 0"}, {-3.0f, "-3 0"}}},
     {"ALT", &FlightData::ShipDown, {{-1500.5f, "-1500.5 1500"}}},
     {"RALT", &FlightData::ShipDown, {{10.0f, "10 0"}, {-100000.4f, "-100000.4 100000"}, {-2e5f, "-200000 100000"}}},
-    {"CPALT", &FlightData::ShipDown, {{-7999.5f, "7999.5 7999.5"}, {-8000.0f, "8000 8000"}, {-23000.0f, "8000 8000"}}},
-    {"CPALT", &FlightData::ShipDown, {{-23000.5f, "8000.216 8000.216"}, {-60000.0f, "23984 23984"}}},
-    {"CPALT", &FlightData::ShipDown, {{-60001.0f, "24000 24000"}}},
+    {"CPALT", &FlightData::ShipDown, {{-7999.5f, "7999.5 7999.5"}, {-23000.0f, "8000 8000"}, {-6e4f, "23984 23984"}}},
+    {"CPALT", &FlightData::ShipDown, {{-23000.5f, "8000.216 8000.216"}, {-60001.0f, "24000 24000"}}},
     {"ATTITUDE", &FlightData::Pitch, {{-0.1f, "-0.1 5.73"}, {0.4363323f, "0.4363323 -25"}, {-0.5f, "-0.5 25"}}},
     {"VVI", &FlightData::ShipDownRate, {{35.0f, "35 -10"}, {-7000.0f, "-7000 2000"}, {7100.0f, "7100 -2000"}}},
     {"AOA", &FlightData::Alpha, {{10.0f, "10 -17.14"}, {-35.0f, "-35 60"}, {40.0f, "40 -60"}}},
@@ -40,14 +33,14 @@ const KeywordCase kKeywords[] = {
 
 TEST(ServoGauges, EachKeywordGivesItsValueAndAdjustedValue)
 {
-    for (const KeywordCase &c : kKeywords) {
-        for (const auto &[set, expected] : c.values) {
+    for (const auto &[keyword, field, values] : kKeywords) {
+        for (const auto &[set, expected] : values) {
             FlightData d{};
-            d.FTIT = 6.5f, d.ExternalFuel = 1000.25f, d.*c.field = set;
-            GaugeTable gauges{GaugeRow{QString(), QString(), QString::fromLatin1(c.keyword), u"90"_s}, GaugeRow{}};
+            d.FTIT = 6.5f, d.ExternalFuel = 1000.25f, d.*field = set;
+            GaugeTable gauges{GaugeRow{QString(), QString(), QString::fromLatin1(keyword), u"90"_s}, GaugeRow{}};
             UpdateGaugeValues(gauges, d, [] {});
-            EXPECT_EQ(gauges[0][kGaugeValue] + u' ' + gauges[0][kGaugeAdjusted], QLatin1String(expected)) << c.keyword;
-            if (c.keyword == std::string_view("FTIT")) {
+            EXPECT_EQ(gauges[0][kGaugeValue] + u' ' + gauges[0][kGaugeAdjusted], QLatin1String(expected)) << keyword;
+            if (keyword == std::string_view("FTIT")) {
                 EXPECT_EQ(u"6.5 "_s + convert::shortest(d.FTIT).latin1(), QLatin1String(expected)) << "FTIT replaced";
             }
         }
@@ -88,17 +81,17 @@ TEST(ServoGauges, MotorsFollowTheirGaugesWhileTheirKindIsPresent)
                                           u"61\tMotorPosition\t2\t12.5"_s}));
     EXPECT_EQ(grid.text(1, 4), u"80"_s) << "the grid keeps its text while ScreenUpdate is off";
 
-    // The G-suit: 10 x g above 3 G on both one-motor boards, g to three decimals.
+    // The G-suit: 10 x g above 3 G on both one-motor boards, g to three decimals first.
     Control g, servo1, servo2;
     QString scratch;
     screen = true;
-    for (const auto &[gs, shown, position] : {std::tuple{3.0f, "3", "0"}, {3.1234f, "3.123", "31.23"}}) {
+    for (const auto &[gs, shown, position] : {std::tuple{3.0004f, "3", "0"}, {3.1234f, "3.123", "31.23"}}) {
         d.GS = gs;
         DriveGForceServo(d, in, {g, servo1, servo2}, scratch);
-        EXPECT_EQ(boards.take(), (QStringList{u"51\tMotorPosition\t0\t"_s + QLatin1String(position),
-                                              u"52\tMotorPosition\t0\t"_s + QLatin1String(position)}));
-        EXPECT_EQ(g.caption() + u' ' + servo1.caption() + u' ' + servo2.caption(),
-                  u"%1 %2 %2"_s.arg(QLatin1String(shown), QLatin1String(position)));
+        const QString p = QLatin1String(position);
+        EXPECT_EQ(boards.take(), (QStringList{u"51\tMotorPosition\t0\t"_s + p, u"52\tMotorPosition\t0\t"_s + p}));
+        const QString labels = g.caption() + u' ' + servo1.caption() + u' ' + servo2.caption();
+        EXPECT_EQ(labels, u"%1 %2 %2"_s.arg(QLatin1String(shown), p));
     }
 }
 
