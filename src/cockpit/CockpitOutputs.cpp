@@ -66,13 +66,11 @@ void CockpitOutputs::yieldToEvents()
     QCoreApplication::processEvents();
 }
 
-// The board and card routines arrive with the device support; until then each stands in
-// its place and does nothing.
+// The board routines arrive with the device support; until then each stands in its place
+// and does nothing.
 void CockpitOutputs::UpdateGaugeValues() {}
 void CockpitOutputs::DriveGaugeServos() {}
-void CockpitOutputs::SendEpicData() {}
 void CockpitOutputs::DriveGForceServo() {}
-void CockpitOutputs::DisconnectEpic() {}
 
 void CockpitOutputs::BuildTextLedContent(int index)
 {
