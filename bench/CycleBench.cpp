@@ -1,4 +1,5 @@
 #include "cockpit/Cockpit.h"
+#include "epic/VirtualEpicCard.h"
 #include "phidget/VirtualBoard.h"
 #include "sources/DataServerFill.h"
 #include "sources/SimulatedFlightServer.h"
@@ -108,9 +109,23 @@ void BM_FillFromDataServer(benchmark::State &state)
 }
 BENCHMARK(BM_FillFromDataServer);
 
+// The EPIC card's table: every keyword once, each to a pigeonhole of its own.
+QByteArray epicAnalogs()
+{
+    static constexpr std::array<const char *, 28> kKeywords = {
+        "LIGHTBITS", "LIGHTBITS2", "LIGHTBITS3", "RPM", "RPM2", "OILPRESSURE", "OILPRESSURE2", "CHAFFCOUNT",
+        "FLARECOUNT", "PITCH", "ROLL", "TOTAL", "INTERNALFUEL", "EXTERNALFUEL", "INTWINGFUEL", "INTRESFUEL",
+        "MACH", "KIAS", "GS", "NOZZLE", "NOZZZLE2", "FTIT", "FTIT2", "SPEEDBRAKE", "EPUFUEL", "FUELFLOW",
+        "UFC", "AUX"};
+    QByteArray section = "[EPICAnalogs]\r\n";
+    for (std::size_t i = 0; i < kKeywords.size(); ++i)
+        section += QByteArray::number(int(i) + 1) + ",Value," + kKeywords[i] + ",0\r\n";
+    return section;
+}
+
 // The full cockpit: both LED-64 boards with 64 lamps, both interface kits with 16, every
 // built-in rule and bit word among them, four text LED lines on each text LED board, the
-// fault list on text LCD 1 and the countermeasures page on text LCD 2.
+// fault list on text LCD 1, the countermeasures page on text LCD 2, and all 28 EPIC values.
 QByteArray fullConfiguration()
 {
     static constexpr std::array<const char *, 7> kRules = {
@@ -138,12 +153,14 @@ QByteArray fullConfiguration()
            "[PTLED-2]\r\n0,a,CMDS1,0\r\n1,b,CMDS2,0\r\n2,c,FUELFLOW,0\r\n3,d,UFCTCHAN,0\r\n"
            "[PTLCD-1]\r\n1,a,PFD,\r\n2,b,PFD,\r\n"
            "[PTLCD-2]\r\n0,a,CMDS,\r\n1,b,CMDS,\r\n";
+    cfg += epicAnalogs();
     return cfg;
 }
 
-// The full cockpit on virtual boards (no journal) over the simulated flight, started and
-// warmed up; with `window`, the window is built over it (not shown: painting follows the
-// screen, not the cycle), so every grid and label change also reaches its view's model.
+// The full cockpit on virtual boards and the virtual EPIC card, opened (no journals), over
+// the simulated flight, started and warmed up; with `window`, the window is built over it
+// (not shown: painting follows the screen, not the cycle), so every grid and label change
+// also reaches its view's model.
 void fullCockpitCycle(benchmark::State &state, bool window)
 {
     using Kind = tavrel::VirtualBoard::Kind;
@@ -167,6 +184,8 @@ void fullCockpitCycle(benchmark::State &state, bool window)
     s.pViper01616_1 = board(Kind::InterfaceKit), s.pViper01616_2 = board(Kind::InterfaceKit);
     s.pViperTextLED_1 = board(Kind::TextLed), s.pViperTextLED_2 = board(Kind::TextLed);
     s.pViperTextLCD_1 = board(Kind::TextLcd), s.pViperTextLCD_2 = board(Kind::TextLcd);
+    cockpit.setEpicLibrary(std::make_unique<tavrel::VirtualEpicCard>());
+    cockpit.btnOpenEpic_Click();
     for (int i = 0; i < 2000; ++i) // warm up over a whole simulated flight: every text at its longest
         cockpit.UpdateCycle();
 
