@@ -143,6 +143,8 @@ void Cockpit::setOutputs(std::unique_ptr<CockpitOutputs> outputs)
 
 bool Cockpit::mayRun(Work work) const
 {
+    if (openMessageBoxes_ > 0)
+        return false;
     switch (phase_) {
     case Phase::StartingUp:
         return false;
@@ -158,17 +160,69 @@ bool Cockpit::mayRun(Work work) const
 void Cockpit::enter(Phase phase)
 {
     phase_ = phase;
-    runHeldLampTest();
+    runHeldWork();
     if (PhidgetManager_)
         PhidgetManager_->resume();
 }
 
-void Cockpit::runHeldLampTest()
+void Cockpit::messageBox(const QString &title, const QString &text)
 {
-    if (!lampTestHeld_ || !mayRun(Work::LampTest))
-        return;
-    lampTestHeld_ = false;
-    attempt([&] { outputs_->LampTest(controls_.chkGlimra[1].value() == 1, false); });
+    {
+        ++openMessageBoxes_;
+        const auto closed = qScopeGuard([this] { --openMessageBoxes_; });
+        platform_.messageBox(title, text);
+    }
+    if (openMessageBoxes_ == 0) {
+        runHeldWork();
+        if (PhidgetManager_)
+            PhidgetManager_->resume();
+    }
+}
+
+// The lamp test is kept once, and reads its box when it runs: a check and an uncheck
+// inside one cycle come to one lamp test with the box as it is then.
+void Cockpit::operatorWork(Operator what)
+{
+    if (what != Operator::LampTest || !heldWork_.contains(what))
+        heldWork_.append(what);
+    runHeldWork();
+}
+
+void Cockpit::runHeldWork()
+{
+    if (runningHeldWork_)
+        return; // the loop under way goes on with what is left
+    runningHeldWork_ = true;
+    const auto done = qScopeGuard([this] { runningHeldWork_ = false; });
+    while (!heldWork_.isEmpty() && mayRun(Work::OperatorWork)) {
+        const Operator what = heldWork_.front();
+        heldWork_.remove(0);
+        attempt([&] { perform(what); });
+    }
+}
+
+void Cockpit::perform(Operator what)
+{
+    switch (what) {
+    case Operator::LampTest:
+        outputs_->LampTest(controls_.chkGlimra[1].value() == 1, false);
+        break;
+    case Operator::OpenEpic:
+        outputs_->ConnectEpic();
+        break;
+    case Operator::CloseEpic:
+        outputs_->DisconnectEpic();
+        break;
+    case Operator::GearUp:
+        pressGearUp();
+        break;
+    case Operator::GearDown:
+        pressGearDown();
+        break;
+    case Operator::GearTestTick:
+        gearTestTick();
+        break;
+    }
 }
 
 void Cockpit::tmrGlimra_Timer()
@@ -190,7 +244,7 @@ void Cockpit::UpdateCycle()
         const auto done = qScopeGuard([this] { cycleRunning_ = false; });
         cycleSteps();
     }
-    runHeldLampTest();
+    runHeldWork();
 }
 
 void Cockpit::cycleSteps()
@@ -308,8 +362,7 @@ void Cockpit::chkGlimra_Click(int index)
         setMessage(QString());
         break;
     case 1:
-        lampTestHeld_ = true; // runs now, or when start-up or the cycle under way ends
-        runHeldLampTest();
+        operatorWork(Operator::LampTest);
         break;
     case 2:
         flags_.UpdateEpicAnyway = c.chkGlimra[2].value() == 1;

@@ -16,6 +16,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <QVarLengthArray>
 
 #include <array>
 #include <functional>
@@ -95,11 +96,13 @@ public:
     const GaugeTable &maGAUGES() const { return maGAUGES_; }
 
     // What may run now; the one place that says so. Start-up holds everything back until
-    // it is done: ticks are skipped, board events and the operator's lamp test wait (board
+    // it is done: ticks are skipped, board events and the operator's work wait (board
     // events run in the yields of building the device tables, which find the tables built
-    // so far). A cycle under way skips further polling ticks, and a lamp test asked for in
-    // one of its yields waits for its end, so that neither overwrites the other.
-    enum class Work { PollingTick, LivenessTick, BoardEvent, LampTest };
+    // so far). A message box, whose event loop runs while it is open, holds everything back
+    // the same way until it is closed. A cycle under way skips further polling ticks, and
+    // operator work asked for in one of its yields (the lamp test, the EPIC buttons, the
+    // gear test) waits for its end, so that neither writes over the other.
+    enum class Work { PollingTick, LivenessTick, BoardEvent, OperatorWork };
     bool mayRun(Work work) const;
 
     // The polling tick: the gate, then the cycle.
@@ -119,6 +122,8 @@ public:
     void Command2_Click();
     void Check1_Click();
     void Timer1_Timer();
+    // A message box under the cockpit's rule: nothing else runs while it is open.
+    void messageBox(const QString &title, const QString &text);
     // The relay receiver: an arrival is the answer to "X" while LivenessPending, else a
     // record, parsed into the staging record and copied whole over the flight data.
     void sktTavrel_DataArrival(qint64 bytesTotal);
@@ -139,7 +144,7 @@ public:
 
     // The board events, and the "Devices" list (grid 4) they keep: one row per serial
     // number, its name cell green attached, red pulled, yellow failing; the row's tooltip
-    // says which, since when, and for a failing board the error it reported.
+    // says which and since when.
     void PhidgetManager_OnAttach(const Board &board);
     void PhidgetManager_OnDetach(const Board &board);
     void PhidgetManager_OnError(const Board &board, const QString &description, int scode);
@@ -176,7 +181,15 @@ private:
     enum class Phase { Running, StartingUp, BuildingTables };
     // Moves to a phase and runs what waited for it.
     void enter(Phase phase);
-    void runHeldLampTest();
+    // The operator's work, run now when it may, else kept (once each, in the order asked
+    // for) until start-up, the cycle under way or the open message box is over.
+    enum class Operator { LampTest, OpenEpic, CloseEpic, GearUp, GearDown, GearTestTick };
+    void operatorWork(Operator what);
+    void perform(Operator what);
+    void pressGearUp();
+    void pressGearDown();
+    void gearTestTick();
+    void runHeldWork();
     void runStartUp();
     void yieldToBoards();
     void cycleSteps();
@@ -222,7 +235,9 @@ private:
     std::unique_ptr<CockpitOutputs> outputs_;
     bool cycleRunning_ = false;
     Phase phase_ = Phase::Running;
-    bool lampTestHeld_ = false;
+    int openMessageBoxes_ = 0;
+    QVarLengthArray<Operator, 8> heldWork_;
+    bool runningHeldWork_ = false;
 };
 
 } // namespace tavrel

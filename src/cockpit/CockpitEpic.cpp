@@ -23,12 +23,12 @@ EpicLibrary &Cockpit::epicLibrary()
 
 void Cockpit::btnOpenEpic_Click()
 {
-    attempt([&] { outputs_->ConnectEpic(); });
+    operatorWork(Operator::OpenEpic);
 }
 
 void Cockpit::btnCloseEpic_Click()
 {
-    attempt([&] { outputs_->DisconnectEpic(); });
+    operatorWork(Operator::CloseEpic);
 }
 
 // Listed with no version and no serial number, so a second "Open Epic" finds the row and
@@ -38,7 +38,7 @@ void CockpitOutputs::ConnectEpic()
     Cockpit &c = cockpit();
     tavrel::ConnectEpic(
         c.epicLibrary(), c.flags().EpicOpen,
-        [&c] { c.platform_.messageBox(versionRecord().productName, QStringLiteral("Epic Not Detected")); },
+        [&c] { c.messageBox(versionRecord().productName, QStringLiteral("Epic Not Detected")); },
         [&c] { c.AddDeviceRow(1, QStringLiteral("EPIC USB"), QString(), QString()); });
 }
 

@@ -21,14 +21,30 @@ void Cockpit::setUpGearTest()
     connect(&Timer1_, &QTimer::timeout, this, &Cockpit::Timer1_Timer);
 }
 
-// Gear up: left Alt, left Shift, right Control and B, all down, then all up.
+// The buttons and the timer's ticks are operator work: inside a cycle they wait for its end.
 void Cockpit::Command1_Click()
+{
+    operatorWork(Operator::GearUp);
+}
+
+void Cockpit::Command2_Click()
+{
+    operatorWork(Operator::GearDown);
+}
+
+void Cockpit::Timer1_Timer()
+{
+    operatorWork(Operator::GearTestTick);
+}
+
+// Gear up: left Alt, left Shift, right Control and B, all down, then all up.
+void Cockpit::pressGearUp()
 {
     F4Lib_.PressKeys(56, 42, 157, 48);
 }
 
 // Gear down: J alone.
-void Cockpit::Command2_Click()
+void Cockpit::pressGearDown()
 {
     F4Lib_.PressKeys(36);
 }
@@ -38,14 +54,14 @@ void Cockpit::Check1_Click()
     setTimerEnabled(Timer1_, controls_.Check1.value() == 1);
 }
 
-void Cockpit::Timer1_Timer()
+void Cockpit::gearTestTick()
 {
     GearTestToggle_ = !GearTestToggle_;
     platform_.beep();
     if (GearTestToggle_)
-        Command2_Click();
+        pressGearDown();
     else
-        Command1_Click();
+        pressGearUp();
 }
 
 } // namespace tavrel

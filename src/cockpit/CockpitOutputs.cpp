@@ -136,7 +136,7 @@ void CockpitOutputs::WriteTextLcd(int index)
 void CockpitOutputs::BuildDisplay(QStringView text, QString &result)
 {
     tavrel::BuildDisplay(text, result, [this] { yieldToEvents(); }, [this](const Error &error) {
-        cockpit_.platform_.messageBox(QStringLiteral("Ostrel Mon Error"), errorReport(error, u"BuildDisplay"));
+        cockpit_.messageBox(QStringLiteral("Ostrel Mon Error"), errorReport(error, u"BuildDisplay"));
     });
 }
 

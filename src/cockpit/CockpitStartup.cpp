@@ -41,7 +41,7 @@ void Cockpit::startUp()
     try {
         runStartUp();
     } catch (const Error &error) {
-        platform_.messageBox(u"Tavrel Error"_s, errorReport(error, u"Form_Load"));
+        messageBox(u"Tavrel Error"_s, errorReport(error, u"Form_Load"));
         shutdown();
     }
     enter(Phase::Running);
@@ -53,7 +53,7 @@ void Cockpit::runStartUp()
     const VersionRecord &version = versionRecord();
 
     if (platform_.anotherInstanceRunning()) {
-        platform_.messageBox(u"Duplicate Execution"_s,
+        messageBox(u"Duplicate Execution"_s,
                              u"A Previous Instance of "_s + version.productName + u" Is Running.  Please Press Ok"_s);
         platform_.endProcess();
     }
@@ -104,11 +104,11 @@ QString Cockpit::readConfigurationText()
     if (!textfile::exists(config)) {
         const QString old = folder.filePath(kOldConfigFile);
         if (!textfile::exists(old)) {
-            platform_.messageBox(u"Missing Config"_s, u"Tavrel.cfg File Is Missing - Program will Terminate"_s);
+            messageBox(u"Missing Config"_s, u"Tavrel.cfg File Is Missing - Program will Terminate"_s);
             platform_.endProcess();
         }
         textfile::copy(old, config);
-        platform_.messageBox(u"Upgrade Complete"_s,
+        messageBox(u"Upgrade Complete"_s,
                              u"Glimra.cfg File Has Been Copied to Tavrel.cfg for Use with Tavrel.  "
                              u"All Future Configuration Must Be Done In Tavrel.cfg"_s);
     }
@@ -127,10 +127,10 @@ void Cockpit::readConfiguration()
     case ConfigError::Format:
         // What stood before the fault has taken effect, as it was read.
         applyConfiguration(result.config);
-        platform_.messageBox(title, formatMessage());
+        messageBox(title, formatMessage());
         platform_.endProcess();
     case ConfigError::TooLong:
-        platform_.messageBox(title, tooLongMessage());
+        messageBox(title, tooLongMessage());
         platform_.endProcess();
     }
 }

@@ -1,5 +1,6 @@
 #include "cockpit/Cockpit.h"
 #include "core/Convert.h"
+#include "epic/VirtualEpicCard.h"
 #include "support/JournalBoards.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedServer.h"
@@ -145,6 +146,36 @@ TEST_F(CockpitLamps, TheLampTestClickedInsideACycleTakesEffectAfterIt)
     ASSERT_TRUE(QTest::qWaitFor([&] { return c.chkGlimra[1].value() == 1; }, 10000));
     QTest::qWait(20); // more ticks, each skipped
     EXPECT_EQ(boards.take().last(), u"32\tDisplayString\t0\t1234"_s) << "the lamp test was written over";
+}
+
+// While the "Epic Not Detected" box is open nothing else runs (no cycle, no board write),
+// and "Open Epic" clicked in a cycle's yield runs once that cycle is over.
+TEST_F(CockpitLamps, TheEpicBoxHoldsTheCockpitStillAndAClickInACycleWaitsForItsEnd)
+{
+    auto &c = cockpit.controls();
+    cockpit.setEpicLibrary(std::make_unique<VirtualEpicCard>(false));
+    cockpit.flightData().NoseGearPos = 1.0f;
+    bool boxInsideACycle = true;
+    qsizetype writesWhileOpen = -1;
+    platform.onMessageBox = [&] {
+        boxInsideACycle = cockpit.isCycleRunning();
+        boards.take();
+        QTest::qWait(100);
+        writesWhileOpen = boards.take().size();
+    };
+    c.sldGlimra[CockpitControls::kPollingRate].setValue(1);
+    cockpit.pollingTimer().start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boards.take().isEmpty(); }, 10000)) << "cycles run";
+
+    cockpit.btnOpenEpic_Click();
+    EXPECT_EQ(writesWhileOpen, 0);
+
+    writesWhileOpen = -1;
+    QObject::connect(&c.grdTavrel[0], &Grid::cellChanged, &cockpit, [&] { cockpit.btnOpenEpic_Click(); },
+                     Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    cockpit.flightData().NoseGearPos = 0.0f; // the next cycle's first lamp pass changes grid 0
+    ASSERT_TRUE(QTest::qWaitFor([&] { return writesWhileOpen >= 0; }, 10000));
+    EXPECT_FALSE(boxInsideACycle);
 }
 
 // Outputs whose yield fails, so BuildDisplay meets a failure.
