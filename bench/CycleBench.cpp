@@ -110,7 +110,9 @@ BENCHMARK(BM_FillFromDataServer);
 
 // The full cockpit: both LED-64 boards with 64 lamps, both interface kits with 16, every
 // built-in rule and bit word among them, four text LED lines on each text LED board, the
-// fault list on text LCD 1 and the countermeasures page on text LCD 2.
+// fault list on text LCD 1 and the countermeasures page on text LCD 2, 20 gauges (every
+// keyword and three fixed ones) with eight needles on the two four-motor boards, and the
+// G-suit on both one-motor boards.
 QByteArray fullConfiguration()
 {
     static constexpr std::array<const char *, 7> kRules = {
@@ -138,6 +140,15 @@ QByteArray fullConfiguration()
            "[PTLED-2]\r\n0,a,CMDS1,0\r\n1,b,CMDS2,0\r\n2,c,FUELFLOW,0\r\n3,d,UFCTCHAN,0\r\n"
            "[PTLCD-1]\r\n1,a,PFD,\r\n2,b,PFD,\r\n"
            "[PTLCD-2]\r\n0,a,CMDS,\r\n1,b,CMDS,\r\n";
+    // The needles sit on gauges whose values stay within the servo's range all flight.
+    static constexpr std::array<const char *, 20> kGauges = {
+        "RPM",  "OILPRES", "NOZPOS", "SPEEDBRAKE", "AOA",      "ATTITUDE", "EPUFuel", "TRIM",    "KIAS",  "ALT",
+        "RALT", "CPALT",   "VVI",    "FTIT",       "FUELFLOW", "FUELINT",  "FUELEXT", "FUELTOT", "CLOCK", "FLAPS"};
+    cfg += "[GAUGES]\r\n";
+    for (std::size_t i = 0; i < kGauges.size(); ++i)
+        cfg += QByteArray::number(i + 1) + ",Gauge," + kGauges[i] + ",90\r\n";
+    cfg += "[P4SERVO-1]\r\n0,a,,1\r\n1,b,,2\r\n2,c,,3\r\n3,d,,4\r\n"
+           "[P4SERVO-2]\r\n0,a,,5\r\n1,b,,6\r\n2,c,,7\r\n3,d,,8\r\n";
     return cfg;
 }
 
@@ -167,6 +178,9 @@ void fullCockpitCycle(benchmark::State &state, bool window)
     s.pViper01616_1 = board(Kind::InterfaceKit), s.pViper01616_2 = board(Kind::InterfaceKit);
     s.pViperTextLED_1 = board(Kind::TextLed), s.pViperTextLED_2 = board(Kind::TextLed);
     s.pViperTextLCD_1 = board(Kind::TextLcd), s.pViperTextLCD_2 = board(Kind::TextLcd);
+    s.pViperServo_1 = board(Kind::Servo1), s.pViperServo_2 = board(Kind::Servo1);
+    s.pViper4Servo_1 = board(Kind::Servo4), s.pViper4Servo_2 = board(Kind::Servo4);
+    cockpit.flags().ServoPresent = cockpit.flags().MultiServoPresent = true;
     for (int i = 0; i < 2000; ++i) // warm up over a whole simulated flight: every text at its longest
         cockpit.UpdateCycle();
 

@@ -137,12 +137,13 @@ public:
     std::unique_ptr<PhidgetManager> makePhidgetManager();
 
     // The board events, and the "Devices" list (grid 4) they keep: one row per serial
-    // number, its name cell green attached, red pulled, yellow failing.
+    // number, its name cell green attached, red pulled, yellow failing; the row's tooltip
+    // says which, since when, and for a failing board the error it reported.
     void PhidgetManager_OnAttach(const Board &board);
     void PhidgetManager_OnDetach(const Board &board);
     void PhidgetManager_OnError(const Board &board, const QString &description, int scode);
     void AddDeviceRow(int number, const QString &name, const QString &version, const QString &serial);
-    void MarkDeviceRow(const Board &board, quint32 colour);
+    void MarkDeviceRow(const Board &board, quint32 colour, const QString &toolTip);
     // The attach counters by kind; each counts every attach of its kind since start-up.
     enum AttachKind { CountInterfaceKit, CountTextLcd, CountTextLed, CountServo, CountLed64, CountMultiServo };
     const std::array<int, 6> &attachCounts() const { return AttachCount_; }

@@ -10,6 +10,8 @@
 #include "core/Error.h"
 #include "phidget/PhidgetLibrary.h"
 
+#include <QTime>
+
 #include <limits>
 
 namespace tavrel {
@@ -34,6 +36,12 @@ void countAttach(int &counter)
     if (counter >= std::numeric_limits<std::int16_t>::max())
         throw Error(Error::Overflow, u"Overflow"_s);
     ++counter;
+}
+
+// What a row's colour means, and since when: "Detached at 14:05:10".
+QString stateNote(const char *state)
+{
+    return QLatin1String(state) + u" at "_s + QTime::currentTime().toString(u"HH:mm:ss"_s);
 }
 
 } // namespace
@@ -150,13 +158,14 @@ void Cockpit::PhidgetManager_OnAttach(const Board &board)
 
 void Cockpit::PhidgetManager_OnDetach(const Board &board)
 {
-    MarkDeviceRow(board, Grid::kRed);
+    MarkDeviceRow(board, Grid::kRed, stateNote("Detached"));
 }
 
-// The description and code are neither shown nor kept: the row turns yellow.
+// The row turns yellow with the time in its tooltip; the board's description and code of
+// the error are neither shown nor kept.
 void Cockpit::PhidgetManager_OnError(const Board &board, const QString &, int)
 {
-    MarkDeviceRow(board, Grid::kYellow);
+    MarkDeviceRow(board, Grid::kYellow, stateNote("Error"));
 }
 
 // A serial number seen before re-greens its row and changes nothing else in it; a new
@@ -168,6 +177,7 @@ void Cockpit::AddDeviceRow(int number, const QString &name, const QString &versi
         for (int row = 1; row < list.rows(); ++row) {
             if (list.text(row, kSerialColumn) == serial) {
                 list.setCellBackColor(row, kNameColumn, Grid::kGreen);
+                list.setRowToolTip(row, stateNote("Attached"));
                 return;
             }
         }
@@ -178,12 +188,13 @@ void Cockpit::AddDeviceRow(int number, const QString &name, const QString &versi
         list.setText(row, 2, version);
         list.setText(row, kSerialColumn, serial);
         list.setCellBackColor(row, kNameColumn, Grid::kGreen);
+        list.setRowToolTip(row, stateNote("Attached"));
     });
 }
 
 // Only rows whose serial column holds a number can match: the EPIC row, with none, never
 // does.
-void Cockpit::MarkDeviceRow(const Board &board, quint32 colour)
+void Cockpit::MarkDeviceRow(const Board &board, quint32 colour, const QString &toolTip)
 {
     Grid &list = controls_.grdTavrel[kDeviceList];
     attempt([&] {
@@ -193,6 +204,7 @@ void Cockpit::MarkDeviceRow(const Board &board, quint32 colour)
             if (listed && *listed == serial) {
                 platform_.beep();
                 list.setCellBackColor(row, kNameColumn, colour);
+                list.setRowToolTip(row, toolTip);
                 return;
             }
         }

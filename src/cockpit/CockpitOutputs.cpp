@@ -5,6 +5,7 @@
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
 #include "phidget/LampOutputs.h"
+#include "phidget/ServoGauges.h"
 #include "phidget/TextDisplays.h"
 
 #include <QCoreApplication>
@@ -66,13 +67,31 @@ void CockpitOutputs::yieldToEvents()
     QCoreApplication::processEvents();
 }
 
-// The board and card routines arrive with the device support; until then each stands in
-// its place and does nothing.
-void CockpitOutputs::UpdateGaugeValues() {}
-void CockpitOutputs::DriveGaugeServos() {}
+// The card routines arrive with the EPIC support; until then each stands in its place
+// and does nothing.
 void CockpitOutputs::SendEpicData() {}
-void CockpitOutputs::DriveGForceServo() {}
 void CockpitOutputs::DisconnectEpic() {}
+
+void CockpitOutputs::UpdateGaugeValues()
+{
+    tavrel::UpdateGaugeValues(maGAUGES(), cockpit_.flightData(), [this] { yieldToEvents(); });
+}
+
+void CockpitOutputs::DriveGaugeServos()
+{
+    const CockpitFlags &f = cockpit_.flags();
+    const ServoInputs in{cockpit_.boards(), f.MultiServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
+    tavrel::DriveGaugeServos(maGAUGES(), grid(7), in);
+}
+
+// lblGlimra(15) shows the G load, lblGlimra(24) and (25) the two servos' position.
+void CockpitOutputs::DriveGForceServo()
+{
+    const CockpitFlags &f = cockpit_.flags();
+    const ServoInputs in{cockpit_.boards(), f.ServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
+    auto &labels = cockpit_.controls().lblGlimra;
+    tavrel::DriveGForceServo(cockpit_.flightData(), in, {labels[15], labels[24], labels[25]}, gForceText_);
+}
 
 void CockpitOutputs::BuildTextLedContent(int index)
 {

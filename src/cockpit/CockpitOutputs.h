@@ -68,6 +68,7 @@ private:
     // Rebuilt every cycle; kept so that their room is reused.
     QString displayText_;
     QString pflText_;
+    QString gForceText_;
 };
 
 } // namespace tavrel

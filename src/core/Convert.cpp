@@ -456,7 +456,7 @@ double roundTo(double value, int decimals) noexcept
     return whole / scale;
 }
 
-std::optional<std::int32_t> checkedInt32(QStringView text) noexcept
+std::optional<double> checkedNumber(QStringView text) noexcept
 {
     auto isBlank = [](char16_t c) { return c == u' ' || c == u'\t'; };
     const char16_t *begin = text.utf16();
@@ -471,11 +471,16 @@ std::optional<std::int32_t> checkedInt32(QStringView text) noexcept
         NumberBuffer number;
         if (!scanDecimal(in, number) || !in.atEnd())
             return std::nullopt;
-        const std::optional<double> value = readDecimal(number);
-        return value ? toInt32(*value) : std::nullopt;
+        return readDecimal(number);
     } catch (const std::bad_alloc &) {
         return std::nullopt;
     }
+}
+
+std::optional<std::int32_t> checkedInt32(QStringView text) noexcept
+{
+    const std::optional<double> value = checkedNumber(text);
+    return value ? toInt32(*value) : std::nullopt;
 }
 
 NumberText formatWhole(double value, int minDigits) noexcept

@@ -49,9 +49,12 @@ std::optional<std::int32_t> toInt32(double value) noexcept;
 // "x to d decimals": scale by 10^d in double, round half to even, scale back.
 double roundTo(double value, int decimals) noexcept;
 
-// Checked integer from text: the whole text (blanks allowed around it) must be a decimal
-// number; anything else, the empty text included, is empty. Then half to even and the
-// 32-bit range check.
+// Checked number from text: the whole text (blanks allowed around it) must be a decimal
+// number; anything else, the empty text included, is empty, and so is a value beyond the
+// double range.
+std::optional<double> checkedNumber(QStringView text) noexcept;
+// Checked integer from text: a checked number, then half to even and the 32-bit range
+// check.
 std::optional<std::int32_t> checkedInt32(QStringView text) noexcept;
 
 // Fixed formats "#####0" / "###0" (minDigits 1) and "00" (minDigits 2): a whole number,

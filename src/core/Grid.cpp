@@ -123,6 +123,20 @@ void Grid::setCellBackColor(int row, int col, quint32 color)
     Q_EMIT cellChanged(row, col);
 }
 
+const QString &Grid::rowToolTip(int row) const
+{
+    if (row < 0 || row >= rows_)
+        outOfRange();
+    return rowToolTips_[std::size_t(row)];
+}
+
+void Grid::setRowToolTip(int row, const QString &text)
+{
+    if (row < 0 || row >= rows_)
+        outOfRange();
+    rowToolTips_[std::size_t(row)] = text;
+}
+
 std::size_t Grid::cellIndex(int row, int col) const
 {
     if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
@@ -160,6 +174,7 @@ void Grid::resize(int rows, int cols)
         colors_ = std::move(colors);
         columns_.resize(std::size_t(cols));
     }
+    rowToolTips_.resize(std::size_t(rows));
     rows_ = rows;
     cols_ = cols;
     if (row_ >= rows_)

@@ -60,6 +60,11 @@ public:
     quint32 cellBackColor(int row, int col) const;
     void setCellBackColor(int row, int col, quint32 color);
 
+    // A note on a whole row, shown when the pointer rests on it; read when shown, so
+    // setting it notifies nobody.
+    const QString &rowToolTip(int row) const;
+    void setRowToolTip(int row, const QString &text);
+
 Q_SIGNALS:
     void cellChanged(int row, int col);
     void shapeChanged(); // rows, cols, widths or alignment changed
@@ -80,6 +85,7 @@ private:
     int row_ = 0;
     std::vector<QString> texts_;    // row by row
     std::vector<quint32> colors_;   // same layout as texts_
+    std::vector<QString> rowToolTips_;
     std::vector<Column> columns_;
 };
 

@@ -39,7 +39,10 @@ void PhidgetJournal::write(std::int32_t serial, QLatin1String member, std::optio
 
 void PhidgetJournal::write(std::int32_t serial, QLatin1String member, std::optional<int> index, double value)
 {
-    const auto text = convert::shortest(value);
+    // A value the program worked out as a 32-bit float (a servo position) shows in the
+    // float's shortest form: -0.86, not the 15 digits of its double.
+    const auto single = convert::toFloat32(value);
+    const auto text = single && double(*single) == value ? convert::shortest(*single) : convert::shortest(value);
     writeLine(serial, member, index, QByteArrayView(text.data, text.size));
 }
 

@@ -15,7 +15,7 @@ namespace tavrel {
 //     serial <TAB> member <TAB> index <TAB> value
 //
 // The index is empty for members without one; booleans are 1 and 0, numbers in their
-// shortest decimal form, text as written with backslash, tab, CR and LF escaped as
+// shortest decimal form (that of a 32-bit float when the value is one), text as written with backslash, tab, CR and LF escaped as
 // \\, \t, \r and \n.
 class PhidgetJournal
 {

@@ -149,7 +149,8 @@ void bind(QTabWidget *widget, TabStrip &model)
     follow(widget, model, [widget, &model] {
         for (int i = 0; i < widget->count() && i < model.tabs().size(); ++i) {
             widget->setTabText(i, model.tabs()[i]);
-            widget->setTabEnabled(i, model.isTabEnabled(i));
+            // A hidden tab is disabled too: Ctrl+Tab passes over disabled tabs only.
+            widget->setTabEnabled(i, model.isTabEnabled(i) && model.isTabVisible(i));
             widget->setTabVisible(i, model.isTabVisible(i));
         }
     });

@@ -5,10 +5,13 @@
 #include "ui/ControlBinding.h"
 #include "ui/GridView.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 
 namespace tavrel {
@@ -86,11 +89,13 @@ QWidget *FrmTavrel::page(int tab) const
     return tabGlimra_->widget(tab);
 }
 
-// The caption and the place on the screen come from the program; the size is the view's.
+// The caption and the place on the screen come from the program; the size is the view's,
+// outer size as the placement counts it.
 void FrmTavrel::bindForm()
 {
     Form &form = cockpit_.controls().frmTavrel;
-    form.setSize(layout::toTwips(width(), logicalDpiX()), layout::toTwips(height(), logicalDpiY()));
+    const QSize outer = outerSize();
+    form.setSize(layout::toTwips(outer.width(), logicalDpiX()), layout::toTwips(outer.height(), logicalDpiY()));
     const auto refresh = [this, &form] {
         setWindowTitle(form.caption());
         move(pixels(form.left()), pixels(form.top()));
@@ -158,17 +163,43 @@ void FrmTavrel::applyPlacement()
             frames_[i]->setGeometry(pixels(placement_.frames[i]).translated(-pageOrigin));
     for (std::size_t i = 0; i < grids_.size(); ++i) {
         QRect rect = pixels(placement_.grids[i]);
-        if (layout::kGrids[i].frame < 0)
+        const int frame = layout::kGrids[i].frame;
+        if (frame < 0)
             rect.translate(-pageOrigin);
+        else // its top below the frame's border line, however tall the style draws the caption
+            rect.setTop(std::max(rect.top(), frames_[std::size_t(frame)]->contentsRect().top()));
         grids_[i]->setGeometry(rect);
     }
     for (const auto &[widget, rect] : extraPlaced_)
         widget->setGeometry(pixels(rect).translated(-pageOrigin));
 }
 
+QMargins FrmTavrel::frameExtents() const
+{
+    if (isFullScreen())
+        return {};
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins reported(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                            outer.bottom() - inner.bottom());
+    // A frame without a title bar (bare borders, as a tiling window manager or the
+    // offscreen platform gives) counts as none: the standard one keeps the tab strip
+    // reaching down to the status bar.
+    if (reported.top() > reported.bottom())
+        return reported;
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return {border, border + title, border, border};
+}
+
+QSize FrmTavrel::outerSize() const
+{
+    return size().grownBy(frameExtents());
+}
+
 void FrmTavrel::Form_Resize()
 {
-    const QRect outer = frameGeometry();
+    const QSize outer = outerSize();
     Form_Resize(layout::toTwips(outer.width(), logicalDpiX()), layout::toTwips(outer.height(), logicalDpiY()));
 }
 
@@ -206,20 +237,38 @@ void FrmTavrel::Form_Resize(int outerWidthTwips, int outerHeightTwips)
     applyPlacement();
 }
 
-void FrmTavrel::resizeEvent(QResizeEvent *event)
+// The program's view of the window's size follows its outer size, and the layout with it.
+void FrmTavrel::followOuterSize()
 {
-    QMainWindow::resizeEvent(event);
-    cockpit_.controls().frmTavrel.setSize(layout::toTwips(width(), logicalDpiX()),
-                                          layout::toTwips(height(), logicalDpiY()));
+    outerFollowed_ = outerSize();
+    cockpit_.controls().frmTavrel.setSize(layout::toTwips(outerFollowed_.width(), logicalDpiX()),
+                                          layout::toTwips(outerFollowed_.height(), logicalDpiY()));
     Form_Resize();
 }
 
-void FrmTavrel::changeEvent(QEvent *event)
+void FrmTavrel::resizeEvent(QResizeEvent *event)
 {
-    QMainWindow::changeEvent(event);
-    // Restoring from minimized recomputes every size from the restored window.
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
-        Form_Resize();
+    QMainWindow::resizeEvent(event);
+    followOuterSize();
+}
+
+bool FrmTavrel::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::WindowStateChange: // restoring from minimized recomputes every size
+        if (!isMinimized())
+            followOuterSize();
+        break;
+    case QEvent::Move: // the window manager framed the window, or changed its frame
+    case QEvent::WindowActivate:
+        if (outerSize() != outerFollowed_)
+            followOuterSize();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 bool FrmTavrel::eventFilter(QObject *watched, QEvent *event)

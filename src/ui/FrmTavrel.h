@@ -39,9 +39,16 @@ public:
     };
     const Placement &placement() const { return placement_; }
 
-    // The resize rule, run on every change of size: the tab strip follows the window's
-    // outer size and the nine device frames and their grids stretch with it. Each
-    // statement that fails (a height below zero) is passed over.
+    // The frame around the window: title bar and borders as the window system reports
+    // them once it has framed the window; where it reports none with a title bar (no
+    // window manager, or not framed yet) the style's standard title bar and borders, so
+    // that the first layout is already the right one. A full-screen window has none.
+    QMargins frameExtents() const;
+
+    // The resize rule, run on every change of the window's outer size (frame, title bar
+    // and menu bar included): the tab strip follows it and the nine device frames and
+    // their grids stretch with it. Each statement that fails (a height below zero) is
+    // passed over.
     void Form_Resize();
     void Form_Resize(int outerWidthTwips, int outerHeightTwips);
 
@@ -52,7 +59,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -67,6 +74,8 @@ private:
     void buildEpicTab();
     void buildSwitchesTab();
     void applyPlacement();
+    QSize outerSize() const;
+    void followOuterSize();
     int pixels(int twips) const;
     QRect pixels(const layout::Twips &rect) const;
     QWidget *page(int tab) const;
@@ -78,6 +87,7 @@ private:
     // Controls placed directly on a tab page, at their design twips.
     QList<std::pair<QWidget *, layout::Twips>> extraPlaced_;
     Placement placement_{};
+    QSize outerFollowed_;
     bool closing_ = false;
 };
 

@@ -192,6 +192,7 @@ void FrmTavrel::buildServoFrame()
         grid->addWidget(new QLabel(QLatin1String(caption), frame), row, 0);
         QLabel *value = boundLabel(c.lblGlimra[std::size_t(label)], frame, indexed("lblGlimra", label));
         value->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-0000.00")));
+        value->setAccessibleName(QLatin1String(caption));
         grid->addWidget(value, row, 1);
     }
     grid->setColumnStretch(1, 1);

@@ -68,6 +68,7 @@ public:
         case Qt::DisplayRole: return grid_.text(row, index.column());
         case Qt::TextAlignmentRole: return QVariant::fromValue(toAlignment(grid_.colAlignment(index.column())));
         case Qt::BackgroundRole: return toColor(grid_.cellBackColor(row, index.column()));
+        case Qt::ToolTipRole: return grid_.rowToolTip(row).isEmpty() ? QVariant() : grid_.rowToolTip(row);
         default: return {};
         }
     }
@@ -98,7 +99,8 @@ GridView::GridView(Grid &grid, QWidget *parent)
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setStretchLastSection(false);
+    // The last column takes the width the others leave, so no bare header stands beside it.
+    horizontalHeader()->setStretchLastSection(true);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFocusPolicy(Qt::NoFocus);

@@ -35,7 +35,7 @@ inline constexpr int kWindowTop = 1000;
 inline constexpr std::array<Twips, 21> kFrames = {{
     {195, 650, 4215, 4140},  // 0 Devices
     {4485, 660, 3195, 3255}, // 1 Communication
-    {150, 660, 4632, 4575},  // 2 Phidget 0/16/16 - 1
+    {150, 650, 4632, 4575},  // 2 Phidget 0/16/16 - 1 (level with its neighbour, frame 9)
     {4545, 3900, 3195, 1515}, // 3 Lighting Options
     {120, 2430, 5340, 1335}, // 4 Phidget TextLCD - 1
     {120, 405, 5340, 1995},  // 5 Phidget TextLED - 1

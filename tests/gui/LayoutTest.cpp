@@ -9,7 +9,9 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -112,8 +114,25 @@ TEST_F(LayoutTest, MinimizedChangesNothingAndRestoringRecomputes)
 
     window.setWindowState(Qt::WindowNoState);
     QCoreApplication::processEvents();
-    const int outer = qRound(window.frameGeometry().height() * 1440.0 / window.logicalDpiY());
-    EXPECT_NEAR(window.placement().tabStrip.height, outer - 1500, 1);
+    const int outer = window.height() + window.frameExtents().top() + window.frameExtents().bottom();
+    EXPECT_NEAR(window.placement().tabStrip.height, qRound(outer * 1440.0 / window.logicalDpiY()) - 1500, 1);
+}
+
+// At the starting size the outer height counts a frame, the reported one or, where none
+// is reported (offscreen), the standard one: every frame fits on its tab and the tab
+// strip ends just above the status bar.
+TEST_F(LayoutTest, AtTheStartingSizeEveryFrameFitsAndTheTabStripReachesTheStatusBar)
+{
+    const auto twips = [this](int pixels) { return qRound(pixels * 1440.0 / window.logicalDpiY()); };
+    for (const QMargins frame : {QMargins(), QMargins(1, 20, 1, 5)}) { // none; a window manager's thin one
+        const QSize outer = window.size().grownBy(frame);
+        frame.isNull() ? window.Form_Resize() : window.Form_Resize(twips(outer.width()), twips(outer.height()));
+        QTabWidget *tabs = window.tabStrip();
+        const int band = window.statusBar()->y() - tabs->mapTo(&window, QPoint(0, tabs->height())).y();
+        EXPECT_TRUE(band >= 0 && twips(band) <= 300) << band << " pixels; the design leaves 270 twips";
+        for (auto *box : tabs->findChildren<QGroupBox *>()) // every page has the current one's size
+            EXPECT_TRUE(tabs->currentWidget()->rect().contains(box->geometry())) << box->title().toStdString();
+    }
 }
 
 // The widgets stand where the placement says, in this screen's pixels; the grids lie in
@@ -132,10 +151,15 @@ TEST_F(LayoutTest, WidgetsStandAtTheirTwips)
                   QRect(px(f.left), px(f.top), px(f.width), px(f.height)).translated(-pageOrigin))
             << "frame " << i;
     }
+    // A grid ends at its twips and starts below its frame's border line; its columns fill it.
     for (int i = 0; i < 13; ++i) {
         const auto &g = p.grids[std::size_t(i)];
-        EXPECT_EQ(window.grid(i)->size(), QSize(px(g.width), px(g.height))) << "grid " << i;
-        EXPECT_EQ(window.grid(i)->parentWidget()->inherits("QGroupBox"), i != 10) << "grid " << i;
+        GridView *grid = window.grid(i);
+        const int bottom = px(g.top + g.height) - (i == 10 ? pageOrigin.y() : 0); // grid 10 lies on its tab
+        EXPECT_EQ(QPoint(grid->width(), grid->geometry().bottom() + 1), QPoint(px(g.width), bottom)) << "grid " << i;
+        EXPECT_EQ(grid->parentWidget()->inherits("QGroupBox"), i != 10) << "grid " << i;
+        EXPECT_GE(grid->y(), grid->parentWidget()->contentsRect().top()) << "grid " << i;
+        EXPECT_GE(grid->horizontalHeader()->length(), grid->viewport()->width()) << "grid " << i;
     }
 }
 
@@ -181,6 +205,9 @@ TEST_F(LayoutTest, DeviceTablesShowTheirConfiguration)
 
     EXPECT_EQ(window.grid(8)->model()->rowCount(), 20) << "the MFD button lists";
     EXPECT_EQ(window.grid(7)->model()->columnCount(), 7) << "the gauge table with its servo columns";
+    const QAbstractItemModel *devices = window.grid(4)->model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return devices->rowCount() > 0; }, 10000));
+    EXPECT_TRUE(devices->index(0, 3).data(Qt::ToolTipRole).toString().startsWith(u"Attached at "_s));
 }
 
 } // namespace

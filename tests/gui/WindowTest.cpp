@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -72,12 +73,27 @@ TEST_F(WindowTest, WindowSitsWhereStartUpPutItAndReportsItsSize)
 {
     const Form &form = cockpit.controls().frmTavrel;
     const qreal dpi = window.logicalDpiY();
-    EXPECT_EQ(form.width(), qRound(window.width() * 1440.0 / window.logicalDpiX()));
+    // Its size is the outer one, frame included.
+    const auto outerWidth = [&] { return window.size().grownBy(window.frameExtents()).width(); };
+    EXPECT_EQ(form.width(), qRound(outerWidth() * 1440.0 / window.logicalDpiX()));
     EXPECT_EQ(window.pos().y(), qRound(1000 * dpi / 1440.0));
     EXPECT_EQ(window.pos().x(), qRound((platform.screenWidth - form.width() - 100) * dpi / 1440.0));
 
     window.resize(window.width() + 150, window.height());
-    EXPECT_EQ(form.width(), qRound(window.width() * 1440.0 / window.logicalDpiX()));
+    EXPECT_EQ(form.width(), qRound(outerWidth() * 1440.0 / window.logicalDpiX()));
+}
+
+// The keyboard passes over the hidden tabs ("MFDs", "HUD") and the greyed "Switches".
+TEST_F(WindowTest, KeyboardPassesOverHiddenAndGreyedTabs)
+{
+    QTabWidget *tabs = window.tabStrip();
+    for (const auto &[from, key, modifiers, to] : {std::tuple(5, Qt::Key_Tab, Qt::ControlModifier, 8),
+                                                  std::tuple(8, Qt::Key_Tab, Qt::ControlModifier, 0),
+                                                  std::tuple(5, Qt::Key_Right, Qt::NoModifier, 8)}) {
+        tabs->setCurrentIndex(from);
+        QTest::keyClick(key == Qt::Key_Tab ? static_cast<QWidget *>(tabs) : tabs->tabBar(), key, modifiers);
+        EXPECT_EQ(tabs->currentIndex(), to) << "from " << from;
+    }
 }
 
 TEST_F(WindowTest, StatusPanelTwoFollowsTheDataServer)

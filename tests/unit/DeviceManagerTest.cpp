@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <algorithm>
@@ -88,15 +89,17 @@ protected:
             out << QStringList{list().text(r, 0), list().text(r, 1), list().text(r, 2), list().text(r, 3)}.join(u'|');
         return out;
     }
-    // The colour of each row's name cell, by its serial column.
+    // The colour of each row's name cell, by its serial column, and the row's tooltip with
+    // its time of day as "T".
     QStringList colours()
     {
+        static const QRegularExpression time(u"\\b\\d\\d:\\d\\d:\\d\\d\\b"_s);
         QStringList out;
         for (int r = 1; r < list().rows(); ++r) {
             const quint32 c = list().cellBackColor(r, 1);
             const QString name = c == Grid::kGreen ? u"green"_s : c == Grid::kRed ? u"red"_s
                                : c == Grid::kYellow ? u"yellow"_s : QString::number(c);
-            out << list().text(r, 3) + u'=' + name;
+            out << list().text(r, 3) + u'=' + name + u' ' + QString(list().rowToolTip(r)).replace(time, u"T"_s);
         }
         return out;
     }
@@ -229,15 +232,15 @@ TEST_F(DeviceManagerTest, PulledAndFailingBoardsColourTheirRowWithOneBeep)
         qsizetype beeps;
     } steps[] = {
         {"pulled", [&] { cockpit.PhidgetManager_OnDetach(std::make_shared<OddBoard>(QString(), 1001)); },
-         {u"1001=red"_s, u"2001=green"_s, u"=green"_s}, 1},
-        {"failing", [&] { cockpit.PhidgetManager_OnError(std::make_shared<OddBoard>(QString(), 2001), u"x"_s, 1); },
-         {u"1001=red"_s, u"2001=yellow"_s, u"=green"_s}, 1},
+         {u"1001=red Detached at T"_s, u"2001=green Attached at T"_s, u"=green Attached at T"_s}, 1},
+        {"failing", [&] { cockpit.PhidgetManager_OnError(std::make_shared<OddBoard>(QString(), 2001), u"Lost"_s, 9); },
+         {u"1001=red Detached at T"_s, u"2001=yellow Error at T"_s, u"=green Attached at T"_s}, 1},
         {"never listed", [&] { cockpit.PhidgetManager_OnDetach(std::make_shared<OddBoard>(QString(), 3001)); },
-         {u"1001=red"_s, u"2001=yellow"_s, u"=green"_s}, 0},
+         {u"1001=red Detached at T"_s, u"2001=yellow Error at T"_s, u"=green Attached at T"_s}, 0},
         {"serial 0 against the EPIC row", [&] { cockpit.PhidgetManager_OnError(std::make_shared<OddBoard>(QString(), 0), u"x"_s, 1); },
-         {u"1001=red"_s, u"2001=yellow"_s, u"=green"_s}, 0},
+         {u"1001=red Detached at T"_s, u"2001=yellow Error at T"_s, u"=green Attached at T"_s}, 0},
         {"plugged in again", [&] { attach(Kind::Led64, 1001); },
-         {u"1001=green"_s, u"2001=yellow"_s, u"=green"_s}, 0},
+         {u"1001=green Attached at T"_s, u"2001=yellow Error at T"_s, u"=green Attached at T"_s}, 0},
     };
     for (const auto &s : steps) {
         SCOPED_TRACE(s.what);

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/FlightData.h"
+#include "core/GridBuilders.h"
+#include "phidget/PhidgetBoard.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace tavrel {
+
+class Control;
+class Grid;
+
+// What the servo routines read besides their tables. The slots, the presence flag and
+// ScreenUpdate are read afresh for every statement, because the routines yield between
+// rows and a board event or a click may change them there.
+struct ServoInputs
+{
+    const BoardSlots &boards;
+    const bool &present;      // MultiServoPresent for the gauges, ServoPresent for the G-suit
+    const bool &ScreenUpdate;
+    std::function<void()> yield;
+};
+
+// The three labels of the G-suit frame: the G load and the positions of servos 1 and 2.
+struct GForceLabels
+{
+    Control &g;
+    Control &servo1;
+    Control &servo2;
+};
+
+// Yields once, then fills columns 3 (the gauge value) and 4 (the adjusted needle value)
+// of every entry from its keyword, upper-cased: KIAS, ALT, RALT, CPALT, ATTITUDE, VVI,
+// AOA, RPM, FTIT, NOZPOS, OILPRES, SPEEDBRAKE, EPUFUEL, FUELFLOW, FUELINT, FUELEXT,
+// FUELTOT. An entry with any other keyword copies column 3 into column 4. FTIT also puts
+// the turbine temperature it works out into the record's FTIT, where the later steps of
+// the cycle read it. Values read from the record show as 32-bit floats, rounded ones as
+// doubles, each in its shortest form.
+void UpdateGaugeValues(GaugeTable &gauges, FlightData &data, const std::function<void()> &yield);
+
+// For every row, the spare row included: the motor index in column 5 (column 6) drives
+// that motor of four-motor board 1 (2) with column 4 of the row before, while the
+// presence flag is up; then a yield; then, while ScreenUpdate and for the entries only,
+// columns 3 and 4 go to the grid row below. A last yield closes the pass. Every failing
+// statement (an empty slot, a motor or position the board refuses, a text that is no
+// number, no row before row 0) is skipped after a yield.
+void DriveGaugeServos(const GaugeTable &gauges, Grid &grid, const ServoInputs &in);
+
+// The G load to three decimals ("0.##0") as a 32-bit float; 10 x g above 3, else 0, to
+// motor 0 of both one-motor boards while the presence flag is up; g and the position on
+// the three labels while ScreenUpdate; then a yield. `scratch` is reused for the label
+// texts.
+void DriveGForceServo(const FlightData &data, const ServoInputs &in, const GForceLabels &labels, QString &scratch);
+
+} // namespace tavrel
