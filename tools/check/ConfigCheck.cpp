@@ -3,8 +3,10 @@
 #include "core/ConfigReader.h"
 #include "core/Convert.h"
 #include "core/Error.h"
+#include "core/GridBuilders.h"
 #include "core/TextFile.h"
 #include "phidget/LampOutputs.h"
+#include "phidget/ServoGauges.h"
 #include "phidget/TextDisplays.h"
 #include "phidget/VirtualBoard.h"
 
@@ -158,7 +160,7 @@ private:
                                         s.name, hint.isNull() ? QString()
                                                               : u" (names are exact: [%1]?)"_s.arg(hint)));
             } else if (lastOne == i) {
-                table(DeviceSection(device), config.table(DeviceSection(device)), s.rows);
+                table(DeviceSection(device), config, s.rows);
             }
         }
     }
@@ -211,8 +213,9 @@ private:
         }
     }
 
-    void table(DeviceSection section, const ConfigTable &entries, const Rows &rows)
+    void table(DeviceSection section, const Configuration &config, const Rows &rows)
     {
+        const ConfigTable &entries = config.table(section);
         switch (section) {
         case DeviceSection::PLED64_1:
         case DeviceSection::PLED64_2:
@@ -230,8 +233,47 @@ private:
         case DeviceSection::PTLCD_2:
             textLcds(entries, rows);
             break;
+        case DeviceSection::GAUGES:
+            gauges(entries, rows);
+            break;
+        case DeviceSection::P4SERVO_1:
+        case DeviceSection::P4SERVO_2:
+            motors(entries, rows, configEntries(config.table(DeviceSection::GAUGES)));
+            break;
         default:
             break;
+        }
+    }
+
+    void gauges(const ConfigTable &entries, const Rows &rows)
+    {
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        for (qsizetype i = 0; i < count; ++i)
+            if (!isGaugeKeyword(entries[i][2]) && !needlePosition(entries[i][3]))
+                warning(rows[i].line, u"%1 is no gauge keyword, so the gauge holds its fourth field, and %2 is no "
+                                      u"number: no needle can show it"_s.arg(quoted(entries[i][2]),
+                                                                            quoted(entries[i][3])));
+    }
+
+    void motors(const ConfigTable &entries, const Rows &rows, int gaugeCount)
+    {
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        for (qsizetype i = 0; i < count; ++i) {
+            const ConfigRow &entry = entries[i];
+            const int line = rows[i].line;
+            if (i >= kMotorAssignments) {
+                warning(line, u"only the first %1 entries assign motors: this one is ignored"_s.arg(kMotorAssignments));
+                continue;
+            }
+            const auto motor = motorIndex(entry[0]);
+            if (!motor || *motor < 0 || *motor >= VirtualBoard::kServo4Motors)
+                warning(line, u"motor %1 is none of the board's motors 0 to %2"_s.arg(quoted(entry[0]))
+                                  .arg(VirtualBoard::kServo4Motors - 1));
+            const auto gauge = assignedGauge(entry[3]);
+            if (!gauge || *gauge < 1)
+                warning(line, u"gauge %1 names no gauge: gauges count from 1"_s.arg(quoted(entry[3])));
+            else if (*gauge > gaugeCount)
+                warning(line, u"gauge %1 is beyond the %2 entries of [GAUGES]"_s.arg(*gauge).arg(gaugeCount));
         }
     }
 
