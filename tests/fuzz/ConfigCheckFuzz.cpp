@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const ConfigReadResult plain = readConfiguration(text);
     const ConfigReadResult outlined = readConfiguration(text, &outline);
     require(plain.error == outlined.error && plain.config.switches == outlined.config.switches &&
-          plain.config.tables == outlined.config.tables);
+            plain.config.tables == outlined.config.tables);
     require((outline.formatErrorLine > 0) == (plain.error == ConfigError::Format));
     const int lines = int(text.count(u'\n')) + 1;
     for (const ConfigOutline::Section &s : outline.sections)
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const auto last = std::find_if(outline.sections.rbegin(), outline.sections.rend(),
                                        [&](const ConfigOutline::Section &s) { return s.name == name; });
         require(configEntries(plain.config.tables[std::size_t(i)]) ==
-              (last == outline.sections.rend() ? 0 : last->rows.size()));
+                (last == outline.sections.rend() ? 0 : last->rows.size()));
     }
 
     for (const check::Finding &finding : check::checkText(text))

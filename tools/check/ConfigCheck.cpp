@@ -23,13 +23,18 @@ namespace {
 
 using Rows = QList<ConfigOutline::Row>;
 
-// A field as the finding quotes it, line ends shown as \r and \n.
-QString quoted(QStringView text)
+// A text as a finding shows it, line ends written \r and \n so that a finding is one line.
+QString plain(QStringView text)
 {
-    QString out = u"\""_s;
+    QString out;
     for (const QChar ch : text)
         out += ch == u'\r' ? u"\\r"_s : ch == u'\n' ? u"\\n"_s : QString(ch);
-    return out + u'"';
+    return out;
+}
+
+QString quoted(QStringView text)
+{
+    return u'"' + plain(text) + u'"';
 }
 
 // "line 12" or "lines 12-14, 17".
@@ -72,7 +77,8 @@ QString firstLine(const QString &message)
 class Checker
 {
 public:
-    explicit Checker(QStringView text) : text_(text)
+    explicit Checker(QStringView text)
+        : text_(text)
     {
         for (QStringView line : text.split(u'\n'))
             lines_ += line.endsWith(u'\r') ? line.chopped(1) : line;
@@ -115,10 +121,10 @@ private:
         if (!outline.sections.isEmpty()) {
             const ConfigOutline::Section &last = outline.sections.last();
             if (lineText(before).startsWith(u'/'))
-                why = u"a line after a comment line, which ended section [%1] (line %2)"_s.arg(last.name)
+                why = u"a line after a comment line, which ended section [%1] (line %2)"_s.arg(plain(last.name))
                           .arg(last.line);
             else if (isSwitchSection(last.name))
-                why = u"a second value line in switch section [%1] (line %2), which takes one"_s.arg(last.name)
+                why = u"a second value line in switch section [%1] (line %2), which takes one"_s.arg(plain(last.name))
                           .arg(last.line);
             else
                 why = u"this line stands where a section header belongs"_s;
@@ -138,13 +144,13 @@ private:
             header(s);
             for (const ConfigOutline::Row &row : s.rows)
                 if (row.lastLine > row.line)
-                    error(row.line, u"data line with fewer than three commas: its third field runs on over the "
-                                    u"line end, so %1 %2 read into this entry"_s
-                                        .arg(lineList(linesBetween(row.line + 1, row.lastLine)),
-                                             row.lastLine > row.line + 1 ? u"are"_s : u"is"_s));
+                    error(row.line, u"data line with fewer than three commas: its third field runs on, so %1 %2 "
+                                    u"read into this entry"_s.arg(
+                                        lineList(linesBetween(row.line + 1, row.lastLine)),
+                                        row.lastLine > row.line + 1 ? u"are"_s : u"is"_s));
             const qsizetype lastOne = last.value(s.name);
             if (lastOne != i)
-                warning(s.line, u"section [%1] is given again on line %2: only the last one counts"_s.arg(s.name)
+                warning(s.line, u"section [%1] is given again on line %2: only the last one counts"_s.arg(plain(s.name))
                                     .arg(outline.sections[lastOne].line));
 
             const int device = deviceIndex(s.name);
@@ -156,9 +162,9 @@ private:
                                              ? sameButForCase(s.name, kSwitchSectionNames)
                                              : sameButForCase(s.name, kDeviceSectionNames);
                 if (!s.name.contains(u'\n'))
-                    warning(s.line, u"unknown section [%1]: read and dropped%2"_s.arg(
-                                        s.name, hint.isNull() ? QString()
-                                                              : u" (names are exact: [%1]?)"_s.arg(hint)));
+                    warning(s.line,
+                            u"unknown section [%1]: read and dropped%2"_s.arg(
+                                plain(s.name), hint.isNull() ? QString() : u" (names are exact: [%1]?)"_s.arg(hint)));
             } else if (lastOne == i) {
                 table(DeviceSection(device), config, s.rows);
             }
@@ -201,10 +207,10 @@ private:
                               u"capitals, chooses the data server"_s.arg(quoted(value.value)));
             for (const ConfigOutline::Section &later : outline.sections)
                 if (later.line > s.line && (later.name == u"TCPIP-IP" || later.name == u"TCPIP-PORT")) {
-                    warning(s.line, u"COMPREF chooses the relay before [%1] (line %2) is read: it connects at "
-                                    u"once, without that setting; put TCPIP-IP and TCPIP-PORT above COMPREF"_s
-                                        .arg(later.name)
-                                        .arg(later.line));
+                    warning(s.line,
+                            u"COMPREF chooses the relay before [%1] (line %2) is read: it connects at "
+                            u"once, without that setting; put TCPIP-IP and TCPIP-PORT above COMPREF"_s.arg(later.name)
+                                .arg(later.line));
                     break;
                 }
         } else if (s.name == u"NOSCREENUPDATE" || s.name == u"UPDATEEPICANYWAY") {
@@ -250,9 +256,9 @@ private:
         const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
         for (qsizetype i = 0; i < count; ++i)
             if (!isGaugeKeyword(entries[i][2]) && !needlePosition(entries[i][3]))
-                warning(rows[i].line, u"%1 is no gauge keyword, so the gauge holds its fourth field, and %2 is no "
-                                      u"number: no needle can show it"_s.arg(quoted(entries[i][2]),
-                                                                            quoted(entries[i][3])));
+                warning(rows[i].line,
+                        u"%1 is no gauge keyword, so the gauge holds its fourth field, and %2 is no "
+                        u"number: no needle can show it"_s.arg(quoted(entries[i][2]), quoted(entries[i][3])));
     }
 
     void motors(const ConfigTable &entries, const Rows &rows, int gaugeCount)
@@ -289,13 +295,12 @@ private:
                 QList<int> dark{line};
                 for (qsizetype j = i + 1; j < count; ++j)
                     dark += rows[j].line;
-                error(line, u"bit word %1 is not 0 to 4: the lamp pass stops here and %2 stay%3 undriven"_s
-                                .arg(quoted(entry[3]), lineList(dark), dark.size() == 1 ? u"s"_s : QString()));
+                error(line, u"bit word %1 is not 0 to 4: the lamp pass stops here and %2 stay%3 undriven"_s.arg(
+                                quoted(entry[3]), lineList(dark), dark.size() == 1 ? u"s"_s : QString()));
             }
             const auto output = lampOutput(entry[0]);
             if (!output || *output < 0 || *output >= outputs)
-                warning(line, u"output %1 is outside the %2 (0 to %3)"_s.arg(quoted(entry[0]), board)
-                                  .arg(outputs - 1));
+                warning(line, u"output %1 is outside the %2 (0 to %3)"_s.arg(quoted(entry[0]), board).arg(outputs - 1));
             else if (driven.contains(*output))
                 warning(line, u"output %1 is also driven by line %2: both rows write it every cycle, this one "
                               u"last"_s.arg(*output)
@@ -303,20 +308,20 @@ private:
             else
                 driven.insert(*output, line);
             if (bitWord == 0) {
-                if (std::find(kBuiltInLampRules.begin(), kBuiltInLampRules.end(), entry[1]) !=
-                    kBuiltInLampRules.end())
+                if (std::find(kBuiltInLampRules.begin(), kBuiltInLampRules.end(), entry[1]) != kBuiltInLampRules.end())
                     continue;
                 const QStringView rule = sameButForCase(entry[1], kBuiltInLampRules);
-                warning(line, u"bit word 0, but %1 names none of the built-in lamp rules: the lamp stays dark%2"_s
-                                  .arg(quoted(entry[1]),
-                                       rule.isNull() ? QString() : u" (written exactly: \"%1\")"_s.arg(rule)));
+                warning(line,
+                        u"bit word 0, but %1 names none of the built-in lamp rules: the lamp stays dark%2"_s.arg(
+                            quoted(entry[1]), rule.isNull() ? QString() : u" (written exactly: \"%1\")"_s.arg(rule)));
             } else if (bitWord) {
                 const auto mask = lampMask(entry[2]);
                 if (!mask)
                     warning(line, u"mask %1 lies beyond 32 bits: the lamp stays dark (bit 31 is written "
                                   u"-2147483648)"_s.arg(quoted(entry[2])));
                 else if (*mask == 0)
-                    warning(line, u"mask %1 reads as 0 (masks are decimal): the lamp never lights"_s.arg(quoted(entry[2])));
+                    warning(line,
+                            u"mask %1 reads as 0 (masks are decimal): the lamp never lights"_s.arg(quoted(entry[2])));
             }
         }
     }
@@ -327,8 +332,8 @@ private:
         for (qsizetype i = 0; i < count; ++i) {
             const ConfigRow &entry = entries[i];
             if (textLedKeyword(entry[2]) < 0)
-                warning(rows[i].line, u"unknown text LED keyword %1: the line stays empty (known: %2)"_s
-                                          .arg(quoted(entry[2]), joined(kTextLedKeywords)));
+                warning(rows[i].line, u"unknown text LED keyword %1: the line stays empty (known: %2)"_s.arg(
+                                          quoted(entry[2]), joined(kTextLedKeywords)));
             const auto line = textLedLine(entry[0]);
             if (!line || *line < 0 || *line >= VirtualBoard::kTextLedLines)
                 warning(rows[i].line, u"line %1 is beyond the text LED's lines 0 to %2: the board's writes stop at "
@@ -394,8 +399,8 @@ QString formatFinding(const QString &file, const Finding &finding)
 
 QString summary(const QString &file, const QList<Finding> &findings)
 {
-    const auto errors = std::count_if(findings.begin(), findings.end(),
-                                      [](const Finding &f) { return f.level == Level::Error; });
+    const auto errors =
+        std::count_if(findings.begin(), findings.end(), [](const Finding &f) { return f.level == Level::Error; });
     const auto warnings = findings.size() - errors;
     if (findings.isEmpty())
         return file + u": no problems found"_s;
@@ -409,8 +414,8 @@ int exitCode(const QList<Finding> &findings)
 {
     if (findings.isEmpty())
         return 0;
-    const bool anyError = std::any_of(findings.begin(), findings.end(),
-                                      [](const Finding &f) { return f.level == Level::Error; });
+    const bool anyError =
+        std::any_of(findings.begin(), findings.end(), [](const Finding &f) { return f.level == Level::Error; });
     return anyError ? 2 : 1;
 }
 

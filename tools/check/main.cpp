@@ -19,11 +19,10 @@ void printLine(const QString &line)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
-const char kUsage[] =
-    "usage: tavrel-check [--quiet] [FILE]\n"
-    "Checks a Tavrel configuration file (default: Tavrel.cfg in the working folder).\n"
-    "Prints FILE:LINE: error|warning: ... for each finding, then a summary (not with --quiet).\n"
-    "Exit code: 0 clean, 1 warnings only, 2 errors or a file that cannot be read.\n";
+const char kUsage[] = "usage: tavrel-check [--quiet] [FILE]\n"
+                      "Checks a Tavrel configuration file (default: Tavrel.cfg in the working folder).\n"
+                      "Prints FILE:LINE: error|warning: ... for each finding, then a summary (not with --quiet).\n"
+                      "Exit code: 0 clean, 1 warnings only, 2 errors or a file that cannot be read.\n";
 
 } // namespace
 
