@@ -1,4 +1,5 @@
 #include "cockpit/Cockpit.h"
+#include "epic/VirtualEpicCard.h"
 #include "phidget/VirtualBoard.h"
 #include "sources/DataServerFill.h"
 #include "sources/SimulatedFlightServer.h"
@@ -108,11 +109,25 @@ void BM_FillFromDataServer(benchmark::State &state)
 }
 BENCHMARK(BM_FillFromDataServer);
 
+// The EPIC card's table: every keyword once, each to a pigeonhole of its own.
+QByteArray epicAnalogs()
+{
+    static constexpr std::array<const char *, 28> kKeywords = {
+        "LIGHTBITS", "LIGHTBITS2", "LIGHTBITS3", "RPM", "RPM2", "OILPRESSURE", "OILPRESSURE2", "CHAFFCOUNT",
+        "FLARECOUNT", "PITCH", "ROLL", "TOTAL", "INTERNALFUEL", "EXTERNALFUEL", "INTWINGFUEL", "INTRESFUEL",
+        "MACH", "KIAS", "GS", "NOZZLE", "NOZZZLE2", "FTIT", "FTIT2", "SPEEDBRAKE", "EPUFUEL", "FUELFLOW",
+        "UFC", "AUX"};
+    QByteArray section = "[EPICAnalogs]\r\n";
+    for (std::size_t i = 0; i < kKeywords.size(); ++i)
+        section += QByteArray::number(int(i) + 1) + ",Value," + kKeywords[i] + ",0\r\n";
+    return section;
+}
+
 // The full cockpit: both LED-64 boards with 64 lamps, both interface kits with 16, every
 // built-in rule and bit word among them, four text LED lines on each text LED board, the
 // fault list on text LCD 1 and the countermeasures page on text LCD 2, 20 gauges (every
-// keyword and three fixed ones) with eight needles on the two four-motor boards, and the
-// G-suit on both one-motor boards.
+// keyword and three fixed ones) with eight needles on the two four-motor boards, the
+// G-suit on both one-motor boards, and all 28 EPIC values.
 QByteArray fullConfiguration()
 {
     static constexpr std::array<const char *, 7> kRules = {
@@ -149,12 +164,14 @@ QByteArray fullConfiguration()
         cfg += QByteArray::number(i + 1) + ",Gauge," + kGauges[i] + ",90\r\n";
     cfg += "[P4SERVO-1]\r\n0,a,,1\r\n1,b,,2\r\n2,c,,3\r\n3,d,,4\r\n"
            "[P4SERVO-2]\r\n0,a,,5\r\n1,b,,6\r\n2,c,,7\r\n3,d,,8\r\n";
+    cfg += epicAnalogs();
     return cfg;
 }
 
-// The full cockpit on virtual boards (no journal) over the simulated flight, started and
-// warmed up; with `window`, the window is built over it (not shown: painting follows the
-// screen, not the cycle), so every grid and label change also reaches its view's model.
+// The full cockpit on virtual boards and the virtual EPIC card, opened (no journals), over
+// the simulated flight, started and warmed up; with `window`, the window is built over it
+// (not shown: painting follows the screen, not the cycle), so every grid and label change
+// also reaches its view's model.
 void fullCockpitCycle(benchmark::State &state, bool window)
 {
     using Kind = tavrel::VirtualBoard::Kind;
@@ -181,6 +198,8 @@ void fullCockpitCycle(benchmark::State &state, bool window)
     s.pViperServo_1 = board(Kind::Servo1), s.pViperServo_2 = board(Kind::Servo1);
     s.pViper4Servo_1 = board(Kind::Servo4), s.pViper4Servo_2 = board(Kind::Servo4);
     cockpit.flags().ServoPresent = cockpit.flags().MultiServoPresent = true;
+    cockpit.setEpicLibrary(std::make_unique<tavrel::VirtualEpicCard>());
+    cockpit.btnOpenEpic_Click();
     for (int i = 0; i < 2000; ++i) // warm up over a whole simulated flight: every text at its longest
         cockpit.UpdateCycle();
 

@@ -7,6 +7,7 @@
 #include "core/FlightData.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
+#include "epic/EpicLibrary.h"
 #include "input/F4Lib.h"
 #include "phidget/PhidgetBoard.h"
 #include "phidget/PhidgetManager.h"
@@ -157,12 +158,20 @@ public:
     F4Lib &keys() { return F4Lib_; }
     bool isCycleRunning() const { return cycleRunning_; }
 
+    // "Open Epic" and "Close Epic": the card's link, opened only by the button.
+    void btnOpenEpic_Click();
+    void btnCloseEpic_Click();
+    // The card's driver library, loaded when the link first needs it (createEpicLibrary);
+    // a test or benchmark puts its own in place first.
+    EpicLibrary &epicLibrary();
+    void setEpicLibrary(std::unique_ptr<EpicLibrary> library) { EFReader_ = std::move(library); }
+
     // Replaces the output routines (a test records the order through its own).
     void setOutputs(std::unique_ptr<CockpitOutputs> outputs);
     CockpitOutputs &outputs() { return *outputs_; }
 
 private:
-    friend class CockpitOutputs; // the gauge routines own maGAUGES_
+    friend class CockpitOutputs; // the gauge routines own maGAUGES_; messages go to the platform
 
     enum class Phase { Running, StartingUp, BuildingTables };
     // Moves to a phase and runs what waited for it.
@@ -203,6 +212,7 @@ private:
     PhidgetManagerFactory phidgetManagerFactory_;
     CockpitControls controls_;
     std::unique_ptr<LateBound> dataServer_;
+    std::unique_ptr<EpicLibrary> EFReader_;
     WinsockClient sktTavrel_;
     QTimer tmrGlimra_;
     QTimer tmrOstrel_;

@@ -67,11 +67,6 @@ void CockpitOutputs::yieldToEvents()
     QCoreApplication::processEvents();
 }
 
-// The card routines arrive with the EPIC support; until then each stands in its place
-// and does nothing.
-void CockpitOutputs::SendEpicData() {}
-void CockpitOutputs::DisconnectEpic() {}
-
 void CockpitOutputs::UpdateGaugeValues()
 {
     tavrel::UpdateGaugeValues(maGAUGES(), cockpit_.flightData(), [this] { yieldToEvents(); });

@@ -51,8 +51,10 @@ public:
     virtual void SetupDeviceList();
     virtual void BuildDeviceGrid(int grid);
     virtual void BuildButtonTables();
-    // Shutdown: every bound board let go (board 1 before board 2 of each kind), the card.
+    // Shutdown: every bound board let go (board 1 before board 2 of each kind).
     virtual void ReleaseBoards();
+    // The card's link: "Open Epic" and "Close Epic" (the latter also at shutdown).
+    virtual void ConnectEpic();
     virtual void DisconnectEpic();
 
 protected:

@@ -7,7 +7,6 @@ namespace tavrel {
 PhidgetJournal::PhidgetJournal(const QString &path)
     : file_(path)
 {
-    file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
 }
 
 QString PhidgetJournal::escape(QStringView text)
@@ -56,12 +55,12 @@ void PhidgetJournal::writeLine(std::int32_t serial, QLatin1String member, std::o
 {
     if (!file_.isOpen())
         return;
-    line_.clear();
-    line_.append(QByteArray::number(serial)).append('\t').append(member.data(), member.size()).append('\t');
+    QByteArray &line = file_.startLine();
+    line.append(QByteArray::number(serial)).append('\t').append(member.data(), member.size()).append('\t');
     if (index)
-        line_.append(QByteArray::number(*index));
-    line_.append('\t').append(value.data(), value.size()).append('\n');
-    file_.write(line_);
+        line.append(QByteArray::number(*index));
+    line.append('\t').append(value.data(), value.size());
+    file_.endLine();
 }
 
 } // namespace tavrel

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFile>
+#include "core/JournalFile.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -37,8 +38,7 @@ public:
 private:
     void writeLine(std::int32_t serial, QLatin1String member, std::optional<int> index, QByteArrayView value);
 
-    QFile file_;
-    QByteArray line_; // reused for every line
+    JournalFile file_;
 };
 
 } // namespace tavrel

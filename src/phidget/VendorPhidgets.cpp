@@ -2,8 +2,7 @@
 
 #include "core/Convert.h"
 #include "core/Error.h"
-
-#include <QLibrary>
+#include "core/SharedLibrary.h"
 
 #include <type_traits>
 
@@ -76,15 +75,11 @@ struct Phidget21Api
     // Loads the library and resolves every function; false when any is missing.
     bool load(const QString &name)
     {
-        library.setFileName(name);
-        if (!library.load()) {
-            library.setFileNameAndVersion(name, 0); // the run-time name, libphidget21.so.0
-            if (!library.load())
-                return false;
-        }
+        if (!loadSharedLibrary(library, name))
+            return false;
         bool complete = true;
         const auto resolve = [&](auto &function, const char *symbol) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(symbol));
+            function = resolveFunction<std::remove_reference_t<decltype(function)>>(library, symbol);
             complete = complete && function;
         };
 #define TAVREL_RESOLVE(name) resolve(name, #name)
@@ -122,8 +117,8 @@ struct Phidget21Api
         TAVREL_RESOLVE(CPhidgetServo_getMotorCount);
         TAVREL_RESOLVE(CPhidgetServo_setPosition);
 #undef TAVREL_RESOLVE
-        CPhidgetTextLCD_getRowCount = reinterpret_cast<GetInt>(library.resolve("CPhidgetTextLCD_getRowCount"));
-        CPhidgetTextLED_getRowCount = reinterpret_cast<GetInt>(library.resolve("CPhidgetTextLED_getRowCount"));
+        CPhidgetTextLCD_getRowCount = resolveFunction<GetInt>(library, "CPhidgetTextLCD_getRowCount");
+        CPhidgetTextLED_getRowCount = resolveFunction<GetInt>(library, "CPhidgetTextLED_getRowCount");
         return complete;
     }
 

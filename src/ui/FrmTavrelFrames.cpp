@@ -142,12 +142,18 @@ void FrmTavrel::buildControlTab()
     rateValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     program->addWidget(rateValue, 1, 1);
 
-    // "EPIC Controls": the card's buttons arrive with the card support.
-    auto *epic = frameLayout<QGridLayout>(frames_[15]);
-    epic->addWidget(captionedCheckBox(c.chkGlimra[2], frames_[15], indexed("chkGlimra", 2)), 0, 0, 1, 2);
-    epic->addWidget(new QPushButton(QStringLiteral("Open Epic"), frames_[15]), 1, 0);
-    epic->addWidget(new QPushButton(QStringLiteral("Close Epic"), frames_[15]), 1, 1);
-    epic->setRowStretch(2, 1);
+    // "EPIC Controls": the card's buttons stand at their twips under the check box.
+    auto *epic = frameLayout<QVBoxLayout>(frames_[15]);
+    epic->addWidget(captionedCheckBox(c.chkGlimra[2], frames_[15], indexed("chkGlimra", 2)));
+    epic->addStretch(1);
+    for (const auto &[name, caption, rect, click] :
+         {std::tuple{"btnOpenEpic", "Open Epic", layout::kOpenEpic, &Cockpit::btnOpenEpic_Click},
+          std::tuple{"btnCloseEpic", "Close Epic", layout::kCloseEpic, &Cockpit::btnCloseEpic_Click}}) {
+        auto *button = new QPushButton(QLatin1String(caption), frames_[15]);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(pixels(rect));
+        connect(button, &QPushButton::clicked, &cockpit_, click);
+    }
 
     // "SIOC/IOCP": present for the cockpits that expect it, with nothing behind it.
     auto *sioc = frameLayout<QGridLayout>(frames_[20]);

@@ -97,6 +97,9 @@ inline constexpr std::array<GridPlace, 13> kGrids = {{
 // The "EPIC (USB)" tab: the card's picture and the note under it.
 inline constexpr Twips kEpicPicture{120, 630, 2910, 2180};
 inline constexpr Twips kEpicNote{120, 2900, 2910, 900};
+// The "EPIC Controls" frame's buttons, relative to the frame.
+inline constexpr Twips kOpenEpic{105, 705, 1425, 345};
+inline constexpr Twips kCloseEpic{1575, 705, 1425, 345};
 // The "Switches" tab: the gear test.
 inline constexpr Twips kGearUp{360, 720, 1500, 420};
 inline constexpr Twips kGearDown{360, 1260, 1500, 420};

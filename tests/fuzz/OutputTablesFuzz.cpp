@@ -4,11 +4,15 @@
 // through its routines against virtual boards and grids laid out as start-up lays them out.
 // Besides not crashing or hanging: lamp cells hold "*" or nothing, LED brightness stays the
 // slider's, and every built display has one CR per 26 characters with nothing below 32.
+// The EPIC table goes through the transfer to the open virtual card, and its grid shows
+// what the table holds.
 #include "core/ConfigReader.h"
 #include "core/Convert.h"
 #include "core/Error.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
+#include "epic/EpicTransfer.h"
+#include "epic/VirtualEpicCard.h"
 #include "phidget/LampOutputs.h"
 #include "phidget/TextDisplays.h"
 #include "phidget/VirtualBoard.h"
@@ -101,6 +105,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             attempt([&] { WriteTextLed(table, &board, grid, true, noYield); });
         }
     }
+    ConfigTable &epic = tables[std::size_t(DeviceSection::EPICAnalogs)];
+    Grid epicGrid;
+    grids::pigeonholeList(epicGrid, epic);
+    VirtualEpicCard card;
+    SendEpicData(epic, record, &card, epicGrid, true, noYield);
+    for (int i = 0; i < configEntries(epic); ++i)
+        check(epicGrid.text(i + 1, 3) == epic[i][3]);
+
     LampTest(true, true, BoardSlots{}, tables[std::size_t(DeviceSection::PTLED_1)],
              tables[std::size_t(DeviceSection::PTLED_2)], kSlider);
     return 0;

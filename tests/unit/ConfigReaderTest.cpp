@@ -246,7 +246,7 @@ TEST(ConfigReaderTest, DemoCockpitFileUsesEverySection)
                                        {u"TCPIP-PORT"_s, u"8091"_s},
                                        {u"COMPREF"_s, u"DCOM"_s},
                                        {u"NOSCREENUPDATE"_s, u"FALSE"_s},
-                                       {u"UPDATEEPICANYWAY"_s, u"FALSE"_s}};
+                                       {u"UPDATEEPICANYWAY"_s, u"TRUE"_s}};
     EXPECT_EQ(r.config.switches, switches) << describe(r);
 
     for (int i = 0; i < kDeviceSectionCount; ++i) {

@@ -1,0 +1,58 @@
+// The EPIC card: its buttons, its link and the per-cycle transfer, over the driver library
+// the cockpit loads when the link first needs it.
+#include "cockpit/Cockpit.h"
+#include "cockpit/CockpitOutputs.h"
+
+#include "core/Error.h"
+#include "core/Version.h"
+#include "epic/EpicLink.h"
+#include "epic/EpicTransfer.h"
+
+namespace tavrel {
+
+namespace {
+constexpr int kEpicGrid = 10; // grdTavrel(10), on the "EPIC (USB)" tab
+} // namespace
+
+EpicLibrary &Cockpit::epicLibrary()
+{
+    if (!EFReader_)
+        EFReader_ = createEpicLibrary();
+    return *EFReader_;
+}
+
+void Cockpit::btnOpenEpic_Click()
+{
+    attempt([&] { outputs_->ConnectEpic(); });
+}
+
+void Cockpit::btnCloseEpic_Click()
+{
+    attempt([&] { outputs_->DisconnectEpic(); });
+}
+
+// Listed with no version and no serial number, so a second "Open Epic" finds the row and
+// only greens it again.
+void CockpitOutputs::ConnectEpic()
+{
+    Cockpit &c = cockpit();
+    tavrel::ConnectEpic(
+        c.epicLibrary(), c.flags().EpicOpen,
+        [&c] { c.platform_.messageBox(versionRecord().productName, QStringLiteral("Epic Not Detected")); },
+        [&c] { c.AddDeviceRow(1, QStringLiteral("EPIC USB"), QString(), QString()); });
+}
+
+void CockpitOutputs::DisconnectEpic()
+{
+    tavrel::DisconnectEpic(cockpit().epicLibrary(), cockpit().flags().EpicOpen);
+}
+
+void CockpitOutputs::SendEpicData()
+{
+    Cockpit &c = cockpit();
+    tavrel::SendEpicData(table(DeviceSection::EPICAnalogs), c.flightData(),
+                         c.flags().EpicOpen ? &c.epicLibrary() : nullptr, grid(kEpicGrid), c.flags().ScreenUpdate,
+                         [this] { yieldToEvents(); });
+}
+
+} // namespace tavrel

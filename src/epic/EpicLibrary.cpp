@@ -1,0 +1,81 @@
+#include "epic/EpicLibrary.h"
+
+#include "epic/EFReaderLibrary.h"
+#include "epic/VirtualEpicCard.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+namespace tavrel {
+
+namespace epic {
+
+namespace {
+
+// In the order of the numbering in the header: three names for each channel.
+constexpr std::array<const char *, kFunctionCount> kNames = {
+    "OpenEpic", "CloseEpic", "LBPHCallRet", "LB2PHCallRet", "LB3PHCallRet", "SendLBPH", "SendLB2PH", "SendLB3PH",
+    "RPMPHCallRet", "RPMCallRet", "SendRPMPH",
+    "RPM2PHCallRet", "RPM2CallRet", "SendRPM2PH",
+    "OILPHCallRet", "OILCallRet", "SendOILPH",
+    "OIL2PHCallRet", "OIL2CallRet", "SendOIL2PH",
+    "CHAFFPHCallRet", "CHAFFCallRet", "SendCHAFFPH",
+    "FLAREPHCallRet", "FLARECallRet", "SendFLAREPH",
+    "PITCHPHCallRet", "PITCHCallRet", "SendPITCHPH",
+    "ROLLPHCallRet", "ROLLCallRet", "SendROLLPH",
+    "TOTALPHCallRet", "TOTALCallRet", "SendTOTALPH",
+    "INTERNALPHCallRet", "INTERNALCallRet", "SendINTERNALPH",
+    "EXTERNALPHCallRet", "EXTERNALCallRet", "SendEXTERNALPH",
+    "MACHPHCallRet", "MACHCallRet", "SendMACHPH",
+    "KIASPHCallRet", "KIASCallRet", "SendKIASPH",
+    "GSPHCallRet", "GSCallRet", "SendGSPH",
+    "NOZZLEPHCallRet", "NOZZLECallRet", "SendNOZZLEPH",
+    "NOZZLE2PHCallRet", "NOZZLE2CallRet", "SendNOZZLE2PH",
+    "FTITPHCallRet", "FTITCallRet", "SendFTITPH",
+    "FTIT2PHCallRet", "FTIT2CallRet", "SendFTIT2PH",
+    "SPEEDBRAKEPHCallRet", "SPEEDBRAKECallRet", "SendSPEEDBRAKEPH",
+    "EPUFUELPHCallRet", "EPUFUELCallRet", "SendEPUFUELPH",
+    "FUELFLOWPHCallRet", "FUELFLOWCallRet", "SendFUELFLOWPH",
+    "UFCPHCallRet", "UFCCallRet", "SendUFCPH",
+    "AUXPHCallRet", "AUXCallRet", "SendAUXPH",
+    "SendINTWINGPH", "SendFUELRESPH",
+};
+
+constexpr bool named(Function function, std::string_view name)
+{
+    return kNames[function] && name == kNames[function];
+}
+static_assert(named(sendLightBits(3), "SendLB3PH") && named(storePigeonhole(EpicChannel::RPM), "RPMPHCallRet")
+              && named(storeValue(EpicChannel::NOZZLE2), "NOZZLE2CallRet") && named(send(EpicChannel::AUX), "SendAUXPH")
+              && named(SendFUELRESPH, "SendFUELRESPH"));
+
+} // namespace
+
+QLatin1String functionName(Function function)
+{
+    return QLatin1String(kNames[function]);
+}
+
+bool takesArgument(Function function)
+{
+    if (function <= CloseEpic || function >= SendINTWINGPH)
+        return false;
+    return function < storePigeonhole(EpicChannel::RPM) || (function - storePigeonhole(EpicChannel::RPM)) % 3 != 2;
+}
+
+} // namespace epic
+
+std::unique_ptr<EpicLibrary> createEpicLibrary()
+{
+    const QString named = qEnvironmentVariable("TAVREL_EPIC_LIBRARY");
+    QString error;
+    if (auto library = EFReaderLibrary::open(named.isEmpty() ? QStringLiteral("EFReader") : named, &error))
+        return library;
+    if (!named.isEmpty())
+        std::fprintf(stderr, "tavrel: EPIC library %s cannot be loaded (%s); the virtual card stands in\n",
+                     qPrintable(named), qPrintable(error));
+    return VirtualEpicCard::fromEnvironment();
+}
+
+} // namespace tavrel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/ConfigReader.h"
+#include "core/FlightData.h"
+
+#include <functional>
+
+namespace tavrel {
+
+class EpicLibrary;
+class Grid;
+
+// The per-cycle transfer of flight data to the EPIC card. Each entry of the EPICAnalogs
+// table (pigeonhole, description, keyword, value) whose keyword, upper-cased and not
+// trimmed, is one of the 28 the card knows gets its "Value" column (column 3) set to the
+// value shown, and, while the card is open (`openCard` not null), the card's calls for
+// that keyword in their fixed order; an unknown keyword keeps what column 3 holds. While
+// `screenUpdate`, every entry's column 3 then goes to the grid, row i + 1, column 3.
+// After the last entry the transfer yields once. Every statement runs with errors
+// ignored: a pigeonhole that is no number skips the pigeonhole call alone, a value beyond
+// the 32-bit range the value call alone, a function the library lacks that call alone.
+void SendEpicData(ConfigTable &maEPICAnalogs, const FlightData &data, EpicLibrary *openCard, Grid &grid,
+                  bool screenUpdate, const std::function<void()> &yield);
+
+} // namespace tavrel

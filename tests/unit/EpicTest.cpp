@@ -1,0 +1,159 @@
+// The EPIC card: the transfer's 28 keywords with their values and call orders, the link's
+// states through the window's buttons, and the driver library loaded from a file that
+// lacks most of its functions.
+#include "cockpit/Cockpit.h"
+#include "core/Grid.h"
+#include "core/GridBuilders.h"
+#include "epic/EpicTransfer.h"
+#include "epic/VirtualEpicCard.h"
+#include "support/QtPrinters.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QLibrary>
+
+namespace tavrel {
+namespace {
+using namespace Qt::StringLiterals;
+
+QStringList lines(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// Keyword as written, pigeonhole, the "Value" column after the transfer, the calls. One
+// record for every row: halves go to the even neighbour, FTIT2 lies beyond 32 bits.
+const struct
+{
+    const char *keyword, *pigeonhole, *shown, *calls;
+} kEntries[] = {
+    {"LIGHTBITS", "1", "InActive", "LBPHCallRet\t1\nSendLBPH\t0"},
+    {"LIGHTBITS2", "2", "Sending", "LB2PHCallRet\t2\nSendLB2PH\t64"},
+    {"LIGHTBITS3", "3", "Sending", "LB3PHCallRet\t3\nSendLB3PH\t-2147483648"},
+    {"RPM", "10", "84", "RPMPHCallRet\t10\nRPMCallRet\t84\nSendRPMPH\t"},
+    {"rpm2", " 11 ", "86", "RPM2PHCallRet\t11\nRPM2CallRet\t86\nSendRPM2PH\t"},
+    {"OILPRESSURE", "12", "40", "OILCallRet\t40\nOILPHCallRet\t12\nSendOILPH\t"},
+    {"OilPressure2", "13.5", "2", "OIL2CallRet\t2\nOIL2PHCallRet\t14\nSendOIL2PH\t"},
+    {"CHAFFCOUNT", "15", "2.5", "CHAFFCallRet\t2\nCHAFFPHCallRet\t15\nSendCHAFFPH\t"},
+    {"FLARECOUNT", "16", "12", "FLARECallRet\t12\nFLAREPHCallRet\t16\nSendFLAREPH\t"},
+    {"PITCH", "17", "-5.7296", "PITCHCallRet\t6\nPITCHPHCallRet\t17\nSendPITCHPH\t"},
+    {"ROLL", "18", "28.6479", "ROLLCallRet\t-29\nROLLPHCallRet\t18\nSendROLLPH\t"},
+    {"TOTAL", "19", "8993", "TOTALCallRet\t8993\nTOTALPHCallRet\t19\nSendTOTALPH\t\nSendFUELRESPH\t"},
+    {"INTERNALFUEL", "20", "7000",
+     "INTERNALCallRet\t7000\nINTERNALPHCallRet\t20\nSendINTERNALPH\t\nSendINTWINGPH\t"},
+    {"EXTERNALFUEL", "21", "1992", "EXTERNALCallRet\t1992\nEXTERNALPHCallRet\t21\nSendEXTERNALPH\t"},
+    {"INTWINGFUEL", "22", "1100", ""},
+    {"INTRESFUEL", "23", "900", ""},
+    {"MACH", "24", "0.8", "MACHCallRet\t1\nMACHPHCallRet\t24\nSendMACHPH\t"},
+    {"KIAS", "25", "250", "KIASCallRet\t250\nKIASPHCallRet\t25\nSendKIASPH\t"},
+    {"GS", "26", "4.5", "GSCallRet\t4\nGSPHCallRet\t26\nSendGSPH\t"},
+    {"NOZZLE", "27", "0", "NOZZLECallRet\t0\nNOZZLEPHCallRet\t27\nSendNOZZLEPH\t"},
+    {"NOZZZLE2", "28", "2", "NOZZLE2CallRet\t2\nNOZZLE2PHCallRet\t28\nSendNOZZLE2PH\t"},
+    {"FTIT", "29", "7", "FTITCallRet\t7\nFTITPHCallRet\t29\nSendFTITPH\t"},
+    {"FTIT2", "30", "3000000000", "FTIT2PHCallRet\t30\nSendFTIT2PH\t"}, // the value call alone skipped
+    {"SPEEDBRAKE", "31", "0.12", "SPEEDBRAKECallRet\t0\nSPEEDBRAKEPHCallRet\t31\nSendSPEEDBRAKEPH\t"},
+    {"EPUFUEL", "32", "100", "EPUFUELCallRet\t100\nEPUFUELPHCallRet\t32\nSendEPUFUELPH\t"},
+    {"FUELFLOW", "33x", "2451", "FUELFLOWCallRet\t2451\nSendFUELFLOWPH\t"}, // no number: no pigeonhole call
+    {"UFC", "", "109", "UFCCallRet\t109\nSendUFCPH\t"},
+    {"AUX", "35", "-5", "AUXCallRet\t-5\nAUXPHCallRet\t35\nSendAUXPH\t"},
+    {" RPM", "36", "as written", ""},
+    {"NOZZLE2", "37", "as written", ""},
+};
+
+FlightData record()
+{
+    FlightData d{};
+    d.LightBits2 = 0x40, d.LightBits3 = std::int32_t(0x80000000u), d.RPM = 84.5f, d.RPM2 = 85.5f;
+    d.OilPressure = 40.4f, d.OilPressure2 = 2.5f, d.ChaffCount = 2.5f, d.FlareCount = 12.0f, d.Pitch = 0.1f;
+    d.Roll = -0.5f, d.InternalFuel = 7000.5f, d.ExternalFuel = 1992.25f, d.Mach = 0.8f, d.KIAS = 250.5f;
+    d.GS = 4.5f, d.NozzlePos = 0.5f, d.NozzlePos2 = 1.5f, d.FTIT = 7.49f, d.FTIT2 = 3e9f, d.SpeedBrake = 0.125f;
+    d.EPUFuel = 99.5f, d.FuelFlow = 2450.6f, d.UFCTChan = 109, d.AUXTChan = -5;
+    return d;
+}
+
+TEST(EpicTransfer, EveryKeywordShowsItsValueAndMakesItsCallsInOrder)
+{
+    test::TestPlatform folder;
+    VirtualEpicCard card(true, folder.dir.filePath(u"epic"_s));
+    ConfigTable table;
+    QStringList expected;
+    for (const auto &e : kEntries) {
+        table.append({QString::fromLatin1(e.pigeonhole), u"d"_s, QString::fromLatin1(e.keyword), u"as written"_s});
+        expected += lines(e.calls);
+    }
+    table.append(ConfigRow{});
+    Grid grid;
+    grids::pigeonholeList(grid, table);
+    int yields = 0;
+
+    SendEpicData(table, record(), &card, grid, true, [&] { ++yields; });
+    EXPECT_EQ(lines(folder.readFile(u"epic"_s)), expected);
+    EXPECT_EQ(yields, 1);
+    for (int i = 0; i < int(std::size(kEntries)); ++i) {
+        EXPECT_EQ(table[i][3], QLatin1String(kEntries[i].shown)) << kEntries[i].keyword;
+        EXPECT_EQ(grid.text(i + 1, 3), QLatin1String(kEntries[i].shown)) << kEntries[i].keyword;
+    }
+
+    // The card closed (the transfer forced on) and the screen not updated: the values
+    // follow the record, nothing reaches the card or the grid.
+    FlightData next = record();
+    next.RPM = 100.0f;
+    SendEpicData(table, next, nullptr, grid, false, [&] { ++yields; });
+    EXPECT_EQ(lines(folder.readFile(u"epic"_s)), expected);
+    EXPECT_EQ(table[3][3], u"100"_s);
+    EXPECT_EQ(grid.text(4, 3), u"84"_s);
+}
+
+// "Open Epic" (O) and "Close Epic" (C) through the cockpit, on a card that is there or not.
+TEST(EpicLink, ButtonsOpenAndCloseTheLinkAndListTheCardOnce)
+{
+    const std::tuple<bool, const char *, bool, int> cases[] = { // present, clicks, then open, boxes
+        {true, "O", true, 0},  {true, "OO", true, 0}, {true, "OC", false, 0}, {true, "C", false, 0},
+        {false, "OO", false, 2}, {false, "C", true, 0}, {false, "OC", true, 1}};
+    for (const auto &[present, clicks, open, notDetected] : cases) {
+        SCOPED_TRACE(std::string(present ? "present " : "absent ") + clicks);
+        test::TestPlatform platform;
+        Cockpit cockpit(platform);
+        cockpit.setEpicLibrary(std::make_unique<VirtualEpicCard>(present));
+        cockpit.outputs().SetupDeviceList();
+        for (const char *click = clicks; *click; ++click)
+            *click == 'O' ? cockpit.btnOpenEpic_Click() : cockpit.btnCloseEpic_Click();
+        EXPECT_EQ(cockpit.flags().EpicOpen, open);
+        EXPECT_EQ(platform.boxes(), QStringList(notDetected, u"box Tavrel|Epic Not Detected"_s));
+        const Grid &devices = cockpit.controls().grdTavrel[4]; // one row, with no serial number
+        ASSERT_EQ(devices.rows(), clicks[0] == 'O' ? 2 : 1);
+        EXPECT_EQ(devices.text(devices.rows() - 1, 1) + u'|' + devices.text(devices.rows() - 1, 3),
+                  clicks[0] == 'O' ? u"EPIC USB|"_s : u"Phidget|Serial#"_s);
+    }
+}
+
+// A library file that exports OpenEpic, RPMPHCallRet and SendRPMPH and nothing else.
+TEST(EpicLibraryFile, FunctionsAreFoundByNameAndAMissingOneFailsAlone)
+{
+    QLibrary fake(QStringLiteral(TAVREL_FAKE_EFREADER));
+    ASSERT_TRUE(fake.load()) << fake.errorString().toStdString();
+    const auto made = reinterpret_cast<const char *(*)()>(fake.resolve("FakeEFReaderCalls"));
+
+    qputenv("TAVREL_EPIC_LIBRARY", TAVREL_FAKE_EFREADER);
+    test::TestPlatform platform;
+    Cockpit cockpit(platform);
+    Configuration config;
+    config.tables[std::size_t(DeviceSection::EPICAnalogs)] = {{u"10"_s, u"RPM"_s, u"RPM"_s, u"0"_s}, {}};
+    cockpit.applyConfiguration(config);
+    cockpit.flightData().RPM = 84.5f;
+
+    cockpit.btnOpenEpic_Click();
+    cockpit.outputs().SendEpicData();
+    cockpit.btnCloseEpic_Click(); // without CloseEpic the close fails: the link stays open
+    EXPECT_TRUE(cockpit.flags().EpicOpen);
+    EXPECT_EQ(lines(made()), lines("OpenEpic\t\nRPMPHCallRet\t10\nSendRPMPH\t"));
+
+    // A file that does not load leaves the virtual card in its place.
+    qputenv("TAVREL_EPIC_LIBRARY", platform.dir.filePath(u"none.so"_s).toLocal8Bit());
+    EXPECT_EQ(Cockpit(platform).epicLibrary().name(), u"virtual card"_s);
+    qunsetenv("TAVREL_EPIC_LIBRARY");
+}
+
+} // namespace
+} // namespace tavrel
