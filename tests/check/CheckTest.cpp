@@ -66,6 +66,8 @@ const Case kCases[] = {
     {crlf(u"[GAUGES]|1,a,KAIS,x"), {{2, W, u"no gauge keyword"}}},
     {crlf(u"[GAUGES]|1,a,KIAS,0|[P4SERVO-2]|4,a,,1|0,b,,0|1,c,,2|2,d,,1|3,e,,1"),
      {{4, W, u"motors 0 to 3"}, {5, W, u"gauges count from 1"}, {6, W, u"beyond the 1 entries"}, {8, W, u"first 4"}}},
+    {crlf(u"[EPICAnalogs]|x,a,RPM,0|1,b, GS,0|2,c,NOZZLE2,0|3,d,RMP,0|y,e,INTWINGFUEL,0"),
+     {{2, W, u"\"x\" is no number"}, {3, W, u"blanks around"}, {4, W, u"NOZZZLE2"}, {5, W, u"unknown EPIC"}}},
     {crlf(u"[PLED64-1] |0,a,1,1"), {{1, W, u"text after \"]\""}}},
     {crlf(u"[TCPIP-IP|127.0.0.1"), {{1, W, u"without \"]\""}}},
     {u"[TCPIP-PORT]\r\n8091"_s, {{2, W, u"no line end"}}},

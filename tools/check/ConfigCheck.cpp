@@ -5,6 +5,7 @@
 #include "core/Error.h"
 #include "core/GridBuilders.h"
 #include "core/TextFile.h"
+#include "epic/EpicTransfer.h"
 #include "phidget/LampOutputs.h"
 #include "phidget/ServoGauges.h"
 #include "phidget/TextDisplays.h"
@@ -242,6 +243,9 @@ private:
         case DeviceSection::GAUGES:
             gauges(entries, rows);
             break;
+        case DeviceSection::EPICAnalogs:
+            pigeonholes(entries, rows);
+            break;
         case DeviceSection::P4SERVO_1:
         case DeviceSection::P4SERVO_2:
             motors(entries, rows, configEntries(config.table(DeviceSection::GAUGES)));
@@ -259,6 +263,30 @@ private:
                 warning(rows[i].line,
                         u"%1 is no gauge keyword, so the gauge holds its fourth field, and %2 is no "
                         u"number: no needle can show it"_s.arg(quoted(entries[i][2]), quoted(entries[i][3])));
+    }
+
+    void pigeonholes(const ConfigTable &entries, const Rows &rows)
+    {
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        for (qsizetype i = 0; i < count; ++i) {
+            const ConfigRow &entry = entries[i];
+            const int line = rows[i].line;
+            const EpicKeyword keyword = epicKeyword(entry[2]);
+            if (keyword == EpicKeyword::Sent && !epicPigeonhole(entry[0]))
+                warning(line, u"pigeonhole %1 is no number: the value goes to the pigeonhole the card held "
+                              u"before"_s.arg(quoted(entry[0])));
+            if (keyword != EpicKeyword::Unknown)
+                continue;
+            const QStringView trimmed = QStringView(entry[2]).trimmed();
+            if (trimmed != entry[2] && epicKeyword(trimmed) != EpicKeyword::Unknown)
+                warning(line, u"EPIC keyword %1 has blanks around it: keywords are not trimmed, so it matches "
+                              u"nothing"_s.arg(quoted(entry[2])));
+            else if (convert::equalsUpperLatin(entry[2], u"NOZZLE2") && epicKeyword(u"NOZZZLE2") == EpicKeyword::Sent)
+                warning(line, u"%1 matches nothing: the second nozzle's keyword is NOZZZLE2, with three Z"_s.arg(
+                                  quoted(entry[2])));
+            else
+                warning(line, u"unknown EPIC keyword %1: nothing is sent"_s.arg(quoted(entry[2])));
+        }
     }
 
     void motors(const ConfigTable &entries, const Rows &rows, int gaugeCount)
@@ -346,8 +374,8 @@ private:
     {
         const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
         if (count > 0 && textLcdMode(entries[0][2]) < 0)
-            warning(rows[0].line, u"unknown text LCD mode %1: the first entry chooses %2, else the board shows "
-                                  u"nothing"_s.arg(quoted(entries[0][2]), joined(kTextLcdModes)));
+            warning(rows[0].line, u"unknown text LCD mode %1: the first entry's keyword chooses the mode (%2); "
+                                  u"the board shows nothing"_s.arg(quoted(entries[0][2]), joined(kTextLcdModes)));
         for (qsizetype i = VirtualBoard::kTextLcdLines; i < count; ++i)
             warning(rows[i].line, u"entry %1 goes to line %2, beyond the text LCD's lines 0 to %3: the board's "
                                   u"writes stop at this entry"_s.arg(i + 1)
