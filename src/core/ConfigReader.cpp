@@ -11,27 +11,10 @@ namespace {
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 
-constexpr std::array<QStringView, kDeviceSectionCount> kSectionNames = {
-    u"PLED64-1", u"PLED64-2", u"P01616-1", u"P01616-2", u"PTLED-1",     u"PTLED-2",
-    u"PTLCD-1",  u"PTLCD-2",  u"GAUGES",   u"EPICAnalogs", u"P4SERVO-1", u"P4SERVO-2",
-};
-
-constexpr std::array<QStringView, 5> kSwitchSections = {
-    u"COMPREF", u"TCPIP-IP", u"TCPIP-PORT", u"NOSCREENUPDATE", u"UPDATEEPICANYWAY",
-};
-
-bool isSwitchSection(QStringView name)
-{
-    for (QStringView s : kSwitchSections)
-        if (name == s)
-            return true;
-    return false;
-}
-
 int deviceSectionIndex(QStringView name)
 {
     for (int i = 0; i < kDeviceSectionCount; ++i)
-        if (name == kSectionNames[std::size_t(i)])
+        if (name == kDeviceSectionNames[std::size_t(i)])
             return i;
     return -1;
 }
@@ -54,7 +37,7 @@ QString withCrLf(QStringView text)
 class Walker
 {
 public:
-    explicit Walker(QStringView text) : m_text(text), m_n(text.size()) {}
+    Walker(QStringView text, ConfigOutline *outline) : m_text(text), m_n(text.size()), m_outline(outline) {}
 
     ConfigReadResult run()
     {
@@ -74,13 +57,19 @@ public:
                 break;
             if (c() != u'[') {
                 result.error = ConfigError::Format;
+                if (m_outline)
+                    m_outline->formatErrorLine = lineAt(m_p);
                 return result;
             }
+            if (m_outline)
+                m_outline->sections.append({{}, lineAt(m_p), {}});
             ++m_p;
             QString name;
             while (m_p < m_n && c() != u']')
                 name += c(), ++m_p;
             m_p += 3;
+            if (m_outline)
+                m_outline->sections.last().name = name;
 
             const bool isSwitch = isSwitchSection(name);
             ConfigTable table;
@@ -89,10 +78,15 @@ public:
                     m_p += 2;
                     continue;
                 }
+                // A row that starts on the line feed left over from a header with one
+                // character after its "]" stands on the next line.
+                const int line = m_outline ? lineAt(c() == kLf ? m_p + 1 : m_p) : 0;
                 ConfigRow row;
                 readStopField(row[0]);
                 if (isSwitch) {
                     result.config.switches.append({name, row[0]});
+                    if (m_outline)
+                        m_outline->sections.last().rows.append({line, line});
                     m_p += 3;
                     break;
                 }
@@ -105,6 +99,8 @@ public:
                 while (inScan() && c() != kCr)
                     row[3] += c(), ++m_p;
                 table.append(std::move(row));
+                if (m_outline)
+                    m_outline->sections.last().rows.append({line, lineAt(m_p)});
                 m_p += 2;
             }
 
@@ -123,6 +119,17 @@ private:
     // The scan covers every character but the last two (the final CR LF).
     bool inScan() const { return m_p >= 0 && m_p < m_n - 2; }
 
+    // The line of position p, counting line feeds on from the last position asked for.
+    int lineAt(qsizetype p)
+    {
+        if (p < m_linePos)
+            m_linePos = 0, m_line = 1;
+        for (; m_linePos < p && m_linePos < m_n; ++m_linePos)
+            if (m_text[m_linePos] == kLf)
+                ++m_line;
+        return m_line;
+    }
+
     // Fields 1 and 2: up to a comma; at a line end, stop on the character before it.
     void readStopField(QString &field)
     {
@@ -139,22 +146,33 @@ private:
     QStringView m_text;
     qsizetype m_n;
     qsizetype m_p = 0;
+    ConfigOutline *m_outline;
+    qsizetype m_linePos = 0;
+    int m_line = 1;
 };
 
 } // namespace
 
-ConfigReadResult readConfiguration(QStringView text)
+ConfigReadResult readConfiguration(QStringView text, ConfigOutline *outline)
 {
     // The limit is on the file as the operator sees it in an editor, line ends as stored.
     if (text.size() > kMaxConfigLength)
         return {{}, ConfigError::TooLong};
-    return Walker(withCrLf(text)).run();
+    return Walker(withCrLf(text), outline).run();
+}
+
+bool isSwitchSection(QStringView name)
+{
+    for (QStringView s : kSwitchSectionNames)
+        if (name == s)
+            return true;
+    return false;
 }
 
 QStringView sectionName(DeviceSection section)
 {
     const auto i = std::size_t(section);
-    return i < kSectionNames.size() ? kSectionNames[i] : QStringView();
+    return i < kDeviceSectionNames.size() ? kDeviceSectionNames[i] : QStringView();
 }
 
 QString formatMessage()

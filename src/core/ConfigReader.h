@@ -26,6 +26,16 @@ enum class DeviceSection {
 };
 inline constexpr int kDeviceSectionCount = 12;
 
+// The header names of the device sections, in DeviceSection order, and of the switch
+// sections. Names are compared exactly, letter case included.
+inline constexpr std::array<QStringView, kDeviceSectionCount> kDeviceSectionNames = {
+    u"PLED64-1", u"PLED64-2", u"P01616-1", u"P01616-2", u"PTLED-1",     u"PTLED-2",
+    u"PTLCD-1",  u"PTLCD-2",  u"GAUGES",   u"EPICAnalogs", u"P4SERVO-1", u"P4SERVO-2",
+};
+inline constexpr std::array<QStringView, 5> kSwitchSectionNames = {
+    u"COMPREF", u"TCPIP-IP", u"TCPIP-PORT", u"NOSCREENUPDATE", u"UPDATEEPICANYWAY",
+};
+
 using ConfigRow = std::array<QString, 4>;
 // A section present in the file: its rows in file order plus one empty spare row last.
 // A section absent from the file: no rows at all.
@@ -69,12 +79,40 @@ struct ConfigReadResult
 
 inline constexpr int kMaxConfigLength = 32767;
 
+// Where the reader found what it read, for tools that point at lines (the configuration
+// checker); the program itself asks for none. Lines count from 1, as editors do.
+struct ConfigOutline
+{
+    // One data line, or the value line of a switch section. lastLine is past line when
+    // its third field ran on over line ends (the line had fewer than three commas).
+    struct Row
+    {
+        int line = 0;
+        int lastLine = 0;
+    };
+    // Every section header in file order, unknown and repeated ones included. The rows
+    // of a device section's last occurrence are the rows of its table, in order; a switch
+    // section's row is its value, the next one of Configuration::switches.
+    struct Section
+    {
+        QString name;
+        int line = 0;
+        QList<Row> rows;
+    };
+    QList<Section> sections;
+    int formatErrorLine = 0; // on ConfigError::Format: where a header was expected
+};
+
 // Reads the whole file text. Lines end with CR LF; a line feed without a carriage return
 // in front counts as CR LF. Blank lines are skipped, lines starting with "/" are comments
 // where a section header is expected. The scan ends two characters before the end of the
 // text (where the last CR LF stands), so a last line without a line end loses its final
 // two characters.
-ConfigReadResult readConfiguration(QStringView text);
+// With an outline, also notes where each section, row and switch stood.
+ConfigReadResult readConfiguration(QStringView text, ConfigOutline *outline = nullptr);
+
+// Whether a section name is one of the switch sections.
+bool isSwitchSection(QStringView name);
 
 // The header name of a device section, e.g. "PLED64-1".
 QStringView sectionName(DeviceSection section);

@@ -24,8 +24,6 @@ namespace grids {
 
 namespace {
 
-// Each board's table lists its motor assignments in its first four entries.
-constexpr int kMotorEntries = 4;
 constexpr int kButtons = 20;
 
 // A table read from a present section ends with a spare empty row; an absent one is empty.
@@ -83,10 +81,10 @@ void thirdFields(Grid &grid, const ConfigTable &table)
 // lands in the spare row.
 void assignMotors(Grid &grid, GaugeTable &gauges, const ConfigTable &assignments, int column)
 {
-    const int entries = std::min(kMotorEntries, dataLines(assignments));
+    const int entries = std::min(kMotorAssignments, dataLines(assignments));
     for (int i = 0; i < entries; ++i) {
         const ConfigRow &entry = assignments[i];
-        const std::optional<int> gauge = wholeNumber(entry[3]);
+        const std::optional<int> gauge = assignedGauge(entry[3]);
         if (!gauge || *gauge < 1 || *gauge >= gauges.size())
             continue;
         gauges[*gauge][std::size_t(column)] = entry[0];
@@ -171,4 +169,10 @@ void setupDeviceList(Grid &grid)
 }
 
 } // namespace grids
+
+std::optional<int> assignedGauge(const QString &field)
+{
+    return grids::wholeNumber(field);
+}
+
 } // namespace tavrel

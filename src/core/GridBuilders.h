@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace tavrel {
 
@@ -21,6 +22,12 @@ inline constexpr int kGaugeValue = 3;
 inline constexpr int kGaugeAdjusted = 4;
 inline constexpr int kGaugeMotor1 = 5; // "P4S1": motor index on multi-motor board 1, or empty
 inline constexpr int kGaugeMotor2 = 6; // "P4S2": the same on board 2
+
+// A four-motor board's table lists its motor assignments in its first four entries.
+inline constexpr int kMotorAssignments = 4;
+// The gauge number (from 1) an assignment's fourth field names, read as a whole number;
+// empty when it is none. A number below 1 or past the GAUGES entries names no gauge.
+std::optional<int> assignedGauge(const QString &field);
 
 // Every row of the table (the spare row too) with its four fields; columns 4 to 6 empty.
 GaugeTable widenGauges(const ConfigTable &table);

@@ -112,7 +112,7 @@ void invoke(EpicLibrary &card, epic::Function function, std::int32_t argument = 
 void transfer(const Keyword &k, const FlightData &d, ConfigRow &entry, EpicLibrary *card)
 {
     QString &cell = entry[kValueColumn];
-    const std::optional<std::int32_t> pigeonhole = card ? convert::checkedInt32(entry[0]) : std::nullopt;
+    const std::optional<std::int32_t> pigeonhole = card ? epicPigeonhole(entry[0]) : std::nullopt;
     if (k.shown == Shown::Word) {
         const std::int32_t bits = d.*k.whole;
         setValue(cell, bits == 0 ? QLatin1String("InActive") : QLatin1String("Sending"));
@@ -183,6 +183,17 @@ void transfer(const Keyword &k, const FlightData &d, ConfigRow &entry, EpicLibra
 }
 
 } // namespace
+
+EpicKeyword epicKeyword(QStringView keyword) noexcept
+{
+    const Keyword *k = findKeyword(keyword);
+    return !k ? EpicKeyword::Unknown : k->shown == Shown::Fixed ? EpicKeyword::ShownOnly : EpicKeyword::Sent;
+}
+
+std::optional<std::int32_t> epicPigeonhole(QStringView text) noexcept
+{
+    return convert::checkedInt32(text);
+}
 
 void SendEpicData(ConfigTable &maEPICAnalogs, const FlightData &data, EpicLibrary *openCard, Grid &grid,
                   bool screenUpdate, const std::function<void()> &yield)

@@ -3,12 +3,24 @@
 #include "core/ConfigReader.h"
 #include "core/FlightData.h"
 
+#include <QStringView>
+
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace tavrel {
 
 class EpicLibrary;
 class Grid;
+
+// What an EPICAnalogs keyword (upper-cased, not trimmed) does: match none of the 28, show
+// a fixed number without sending anything, or send a value.
+enum class EpicKeyword { Unknown, ShownOnly, Sent };
+EpicKeyword epicKeyword(QStringView keyword) noexcept;
+// The pigeonhole an entry's "PH#" names: the whole text must be a decimal number; empty
+// for one that is not, whose pigeonhole call is skipped.
+std::optional<std::int32_t> epicPigeonhole(QStringView text) noexcept;
 
 // The per-cycle transfer of flight data to the EPIC card. Each entry of the EPICAnalogs
 // table (pigeonhole, description, keyword, value) whose keyword, upper-cased and not

@@ -37,64 +37,82 @@ bool between(float value, double low, double high)
 
 } // namespace
 
+std::optional<std::int16_t> lampOutput(QStringView text) noexcept
+{
+    const auto number = convert::leadingNumber(text);
+    return number ? convert::toInt16(*number) : std::nullopt;
+}
+
+std::optional<int> lampBitWord(QStringView text) noexcept
+{
+    // A bit word too large to read is as unknown as 7.
+    const auto word = convert::leadingNumber(text);
+    const double bitWord = word ? convert::roundHalfEven(*word) : -1.0;
+    if (!(bitWord >= 0.0 && bitWord <= 4.0))
+        return std::nullopt;
+    return int(bitWord);
+}
+
+std::optional<std::int32_t> lampMask(QStringView text) noexcept
+{
+    const auto number = convert::leadingNumber(text);
+    const auto single = number ? convert::toFloat32(*number) : std::nullopt;
+    return single ? convert::toInt32(*single) : std::nullopt;
+}
+
 bool builtInLamp(QStringView description, const FlightData &d, bool speedBrakeOpen)
 {
-    if (description == u"HSI - Outer Marker Beacon")
+    std::size_t rule = 0;
+    while (rule < kBuiltInLampRules.size() && description != kBuiltInLampRules[rule])
+        ++rule;
+    switch (rule) {
+    case 0:
         return between(d.DistanceToBeacon, 4.0, 4.4);
-    if (description == u"HSI - Middle Marker Beacon")
+    case 1:
         return between(d.DistanceToBeacon, 1.0, 1.6);
-    if (description == u"HSI - Inner Marker Beacon")
+    case 2:
         return between(d.DistanceToBeacon, 0.1, 0.3);
-    if (description == u"Left Console - Speed Brake (Bit)")
+    case 3:
         return speedBrakeOpen;
-    if (description == u"Gear - Left Gear Down (Bit)")
+    case 4:
         return d.LeftGearPos > 0.0f;
-    if (description == u"Gear - Right Gear Down (Bit)")
+    case 5:
         return d.RightGearPos > 0.0f;
-    if (description == u"Gear - Nose Gear Down (Bit)")
+    case 6:
         return d.NoseGearPos > 0.0f;
-    return false;
+    default:
+        return false;
+    }
 }
 
 void DriveDiscreteOutputs(int gridIndex, const ConfigTable &table, PhidgetBoard *board, Grid &grid,
                           const LampInputs &in)
 {
-    // Values read from the text keep the previous entry's when a conversion fails, as
-    // every statement of the pass does.
+    // An output number that does not read keeps the previous entry's, as every statement
+    // of the pass does.
     std::int16_t output = 0;
-    float mask = 0.0f;
     const int count = configEntries(table);
     for (int i = 0; i < count; ++i) {
         const ConfigRow &entry = std::as_const(table)[i];
         attempt([&] {
-            const auto number = convert::leadingNumber(entry[0]);
-            const auto whole = number ? convert::toInt16(*number) : std::nullopt;
-            if (!whole)
+            const auto number = lampOutput(entry[0]);
+            if (!number)
                 throw Error(Error::Overflow, QStringLiteral("Overflow"));
-            output = *whole;
+            output = *number;
         });
         // The lamp pass stops at an unknown bit word: this entry and every later one stay
-        // undriven and unmarked this cycle, and the pass does not yield. A bit word too
-        // large to read is as unknown as 7.
-        const auto word = convert::leadingNumber(entry[3]);
-        const double bitWord = word ? convert::roundHalfEven(*word) : -1.0;
-        if (!(bitWord >= 0.0 && bitWord <= 4.0))
+        // undriven and unmarked this cycle, and the pass does not yield.
+        const auto bitWord = lampBitWord(entry[3]);
+        if (!bitWord)
             return;
-        attempt([&] {
-            const auto number = convert::leadingNumber(entry[2]);
-            const auto single = number ? convert::toFloat32(*number) : std::nullopt;
-            if (!single)
-                throw Error(Error::Overflow, QStringLiteral("Overflow"));
-            mask = *single;
-        });
 
         bool on = false;
-        if (bitWord == 0.0) {
+        if (*bitWord == 0) {
             on = builtInLamp(entry[1], in.data, in.SpeedBrakeOpen);
         } else {
             // A mask beyond the 32-bit range cannot be tested: its lamp stays dark.
-            const auto bits = convert::toInt32(mask);
-            on = bits && (lampWord(in.data, int(bitWord)) & *bits) != 0;
+            const auto bits = lampMask(entry[2]);
+            on = bits && (lampWord(in.data, *bitWord) & *bits) != 0;
         }
 
         if (board) {

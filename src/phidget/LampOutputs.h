@@ -6,8 +6,10 @@
 
 #include <QStringView>
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace tavrel {
 
@@ -23,6 +25,21 @@ struct LampInputs
     std::function<std::int32_t()> brightness;
     std::function<void()> yield;
 };
+
+// The descriptions that name the seven built-in lamp rules of bit word 0.
+inline constexpr std::array<QStringView, 7> kBuiltInLampRules = {
+    u"HSI - Outer Marker Beacon",        u"HSI - Middle Marker Beacon",  u"HSI - Inner Marker Beacon",
+    u"Left Console - Speed Brake (Bit)", u"Gear - Left Gear Down (Bit)", u"Gear - Right Gear Down (Bit)",
+    u"Gear - Nose Gear Down (Bit)",
+};
+
+// How the lamp pass reads the fields of an entry. Column 0, the output number: empty when
+// it is no 16-bit whole number (the write then fails). Column 3, the bit word: 0 to 4, or
+// empty for any other value, where the pass stops. Column 2, the mask as it is tested:
+// empty when it lies beyond 32 bits and so lights nothing.
+std::optional<std::int16_t> lampOutput(QStringView text) noexcept;
+std::optional<int> lampBitWord(QStringView text) noexcept;
+std::optional<std::int32_t> lampMask(QStringView text) noexcept;
 
 // Whether the built-in lamp rule named by `description` (exact, letter case included)
 // is on. A description that names none of the seven rules lights nothing.

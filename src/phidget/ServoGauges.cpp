@@ -183,13 +183,23 @@ void setMotor(const Board &slot, std::optional<std::int32_t> motor, std::optiona
         in.yield();
 }
 
-std::optional<float> positionOf(const QString &text)
+} // namespace
+
+bool isGaugeKeyword(QStringView keyword) noexcept
+{
+    return keywordOf(keyword).has_value();
+}
+
+std::optional<float> needlePosition(QStringView text) noexcept
 {
     const auto number = convert::checkedNumber(text);
     return number ? convert::toFloat32(*number) : std::nullopt;
 }
 
-} // namespace
+std::optional<std::int32_t> motorIndex(QStringView text) noexcept
+{
+    return convert::checkedInt32(text);
+}
 
 void UpdateGaugeValues(GaugeTable &gauges, FlightData &data, const std::function<void()> &yield)
 {
@@ -222,8 +232,8 @@ void DriveGaugeServos(const GaugeTable &gauges, Grid &grid, const ServoInputs &i
             const QString &motor = row[std::size_t(column)];
             if (QStringView(motor).trimmed().isEmpty() || !in.present)
                 continue;
-            const auto position = i > 0 ? positionOf(gauges[i - 1][kGaugeAdjusted]) : std::nullopt;
-            setMotor(in.boards.*slot, convert::checkedInt32(motor), position, in);
+            const auto position = i > 0 ? needlePosition(gauges[i - 1][kGaugeAdjusted]) : std::nullopt;
+            setMotor(in.boards.*slot, motorIndex(motor), position, in);
         }
         in.yield();
         if (i < entries && in.ScreenUpdate) {

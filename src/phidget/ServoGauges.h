@@ -6,7 +6,9 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace tavrel {
 
@@ -31,6 +33,14 @@ struct GForceLabels
     Control &servo1;
     Control &servo2;
 };
+
+// Whether a keyword (any letter case) names a gauge value; an entry with any other keyword
+// holds its fourth field as it is.
+bool isGaugeKeyword(QStringView keyword) noexcept;
+// How the servo step reads a needle position (an adjusted value) and a motor index: the
+// whole text must be a number; empty for one that is not, whose write is skipped.
+std::optional<float> needlePosition(QStringView text) noexcept;
+std::optional<std::int32_t> motorIndex(QStringView text) noexcept;
 
 // Yields once, then fills columns 3 (the gauge value) and 4 (the adjusted needle value)
 // of every entry from its keyword, upper-cased: KIAS, ALT, RALT, CPALT, ATTITUDE, VVI,

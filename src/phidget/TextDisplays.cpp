@@ -46,11 +46,19 @@ void alignedNumber(QString &out, double value, qsizetype width)
 // fails the call, as passing it to the board would.
 int boardLine(QStringView text)
 {
-    const auto number = convert::leadingNumber(text);
-    const auto line = number ? convert::toInt32(*number) : std::nullopt;
+    const auto line = textLedLine(text);
     if (!line)
         throw Error(Error::Overflow, QStringLiteral("Overflow"));
     return *line;
+}
+
+template <std::size_t N>
+int indexIn(const std::array<QStringView, N> &names, QStringView keyword) noexcept
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (convert::equalsUpperLatin(keyword, names[i]))
+            return int(i);
+    return -1;
 }
 
 // The lines of a text board, or -1 when it cannot tell (its writes then find out).
@@ -63,28 +71,51 @@ int rowsOf(const PhidgetBoard &board)
 
 } // namespace
 
+int textLedKeyword(QStringView keyword) noexcept
+{
+    return indexIn(kTextLedKeywords, keyword);
+}
+
+int textLcdMode(QStringView keyword) noexcept
+{
+    return indexIn(kTextLcdModes, keyword);
+}
+
+std::optional<int> textLedLine(QStringView text) noexcept
+{
+    const auto number = convert::leadingNumber(text);
+    return number ? convert::toInt32(*number) : std::nullopt;
+}
+
 void textLedText(QStringView keyword, const FlightData &d, QString &out)
 {
-    using convert::equalsUpperLatin;
-    if (equalsUpperLatin(keyword, u"FUELFLOW")) {
+    switch (textLedKeyword(keyword)) { // in the order of kTextLedKeywords
+    case 0:
         alignedNumber(out, d.FuelFlow, 6);
-    } else if (equalsUpperLatin(keyword, u"TOTALIZER")) {
+        break;
+    case 1: {
         const float total = d.InternalFuel + d.ExternalFuel;
         alignedNumber(out, total, 6);
-    } else if (equalsUpperLatin(keyword, u"AUXTCHAN")) {
+        break;
+    }
+    case 2:
         alignedNumber(out, d.AUXTChan, 4);
-    } else if (equalsUpperLatin(keyword, u"UFCTCHAN")) {
+        break;
+    case 3:
         alignedNumber(out, d.UFCTChan, 4);
-    } else if (equalsUpperLatin(keyword, u"CMDS1")) {
+        break;
+    case 4:
         out.resize(0);
         out.append((d.LightBits2 & 0x40) ? QLatin1String("GO  DSPRDY") : QLatin1String("NO GO"));
-    } else if (equalsUpperLatin(keyword, u"CMDS2")) {
+        break;
+    case 5:
         out.resize(0);
         out.append((d.LightBits2 & 0xC00) ? QLatin1String("  LO ") : kFiveSpaces);
         out.append(convert::shortest(d.ChaffCount).latin1());
         out.append(u' ');
         out.append(convert::shortest(d.FlareCount).latin1());
-    } else {
+        break;
+    default:
         out.resize(0);
     }
 }
@@ -180,8 +211,8 @@ void BuildTextLcdContent(ConfigTable &table, const FlightData &data,
 {
     if (table.isEmpty())
         return;
-    const QString &mode = std::as_const(table)[0][2];
-    if (convert::equalsUpperLatin(mode, u"PFD")) {
+    const int mode = textLcdMode(std::as_const(table)[0][2]); // in the order of kTextLcdModes
+    if (mode == 0) {
         int n = 0; // keeps the previous entry's when column 0 is no 16-bit number
         const int count = configEntries(table);
         for (int i = 0; i < count; ++i) {
@@ -191,7 +222,7 @@ void BuildTextLcdContent(ConfigTable &table, const FlightData &data,
                 n = *whole;
             copyText(table[i][3], GetLine(scratch, n));
         }
-    } else if (convert::equalsUpperLatin(mode, u"CMDS") && table.size() >= 2) {
+    } else if (mode == 1 && table.size() >= 2) {
         cmdsLines(data, table[0][3], table[1][3]);
     }
 }

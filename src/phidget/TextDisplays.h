@@ -7,12 +7,27 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <functional>
+#include <optional>
 
 namespace tavrel {
 
 class Error;
 class Grid;
+
+// The values a text LED line can show, by keyword (compared in upper case).
+inline constexpr std::array<QStringView, 6> kTextLedKeywords = {
+    u"FUELFLOW", u"TOTALIZER", u"AUXTCHAN", u"UFCTCHAN", u"CMDS1", u"CMDS2",
+};
+// The modes of a text LCD, named by the keyword of its first entry (in upper case).
+inline constexpr std::array<QStringView, 2> kTextLcdModes = {u"PFD", u"CMDS"};
+// The index of a keyword in those lists, in any letter case, or -1 for none.
+int textLedKeyword(QStringView keyword) noexcept;
+int textLcdMode(QStringView keyword) noexcept;
+// The board line a text LED entry names (the leading number of column 0); empty when it
+// is no 32-bit whole number, where the write fails.
+std::optional<int> textLedLine(QStringView text) noexcept;
 
 // The text of one text LED keyword (upper-cased before it is compared) into `out`, whose
 // room is reused. A keyword that names no value shows an empty text. A number the format

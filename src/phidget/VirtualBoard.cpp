@@ -92,7 +92,7 @@ VirtualBoard::VirtualBoard(Kind kind, std::int32_t serial, std::shared_ptr<Phidg
         motors_.resize(1);
         break;
     case Kind::Servo4:
-        motors_.resize(4);
+        motors_.resize(kServo4Motors);
         break;
     }
     // Room for the longest line a cockpit writes, so that writes reuse it.

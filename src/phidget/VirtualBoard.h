@@ -68,6 +68,7 @@ public:
     static constexpr int kTextLcdLines = 2;
     static constexpr int kTextLcdColumns = 20;
     static constexpr int kTextLcdBrightnessMax = 255;
+    static constexpr int kServo4Motors = 4;
     static constexpr double kServoPositionMin = -22.9921875;
     static constexpr double kServoPositionMax = 232.9921875;
 

@@ -1,0 +1,141 @@
+#include "ConfigCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace tavrel::check;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Lines separated by "|", each ended with CR LF.
+QString crlf(const char16_t *lines)
+{
+    return QString::fromUtf16(lines).replace(u'|', u"\r\n"_s) + u"\r\n"_s;
+}
+
+// 400 comment lines of 100 characters: character 32768 stands on line 328.
+QString tooLong()
+{
+    return (u'/' + QString(97, u'x') + u"\r\n"_s).repeated(400);
+}
+
+constexpr Level E = Level::Error;
+constexpr Level W = Level::Warning;
+
+struct Expected
+{
+    int line;
+    Level level;
+    const char16_t *words; // a part of the message that names the problem
+};
+
+struct Case
+{
+    QString text;
+    std::vector<Expected> findings;
+};
+
+const Case kCases[] = {
+    {crlf(u"PLED64-1|0,a,1,1"), {{1, E, u"improperly formatted.  The first line"}}},
+    {crlf(u"[COMPREF]|DCOM|TCP"), {{3, E, u"second value line in switch section [COMPREF]"}}},
+    {crlf(u"[PLED64-1]|0,a,1,1|/ x|1,b,1,1"), {{4, E, u"after a comment line"}}},
+    {tooLong(), {{328, E, u"longer than 32767"}}},
+    {crlf(u"[PTLCD-1]|1,a,PFD,|2,b,PFD|3,c,PFD,"), {{3, E, u"three commas: its third field runs on, so line 4 is"}}},
+    {crlf(u"[PLED64-1]|0,a,1,1|1,b,1,5|2,c,1,1|3,d,1,1"), {{3, E, u"lines 3-5 stay undriven"}}},
+    {crlf(u"[pled64-1]|0,a,1,1"), {{1, W, u"[pled64-1]: read and dropped (names are exact: [PLED64-1]"}}},
+    {crlf(u"[PTLED-1]|0,a,FUELFLOW,0|[PTLED-1]|1,b,CMDS1,0"), {{1, W, u"given again on line 3"}}},
+    {crlf(u"[COMPREF]|TCP|[TCPIP-PORT]|8091"), {{1, W, u"before [TCPIP-PORT] (line 3)"}}},
+    {crlf(u"[COMPREF]|dcom"), {{2, W, u"\"dcom\" chooses the relay"}}},
+    {crlf(u"[UPDATEEPICANYWAY]|yes"), {{2, W, u"neither TRUE nor FALSE"}}},
+    {crlf(u"[P01616-2]|16,a,1,1"), {{2, W, u"output \"16\" is outside the interface kit (0 to 15)"}}},
+    {crlf(u"[PLED64-2]|3,a,1,1|3,b,2,2"), {{3, W, u"output 3 is also driven by line 2"}}},
+    {crlf(u"[PLED64-1]|0,a,0x10,1"), {{2, W, u"mask \"0x10\" reads as 0"}}},
+    {crlf(u"[PLED64-1]|0,a,2147483648,1"), {{2, W, u"beyond 32 bits"}}},
+    {crlf(u"[P01616-1]|0,Gear - nose gear down (Bit),0,0"), {{2, W, u"exactly: \"Gear - Nose Gear Down (Bit)\""}}},
+    {crlf(u"[PTLED-2]|0,a,FUELFLW,0"), {{2, W, u"unknown text LED keyword \"FUELFLW\""}}},
+    {crlf(u"[PTLCD-1]|1,a,PFL,"), {{2, W, u"unknown text LCD mode \"PFL\""}}},
+    {crlf(u"[PTLED-1]|4,a,cmds2,0"), {{2, W, u"beyond the text LED's lines 0 to 3"}}},
+    {crlf(u"[PTLCD-2]|0,a,CMDS,|1,b,,|2,c,,"), {{4, W, u"beyond the text LCD's lines 0 to 1"}}},
+    {crlf(u"[GAUGES]|1,a,KAIS,x"), {{2, W, u"no gauge keyword"}}},
+    {crlf(u"[GAUGES]|1,a,KIAS,0|[P4SERVO-2]|4,a,,1|0,b,,0|1,c,,2|2,d,,1|3,e,,1"),
+     {{4, W, u"motors 0 to 3"}, {5, W, u"gauges count from 1"}, {6, W, u"beyond the 1 entries"}, {8, W, u"first 4"}}},
+    {crlf(u"[EPICAnalogs]|x,a,RPM,0|1,b, GS,0|2,c,NOZZLE2,0|3,d,RMP,0|y,e,INTWINGFUEL,0"),
+     {{2, W, u"\"x\" is no number"}, {3, W, u"blanks around"}, {4, W, u"NOZZZLE2"}, {5, W, u"unknown EPIC"}}},
+    {crlf(u"[PLED64-1] |0,a,1,1"), {{1, W, u"text after \"]\""}}},
+    {crlf(u"[TCPIP-IP|127.0.0.1"), {{1, W, u"without \"]\""}}},
+    {u"[TCPIP-PORT]\r\n8091"_s, {{2, W, u"no line end"}}},
+};
+
+std::string shown(const QList<Finding> &findings)
+{
+    QString out;
+    for (const Finding &f : findings)
+        out += formatFinding(u"f"_s, f) + u'\n';
+    return out.toStdString();
+}
+
+} // namespace
+
+TEST(CheckTest, EachFindingOnItsLine)
+{
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(c.text.left(40).toStdString());
+        const QList<Finding> found = checkText(c.text);
+        ASSERT_EQ(size_t(found.size()), c.findings.size()) << shown(found);
+        for (size_t i = 0; i < c.findings.size(); ++i) {
+            EXPECT_EQ(found[qsizetype(i)].line, c.findings[i].line) << shown(found);
+            EXPECT_EQ(found[qsizetype(i)].level, c.findings[i].level) << shown(found);
+            EXPECT_TRUE(found[qsizetype(i)].message.contains(QStringView(c.findings[i].words))) << shown(found);
+        }
+    }
+}
+
+// The real program: its output, summary and exit code, the demo cockpit's file clean.
+TEST(CheckTest, TheProgramPrintsAndExits)
+{
+    QTemporaryDir dir;
+    const auto write = [&](const QString &name, const QString &text) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.toLatin1());
+    };
+    write(u"Tavrel.cfg"_s, crlf(u"[NOSCREENUPDATE]|yes"));
+    write(u"bad.cfg"_s, crlf(u"[PLED64-1]|0,a,1,9|1,a,0,0"));
+    const QString demo = QStringLiteral(TAVREL_SOURCE_DIR "/demo/Tavrel.cfg");
+    const struct
+    {
+        QStringList args;
+        int code;
+        QByteArray output;
+    } runs[] = {
+        {{demo}, 0, demo.toLocal8Bit() + ": no problems found\n"},
+        {{},
+         1,
+         "Tavrel.cfg:2: warning: \"yes\" is neither TRUE nor FALSE: it reads as FALSE\n"
+         "Tavrel.cfg: 0 errors, 1 warning\n"},
+        {{u"--quiet"_s, u"bad.cfg"_s},
+         2,
+         "bad.cfg:2: error: bit word \"9\" is not 0 to 4: the lamp pass stops here and lines 2-3 stay undriven\n"
+         "bad.cfg:3: warning: bit word 0, but \"a\" names none of the built-in lamp rules: the lamp stays dark\n"},
+        {{u"missing.cfg"_s},
+         2,
+         "missing.cfg: error: cannot be read: File not found: missing.cfg\n"
+         "missing.cfg: 1 error, 0 warnings\n"},
+    };
+    for (const auto &run : runs) {
+        SCOPED_TRACE(run.args.join(u' ').toStdString());
+        QProcess check;
+        check.setWorkingDirectory(dir.path());
+        check.start(QStringLiteral(TAVREL_CHECK_BINARY), run.args);
+        ASSERT_TRUE(check.waitForFinished(30000));
+        EXPECT_EQ(check.exitCode(), run.code);
+        EXPECT_EQ(check.readAllStandardOutput().toStdString(), run.output.toStdString());
+    }
+}

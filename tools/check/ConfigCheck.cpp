@@ -1,0 +1,450 @@
+#include "ConfigCheck.h"
+
+#include "core/ConfigReader.h"
+#include "core/Convert.h"
+#include "core/Error.h"
+#include "core/GridBuilders.h"
+#include "core/TextFile.h"
+#include "epic/EpicTransfer.h"
+#include "phidget/LampOutputs.h"
+#include "phidget/ServoGauges.h"
+#include "phidget/TextDisplays.h"
+#include "phidget/VirtualBoard.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace tavrel::check {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Rows = QList<ConfigOutline::Row>;
+
+// A text as a finding shows it, line ends written \r and \n so that a finding is one line.
+QString plain(QStringView text)
+{
+    QString out;
+    for (const QChar ch : text)
+        out += ch == u'\r' ? u"\\r"_s : ch == u'\n' ? u"\\n"_s : QString(ch);
+    return out;
+}
+
+QString quoted(QStringView text)
+{
+    return u'"' + plain(text) + u'"';
+}
+
+// "line 12" or "lines 12-14, 17".
+QString lineList(QList<int> lines)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < lines.size();) {
+        qsizetype j = i;
+        while (j + 1 < lines.size() && lines[j + 1] == lines[j] + 1)
+            ++j;
+        parts += j == i ? QString::number(lines[i]) : u"%1-%2"_s.arg(lines[i]).arg(lines[j]);
+        i = j + 1;
+    }
+    return (lines.size() == 1 ? u"line "_s : u"lines "_s) + parts.join(u", "_s);
+}
+
+QString joined(auto names)
+{
+    QStringList list;
+    for (QStringView name : names)
+        list += name.toString();
+    return list.join(u", "_s);
+}
+
+// A name the reader would take if only it were written in the right letter case.
+template <typename Names>
+QStringView sameButForCase(QStringView text, const Names &names)
+{
+    for (QStringView name : names)
+        if (convert::equalsUpperLatin(text.trimmed(), name))
+            return name;
+    return {};
+}
+
+QString firstLine(const QString &message)
+{
+    return message.section(u'\r', 0, 0);
+}
+
+class Checker
+{
+public:
+    explicit Checker(QStringView text)
+        : text_(text)
+    {
+        for (QStringView line : text.split(u'\n'))
+            lines_ += line.endsWith(u'\r') ? line.chopped(1) : line;
+    }
+
+    QList<Finding> run()
+    {
+        if (text_.size() > kMaxConfigLength) {
+            const int line = int(text_.first(kMaxConfigLength).count(u'\n')) + 1;
+            error(line, firstLine(tooLongMessage()) + u" (it goes past the limit on this line)"_s);
+            return findings_;
+        }
+        ConfigOutline outline;
+        const ConfigReadResult read = readConfiguration(text_, &outline);
+        if (read.error == ConfigError::Format)
+            formatError(outline);
+        sections(outline, read.config);
+        lastLine();
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const Finding &a, const Finding &b) { return a.line < b.line; });
+        return findings_;
+    }
+
+private:
+    void error(int line, QString message) { findings_.append({line, Level::Error, std::move(message)}); }
+    void warning(int line, QString message) { findings_.append({line, Level::Warning, std::move(message)}); }
+
+    QStringView lineText(int line) const
+    {
+        return line >= 1 && line <= lines_.size() ? lines_[line - 1] : QStringView();
+    }
+
+    void formatError(const ConfigOutline &outline)
+    {
+        const int line = outline.formatErrorLine;
+        int before = line - 1;
+        while (before >= 1 && lineText(before).trimmed().isEmpty())
+            --before;
+        QString why = u"the file must begin with a section header"_s;
+        if (!outline.sections.isEmpty()) {
+            const ConfigOutline::Section &last = outline.sections.last();
+            if (lineText(before).startsWith(u'/'))
+                why = u"a line after a comment line, which ended section [%1] (line %2)"_s.arg(plain(last.name))
+                          .arg(last.line);
+            else if (isSwitchSection(last.name))
+                why = u"a second value line in switch section [%1] (line %2), which takes one"_s.arg(plain(last.name))
+                          .arg(last.line);
+            else
+                why = u"this line stands where a section header belongs"_s;
+        }
+        error(line, u"Tavrel refuses the file: \"%1\": %2"_s.arg(firstLine(formatMessage()), why));
+    }
+
+    void sections(const ConfigOutline &outline, const Configuration &config)
+    {
+        QHash<QString, qsizetype> last;
+        for (qsizetype i = 0; i < outline.sections.size(); ++i)
+            last[outline.sections[i].name] = i;
+
+        qsizetype nextSwitch = 0;
+        for (qsizetype i = 0; i < outline.sections.size(); ++i) {
+            const ConfigOutline::Section &s = outline.sections[i];
+            header(s);
+            for (const ConfigOutline::Row &row : s.rows)
+                if (row.lastLine > row.line)
+                    error(row.line, u"data line with fewer than three commas: its third field runs on, so %1 %2 "
+                                    u"read into this entry"_s.arg(
+                                        lineList(linesBetween(row.line + 1, row.lastLine)),
+                                        row.lastLine > row.line + 1 ? u"are"_s : u"is"_s));
+            const qsizetype lastOne = last.value(s.name);
+            if (lastOne != i)
+                warning(s.line, u"section [%1] is given again on line %2: only the last one counts"_s.arg(plain(s.name))
+                                    .arg(outline.sections[lastOne].line));
+
+            const int device = deviceIndex(s.name);
+            if (isSwitchSection(s.name)) {
+                if (!s.rows.isEmpty() && nextSwitch < config.switches.size())
+                    switchValue(s, config.switches[nextSwitch++], outline);
+            } else if (device < 0) {
+                const QStringView hint = sameButForCase(s.name, kDeviceSectionNames).isNull()
+                                             ? sameButForCase(s.name, kSwitchSectionNames)
+                                             : sameButForCase(s.name, kDeviceSectionNames);
+                if (!s.name.contains(u'\n'))
+                    warning(s.line,
+                            u"unknown section [%1]: read and dropped%2"_s.arg(
+                                plain(s.name), hint.isNull() ? QString() : u" (names are exact: [%1]?)"_s.arg(hint)));
+            } else if (lastOne == i) {
+                table(DeviceSection(device), config, s.rows);
+            }
+        }
+    }
+
+    static QList<int> linesBetween(int from, int to)
+    {
+        QList<int> lines;
+        for (int l = from; l <= to; ++l)
+            lines += l;
+        return lines;
+    }
+
+    static int deviceIndex(QStringView name)
+    {
+        const auto it = std::find(kDeviceSectionNames.begin(), kDeviceSectionNames.end(), name);
+        return it == kDeviceSectionNames.end() ? -1 : int(it - kDeviceSectionNames.begin());
+    }
+
+    // The reader takes "]" as the end of the header line: what follows it on the line runs
+    // into the first data line, and a name without "]" runs on to the next "]".
+    void header(const ConfigOutline::Section &s)
+    {
+        if (s.name.contains(u'\n'))
+            warning(s.line, u"section header without \"]\": its name runs on over the line end, so the "
+                            u"section is unknown and dropped"_s);
+        else if (lineText(s.line) != u'[' + s.name + u']')
+            warning(s.line, u"text after \"]\" on the header line: it is read into the section's first line"_s);
+    }
+
+    void switchValue(const ConfigOutline::Section &s, const ConfigSwitch &value, const ConfigOutline &outline)
+    {
+        const int line = s.rows.first().line;
+        if (s.name == u"COMPREF") {
+            if (value.value == u"DCOM")
+                return;
+            if (!sameButForCase(value.value, std::array<QStringView, 1>{u"DCOM"}).isNull())
+                warning(line, u"%1 chooses the relay (TCP/IP), not the data server: only DCOM, exactly and in "
+                              u"capitals, chooses the data server"_s.arg(quoted(value.value)));
+            for (const ConfigOutline::Section &later : outline.sections)
+                if (later.line > s.line && (later.name == u"TCPIP-IP" || later.name == u"TCPIP-PORT")) {
+                    warning(s.line,
+                            u"COMPREF chooses the relay before [%1] (line %2) is read: it connects at "
+                            u"once, without that setting; put TCPIP-IP and TCPIP-PORT above COMPREF"_s.arg(later.name)
+                                .arg(later.line));
+                    break;
+                }
+        } else if (s.name == u"NOSCREENUPDATE" || s.name == u"UPDATEEPICANYWAY") {
+            if (!convert::equalsUpperLatin(value.value, u"TRUE") && !convert::equalsUpperLatin(value.value, u"FALSE"))
+                warning(line, u"%1 is neither TRUE nor FALSE: it reads as FALSE"_s.arg(quoted(value.value)));
+        }
+    }
+
+    void table(DeviceSection section, const Configuration &config, const Rows &rows)
+    {
+        const ConfigTable &entries = config.table(section);
+        switch (section) {
+        case DeviceSection::PLED64_1:
+        case DeviceSection::PLED64_2:
+            lamps(entries, rows, VirtualBoard::kLedCount, u"LED-64");
+            break;
+        case DeviceSection::P01616_1:
+        case DeviceSection::P01616_2:
+            lamps(entries, rows, VirtualBoard::kKitOutputs, u"interface kit");
+            break;
+        case DeviceSection::PTLED_1:
+        case DeviceSection::PTLED_2:
+            textLeds(entries, rows);
+            break;
+        case DeviceSection::PTLCD_1:
+        case DeviceSection::PTLCD_2:
+            textLcds(entries, rows);
+            break;
+        case DeviceSection::GAUGES:
+            gauges(entries, rows);
+            break;
+        case DeviceSection::EPICAnalogs:
+            pigeonholes(entries, rows);
+            break;
+        case DeviceSection::P4SERVO_1:
+        case DeviceSection::P4SERVO_2:
+            motors(entries, rows, configEntries(config.table(DeviceSection::GAUGES)));
+            break;
+        default:
+            break;
+        }
+    }
+
+    void gauges(const ConfigTable &entries, const Rows &rows)
+    {
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        for (qsizetype i = 0; i < count; ++i)
+            if (!isGaugeKeyword(entries[i][2]) && !needlePosition(entries[i][3]))
+                warning(rows[i].line,
+                        u"%1 is no gauge keyword, so the gauge holds its fourth field, and %2 is no "
+                        u"number: no needle can show it"_s.arg(quoted(entries[i][2]), quoted(entries[i][3])));
+    }
+
+    void pigeonholes(const ConfigTable &entries, const Rows &rows)
+    {
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        for (qsizetype i = 0; i < count; ++i) {
+            const ConfigRow &entry = entries[i];
+            const int line = rows[i].line;
+            const EpicKeyword keyword = epicKeyword(entry[2]);
+            if (keyword == EpicKeyword::Sent && !epicPigeonhole(entry[0]))
+                warning(line, u"pigeonhole %1 is no number: the value goes to the pigeonhole the card held "
+                              u"before"_s.arg(quoted(entry[0])));
+            if (keyword != EpicKeyword::Unknown)
+                continue;
+            const QStringView trimmed = QStringView(entry[2]).trimmed();
+            if (trimmed != entry[2] && epicKeyword(trimmed) != EpicKeyword::Unknown)
+                warning(line, u"EPIC keyword %1 has blanks around it: keywords are not trimmed, so it matches "
+                              u"nothing"_s.arg(quoted(entry[2])));
+            else if (convert::equalsUpperLatin(entry[2], u"NOZZLE2") && epicKeyword(u"NOZZZLE2") == EpicKeyword::Sent)
+                warning(line, u"%1 matches nothing: the second nozzle's keyword is NOZZZLE2, with three Z"_s.arg(
+                                  quoted(entry[2])));
+            else
+                warning(line, u"unknown EPIC keyword %1: nothing is sent"_s.arg(quoted(entry[2])));
+        }
+    }
+
+    void motors(const ConfigTable &entries, const Rows &rows, int gaugeCount)
+    {
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        for (qsizetype i = 0; i < count; ++i) {
+            const ConfigRow &entry = entries[i];
+            const int line = rows[i].line;
+            if (i >= kMotorAssignments) {
+                warning(line, u"only the first %1 entries assign motors: this one is ignored"_s.arg(kMotorAssignments));
+                continue;
+            }
+            const auto motor = motorIndex(entry[0]);
+            if (!motor || *motor < 0 || *motor >= VirtualBoard::kServo4Motors)
+                warning(line, u"motor %1 is none of the board's motors 0 to %2"_s.arg(quoted(entry[0]))
+                                  .arg(VirtualBoard::kServo4Motors - 1));
+            const auto gauge = assignedGauge(entry[3]);
+            if (!gauge || *gauge < 1)
+                warning(line, u"gauge %1 names no gauge: gauges count from 1"_s.arg(quoted(entry[3])));
+            else if (*gauge > gaugeCount)
+                warning(line, u"gauge %1 is beyond the %2 entries of [GAUGES]"_s.arg(*gauge).arg(gaugeCount));
+        }
+    }
+
+    void lamps(const ConfigTable &entries, const Rows &rows, int outputs, QStringView board)
+    {
+        QHash<int, int> driven; // output number -> line of the first row that drives it
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        for (qsizetype i = 0; i < count; ++i) {
+            const ConfigRow &entry = entries[i];
+            const int line = rows[i].line;
+            const auto bitWord = lampBitWord(entry[3]);
+            if (!bitWord) {
+                QList<int> dark{line};
+                for (qsizetype j = i + 1; j < count; ++j)
+                    dark += rows[j].line;
+                error(line, u"bit word %1 is not 0 to 4: the lamp pass stops here and %2 stay%3 undriven"_s.arg(
+                                quoted(entry[3]), lineList(dark), dark.size() == 1 ? u"s"_s : QString()));
+            }
+            const auto output = lampOutput(entry[0]);
+            if (!output || *output < 0 || *output >= outputs)
+                warning(line, u"output %1 is outside the %2 (0 to %3)"_s.arg(quoted(entry[0]), board).arg(outputs - 1));
+            else if (driven.contains(*output))
+                warning(line, u"output %1 is also driven by line %2: both rows write it every cycle, this one "
+                              u"last"_s.arg(*output)
+                                  .arg(driven.value(*output)));
+            else
+                driven.insert(*output, line);
+            if (bitWord == 0) {
+                if (std::find(kBuiltInLampRules.begin(), kBuiltInLampRules.end(), entry[1]) != kBuiltInLampRules.end())
+                    continue;
+                const QStringView rule = sameButForCase(entry[1], kBuiltInLampRules);
+                warning(line,
+                        u"bit word 0, but %1 names none of the built-in lamp rules: the lamp stays dark%2"_s.arg(
+                            quoted(entry[1]), rule.isNull() ? QString() : u" (written exactly: \"%1\")"_s.arg(rule)));
+            } else if (bitWord) {
+                const auto mask = lampMask(entry[2]);
+                if (!mask)
+                    warning(line, u"mask %1 lies beyond 32 bits: the lamp stays dark (bit 31 is written "
+                                  u"-2147483648)"_s.arg(quoted(entry[2])));
+                else if (*mask == 0)
+                    warning(line,
+                            u"mask %1 reads as 0 (masks are decimal): the lamp never lights"_s.arg(quoted(entry[2])));
+            }
+        }
+    }
+
+    void textLeds(const ConfigTable &entries, const Rows &rows)
+    {
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        for (qsizetype i = 0; i < count; ++i) {
+            const ConfigRow &entry = entries[i];
+            if (textLedKeyword(entry[2]) < 0)
+                warning(rows[i].line, u"unknown text LED keyword %1: the line stays empty (known: %2)"_s.arg(
+                                          quoted(entry[2]), joined(kTextLedKeywords)));
+            const auto line = textLedLine(entry[0]);
+            if (!line || *line < 0 || *line >= VirtualBoard::kTextLedLines)
+                warning(rows[i].line, u"line %1 is beyond the text LED's lines 0 to %2: the board's writes stop at "
+                                      u"this entry"_s.arg(quoted(entry[0]))
+                                          .arg(VirtualBoard::kTextLedLines - 1));
+        }
+    }
+
+    void textLcds(const ConfigTable &entries, const Rows &rows)
+    {
+        const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
+        if (count > 0 && textLcdMode(entries[0][2]) < 0)
+            warning(rows[0].line, u"unknown text LCD mode %1: the first entry's keyword chooses the mode (%2); "
+                                  u"the board shows nothing"_s.arg(quoted(entries[0][2]), joined(kTextLcdModes)));
+        for (qsizetype i = VirtualBoard::kTextLcdLines; i < count; ++i)
+            warning(rows[i].line, u"entry %1 goes to line %2, beyond the text LCD's lines 0 to %3: the board's "
+                                  u"writes stop at this entry"_s.arg(i + 1)
+                                      .arg(i)
+                                      .arg(VirtualBoard::kTextLcdLines - 1));
+    }
+
+    // The reader's scan ends two characters before the end of the text, where the last
+    // line end belongs.
+    void lastLine()
+    {
+        if (text_.isEmpty() || text_.endsWith(u'\n'))
+            return;
+        const QStringView last = lines_.last().trimmed();
+        if (last.isEmpty() || last.startsWith(u'/'))
+            return;
+        warning(int(lines_.size()), u"the last line has no line end: Tavrel loses its final characters"_s);
+    }
+
+    QStringView text_;
+    QList<QStringView> lines_;
+    QList<Finding> findings_;
+};
+
+} // namespace
+
+QList<Finding> checkText(QStringView text)
+{
+    return Checker(text).run();
+}
+
+QList<Finding> checkFile(const QString &path)
+{
+    QString text;
+    try {
+        // One character past the limit is enough to know the file is too long.
+        text = textfile::readAnsi(path, kMaxConfigLength + 1);
+    } catch (const Error &e) {
+        return {{0, Level::Error, u"cannot be read: "_s + e.description()}};
+    }
+    return checkText(text);
+}
+
+QString formatFinding(const QString &file, const Finding &finding)
+{
+    const QString where = finding.line > 0 ? u"%1:%2"_s.arg(file).arg(finding.line) : file;
+    return u"%1: %2: %3"_s.arg(where, finding.level == Level::Error ? u"error"_s : u"warning"_s, finding.message);
+}
+
+QString summary(const QString &file, const QList<Finding> &findings)
+{
+    const auto errors =
+        std::count_if(findings.begin(), findings.end(), [](const Finding &f) { return f.level == Level::Error; });
+    const auto warnings = findings.size() - errors;
+    if (findings.isEmpty())
+        return file + u": no problems found"_s;
+    const auto count = [](qsizetype n, const char *what) {
+        return u"%1 %2%3"_s.arg(n).arg(QLatin1String(what), n == 1 ? QString() : u"s"_s);
+    };
+    return u"%1: %2, %3"_s.arg(file, count(errors, "error"), count(warnings, "warning"));
+}
+
+int exitCode(const QList<Finding> &findings)
+{
+    if (findings.isEmpty())
+        return 0;
+    const bool anyError =
+        std::any_of(findings.begin(), findings.end(), [](const Finding &f) { return f.level == Level::Error; });
+    return anyError ? 2 : 1;
+}
+
+} // namespace tavrel::check
