@@ -40,7 +40,8 @@ port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/relay.log"
 
 mkfifo "$work/steps"
 wine "$win/standin-simulator.exe" <"$work/steps" >"$work/standin.log" 2>&1 &
-pids+=("$!")
+standin=$!
+pids+=("$standin")
 exec 3>"$work/steps"
 step() {
   echo "$1" >&3
@@ -48,7 +49,7 @@ step() {
 }
 
 step menu
-wait_for "$work/relay.log" "(1920 bytes, version 118): not in the aircraft"
+wait_for "$work/relay.log" "version 118): not in the aircraft"
 "$build/tavrel-relay" --record "$work/standin.rec" --from "127.0.0.1:$port" --interval 50 \
   >"$work/recorder.log" 2>&1 &
 recorder=$!
@@ -60,7 +61,8 @@ step land
 wait_for "$work/standin.rec" '^[0-9]* 0 [0-9]*$'
 kill -INT "$recorder"
 wait "$recorder"
-step quit
+echo quit >&3
+wait "$standin"
 wait_for "$work/relay.log" "waiting for the simulator's shared memory" 2
 
 TAVREL_STANDIN_RECORDING=$work/standin.rec \
