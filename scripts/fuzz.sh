@@ -10,7 +10,7 @@ bash "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DTAVREL_FUZZ=ON -DTAVREL_SANITIZE=ON -DTAVREL_BUILD_BENCH=OFF >/dev/null
-for target in config phidgets recording relay outputs; do
+for target in config phidgets recording relay outputs sharedmemory; do
   cmake --build "$build" --target "${target}_fuzzer"
   mkdir -p "$build/corpus/$target"
   "$build/tests/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len=33000 -timeout=10 \
