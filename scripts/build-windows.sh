@@ -50,9 +50,19 @@ fetch_qt_source() {
   (cd "$apt" && apt-get "${opts[@]}" source --download-only -qq "qt6-base=$host_version")
 }
 
+failed() {
+  tail -n 20 "$work/$1.log" >&2
+  echo "build-windows: the Qt $1 step failed; its log is $work/$1.log" >&2
+  exit 1
+}
+
 if [[ ! -f $qt/.tavrel-complete ]]; then
   echo "build-windows: building a static Qt for Windows into $qt (once; several minutes)"
   work=$qt.work
+  if [[ -e $qt && ! -f $qt/mingw-w64-x86_64.cmake ]]; then
+    echo "build-windows: $qt is there but is not a Qt this script began; move it away" >&2
+    exit 1
+  fi
   rm -rf "$qt" "$work"
   mkdir -p "$work"
   fetch_qt_source "$work/apt"
@@ -61,7 +71,7 @@ if [[ ! -f $qt/.tavrel-complete ]]; then
   # The toolchain stays with the cache: Qt's own toolchain file refers to it.
   mkdir -p "$qt"
   cp "$root/cmake/mingw-w64-x86_64.cmake" "$qt/mingw-w64-x86_64.cmake"
-  features=(gui widgets opengl dbus sql testlib printsupport concurrent xml
+  features=(gui widgets dbus sql testlib printsupport concurrent xml
             icu glib openssl schannel zstd brotli libproxy
             system_zlib system_pcre2 system_doubleconversion)
   off=()
@@ -71,8 +81,8 @@ if [[ ! -f $qt/.tavrel-complete ]]; then
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt" \
     -DBUILD_SHARED_LIBS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(gcc -dumpmachine)/cmake" \
-    "${off[@]}" >"$work/configure.log"
-  nice -n 10 cmake --build "$work/build" -j "$jobs" >"$work/build.log"
+    "${off[@]}" >"$work/configure.log" 2>&1 || failed configure
+  nice -n 10 cmake --build "$work/build" -j "$jobs" >"$work/build.log" 2>&1 || failed build
   cmake --install "$work/build" >/dev/null
   touch "$qt/.tavrel-complete"
   rm -rf "$work"
