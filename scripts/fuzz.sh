@@ -10,7 +10,7 @@ bash "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DTAVREL_FUZZ=ON -DTAVREL_SANITIZE=ON -DTAVREL_BUILD_BENCH=OFF >/dev/null
-for target in config phidgets recording relay outputs check; do
+for target in config phidgets recording relay outputs check sharedmemory; do
   seeds=$target
   [ "$target" = check ] && seeds=config # the checker reads configuration files too
   cmake --build "$build" --target "${target}_fuzzer"

@@ -30,15 +30,30 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
     RelayOptions &options = result.options;
 
     QCommandLineParser parser;
+#ifdef Q_OS_WIN
+    parser.setApplicationDescription(
+        u"Relay peer for Tavrel: serves flight data records to the cockpit over TCP (what the simulator "
+        u"publishes in its shared memory, the built-in simulated flight, or a recording), or records another "
+        u"peer into a file."_s);
+#else
     parser.setApplicationDescription(
         u"Relay peer for Tavrel: serves flight data records to the cockpit over TCP (the built-in simulated "
         u"flight, or a recording), or records another peer into a file."_s);
+#endif
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help and ends."_s);
     const QCommandLineOption listen(u"listen"_s, u"Address to listen on (default 127.0.0.1)."_s, u"address"_s);
     const QCommandLineOption port(u"port"_s, u"Port to listen on, 0 for any free port (default %1)."_s.arg(kDefaultPort),
                                   u"n"_s);
+#ifdef Q_OS_WIN
+    const QCommandLineOption simulated(
+        u"simulated"_s, u"Serves the built-in simulated flight instead of the simulator's shared memory."_s);
+    const QCommandLineOption replay(
+        u"replay"_s, u"Serves the recording in <file> instead of the simulator's shared memory."_s, u"file"_s);
+#else
+    const QCommandLineOption simulated(u"simulated"_s, u"Serves the built-in simulated flight (the default)."_s);
     const QCommandLineOption replay(u"replay"_s, u"Serves the recording in <file> instead of the simulated flight."_s,
                                     u"file"_s);
+#endif
     const QCommandLineOption record(u"record"_s, u"Records the peer given with --from into <file>."_s, u"file"_s);
     const QCommandLineOption from(u"from"_s, u"The peer to record."_s, u"host:port"_s);
     const QCommandLineOption interval(
@@ -46,7 +61,7 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
     const QCommandLineOption fromStart(
         u"from-start"_s, u"With --replay: every client gets the recording from its first entry, at its pace."_s);
     const QCommandLineOption verbose(u"verbose"_s, u"Prints one line per request on stdout."_s);
-    parser.addOptions({help, listen, port, replay, record, from, interval, fromStart, verbose});
+    parser.addOptions({help, listen, port, simulated, replay, record, from, interval, fromStart, verbose});
     result.helpText = parser.helpText();
 
     const auto refuse = [&result](const QString &message) {
@@ -67,6 +82,8 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
 
     if (parser.isSet(replay) && parser.isSet(record))
         return refuse(u"--replay and --record cannot be used together"_s);
+    if (parser.isSet(simulated) && (parser.isSet(replay) || parser.isSet(record)))
+        return refuse(u"--simulated cannot be used with --replay or --record"_s);
 
     if (parser.isSet(record)) {
         options.mode = RelayOptions::Mode::Record;
@@ -105,9 +122,11 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
             if (options.file.isEmpty())
                 return refuse(u"--replay needs a file name"_s);
             options.fromStart = parser.isSet(fromStart);
-        } else if (parser.isSet(fromStart)) {
-            return refuse(u"--from-start is for --replay"_s);
+        } else if (parser.isSet(simulated)) {
+            options.mode = RelayOptions::Mode::Simulated;
         }
+        if (parser.isSet(fromStart) && options.mode != RelayOptions::Mode::Replay)
+            return refuse(u"--from-start is for --replay"_s);
         if (parser.isSet(listen)) {
             const QString address = parser.value(listen);
             if (address == u"localhost"_s)

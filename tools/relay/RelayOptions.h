@@ -11,9 +11,14 @@ inline constexpr int kDefaultIntervalMs = 100;
 
 struct RelayOptions
 {
-    enum class Mode { Simulated, Replay, Record };
+    // SharedMemory: the simulator's own areas (Windows only, and the default there).
+    enum class Mode { Simulated, SharedMemory, Replay, Record };
 
+#ifdef Q_OS_WIN
+    Mode mode = Mode::SharedMemory;
+#else
     Mode mode = Mode::Simulated;
+#endif
     QHostAddress listenAddress{QHostAddress::LocalHost};
     quint16 port = kDefaultPort;
     QString file;     // --replay or --record

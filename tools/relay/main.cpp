@@ -1,13 +1,16 @@
 // tavrel-relay: the relay peer a simulator machine runs. Serves the cockpit's "X" and "Y"
-// requests from the built-in simulated flight or a recording, or records another peer.
+// requests from the simulator's shared memory (Windows), the built-in simulated flight or
+// a recording, or records another peer.
 #include "FlightSource.h"
 #include "RelayOptions.h"
 #include "RelayRecorder.h"
 #include "RelayServer.h"
+#include "SharedMemory.h"
 #include "core/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <cstdio>
 #include <functional>
@@ -58,7 +61,16 @@ int record(const RelayOptions &options)
 int serve(const RelayOptions &options, const QElapsedTimer &sinceStart)
 {
     const Clock clock = [&sinceStart] { return sinceStart.elapsed(); };
+    const auto log = [](const QString &line) { printLine(stdout, line); };
     std::unique_ptr<FlightSource> source;
+    SharedMemorySource *sharedMemory = nullptr;
+#ifdef Q_OS_WIN
+    if (options.mode == RelayOptions::Mode::SharedMemory) {
+        auto areas = std::make_unique<SharedMemorySource>(systemSharedMemoryAreas(), log);
+        sharedMemory = areas.get();
+        source = std::move(areas);
+    } else
+#endif
     if (options.mode == RelayOptions::Mode::Replay) {
         RecordingLoad load = loadRecording(options.file);
         if (!load.error.isEmpty())
@@ -70,7 +82,6 @@ int serve(const RelayOptions &options, const QElapsedTimer &sinceStart)
         source = std::make_unique<SimulatedSource>(clock);
     }
 
-    const auto log = [](const QString &line) { printLine(stdout, line); };
     RelayServer server(*source, options.verbose ? std::function<void(const QString &)>(log) : nullptr);
     QString error;
     if (!server.listen(options.listenAddress, options.port, error))
@@ -80,6 +91,13 @@ int serve(const RelayOptions &options, const QElapsedTimer &sinceStart)
                              : options.listenAddress.toString();
     printLine(stdout, u"listening on %1:%2"_s.arg(host).arg(server.port()));
     tavrel::onTerminationSignal(&server, [] { QCoreApplication::exit(0); });
+    // The console follows the simulator once a second, whether a cockpit asks or not.
+    QTimer followSimulator;
+    if (sharedMemory) {
+        QObject::connect(&followSimulator, &QTimer::timeout, [sharedMemory] { sharedMemory->refresh(); });
+        followSimulator.start(1000);
+        sharedMemory->refresh();
+    }
     return QCoreApplication::exec();
 }
 
