@@ -6,6 +6,7 @@
 #include "sources/DataServerFill.h"
 #include "sources/ProgIdRegistry.h"
 
+#include <QElapsedTimer>
 
 namespace tavrel {
 
@@ -72,10 +73,16 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
     tmrOstrel_.setInterval(kLivenessMs);
     connect(&tmrOstrel_, &QTimer::timeout, this, &Cockpit::tmrOstrel_Timer);
     connect(&sktTavrel_, &WinsockClient::dataArrival, this, &Cockpit::sktTavrel_DataArrival);
+    tmrReconnect_.setInterval(kReconnectMs);
+    connect(&tmrReconnect_, &QTimer::timeout, this, &Cockpit::tmrReconnect_Timer);
+    auto uptime = std::make_shared<QElapsedTimer>();
+    uptime->start();
+    clock_ = [uptime] { return uptime->elapsed(); };
 
     // Both timers run from the moment the window exists; cycles wait for SimActive.
     tmrGlimra_.start();
     tmrOstrel_.start();
+    tmrReconnect_.start();
 }
 
 Cockpit::~Cockpit() = default;
@@ -145,6 +152,8 @@ void Cockpit::UpdateCycle()
     CockpitOutputs &out = *outputs_;
 
     sourceStep();
+    if (recovery_.dark)
+        return; // the relay data is stale: the outputs stay dark until fresh data comes
     flags_.SpeedBrakeOpen = flightData_.SpeedBrake > 0.0f;
 
     attempt([&] { out.BuildTextLedContent(3); });
@@ -182,13 +191,18 @@ void Cockpit::sourceStep()
             fillFromDataServer(*dataServer_, flightData_);
         return;
     }
+    // Without recovery a request goes out on every cycle and nothing is ever stale.
+    const bool stale = isStale();
     if (sktTavrel_.state() == WinsockClient::Connected) {
-        attempt([&] { sktTavrel_.sendData(u"Y"); });
-        if (flags_.ScreenUpdate)
-            setMessage(kSending);
-    } else {
+        if (mayAsk()) {
+            attempt([&] { sktTavrel_.sendData(u"Y"); });
+            if (flags_.ScreenUpdate && !stale)
+                setMessage(kSending);
+        }
+    } else if (!stale) {
         setMessage(kNoConnection);
     }
+    checkStaleness();
 }
 
 void Cockpit::tmrOstrel_Timer()
@@ -203,7 +217,7 @@ void Cockpit::tmrOstrel_Timer()
     } else {
         const bool connected = sktTavrel_.state() == WinsockClient::Connected;
         c.optConnectType[0].setBold(connected);
-        if (connected && !flags_.SimActive) {
+        if (connected && !flags_.SimActive && mayAsk()) {
             flags_.LivenessPending = true;
             attempt([&] { sktTavrel_.sendData(u"X"); });
             if (flags_.ScreenUpdate)
@@ -220,19 +234,13 @@ void Cockpit::optConnectType_Click(int index)
     c.optConnectType[0].setBold(false);
     c.optConnectType[index].markSelected();
     setMessage(QString());
+    resetRecovery();
 
     if (index == 0) {
         c.fldGlimra[0].setEnabled(true);
         c.fldGlimra[1].setEnabled(true);
         closeDataServer();
-        sktTavrel_.setRemoteHost(c.fldGlimra[0].text().trimmed());
-        attempt([&] {
-            const auto port = convert::checkedInt32(c.fldGlimra[1].text());
-            if (!port)
-                throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
-            sktTavrel_.setRemotePort(*port);
-        });
-        attempt([&] { sktTavrel_.connectToPeer(); });
+        connectRelay();
         const QStringView state = WinsockClient::stateText(sktTavrel_.state());
         if (flags_.ScreenUpdate)
             setMessage(state.toString());
@@ -244,6 +252,20 @@ void Cockpit::optConnectType_Click(int index)
         attempt([&] { dataServer_ = createObject_(kDataServerProgId); });
     }
     tmrOstrel_Timer();
+}
+
+// The address and port from their boxes, then Connect, whatever state the socket is in.
+void Cockpit::connectRelay()
+{
+    auto &c = controls_;
+    sktTavrel_.setRemoteHost(c.fldGlimra[0].text().trimmed());
+    attempt([&] {
+        const auto port = convert::checkedInt32(c.fldGlimra[1].text());
+        if (!port)
+            throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
+        sktTavrel_.setRemotePort(*port);
+    });
+    attempt([&] { sktTavrel_.connectToPeer(); });
 }
 
 void Cockpit::chkGlimra_Click(int index)

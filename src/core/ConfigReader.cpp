@@ -16,8 +16,8 @@ constexpr std::array<QStringView, kDeviceSectionCount> kSectionNames = {
     u"PTLCD-1",  u"PTLCD-2",  u"GAUGES",   u"EPICAnalogs", u"P4SERVO-1", u"P4SERVO-2",
 };
 
-constexpr std::array<QStringView, 5> kSwitchSections = {
-    u"COMPREF", u"TCPIP-IP", u"TCPIP-PORT", u"NOSCREENUPDATE", u"UPDATEEPICANYWAY",
+constexpr std::array<QStringView, 6> kSwitchSections = {
+    u"COMPREF", u"TCPIP-IP", u"TCPIP-PORT", u"NOSCREENUPDATE", u"UPDATEEPICANYWAY", kRecoverSection,
 };
 
 bool isSwitchSection(QStringView name)
@@ -83,9 +83,18 @@ public:
             m_p += 3;
 
             const bool isSwitch = isSwitchSection(name);
+            const bool isList = name == kBoardsSection;
             ConfigTable table;
             while (inScan() && c() != u'[' && c() != u'/') {
                 if (c() == kCr && at(m_p + 1) == kLf) { // blank line
+                    m_p += 2;
+                    continue;
+                }
+                if (isList) { // every line whole, as one value
+                    QString line;
+                    while (inScan() && c() != kCr)
+                        line += c(), ++m_p;
+                    result.config.switches.append({name, line});
                     m_p += 2;
                     continue;
                 }

@@ -38,8 +38,13 @@ inline int configEntries(const ConfigTable &table)
     return table.isEmpty() ? 0 : int(table.size()) - 1;
 }
 
-// One value line of a switch section: COMPREF, TCPIP-IP, TCPIP-PORT, NOSCREENUPDATE or
-// UPDATEEPICANYWAY.
+// Two sections older readers do not know, and drop: TCPIP-RECOVER, a switch like
+// NOSCREENUPDATE, and BOARDS, a list whose every line is one value ("SLOT,SERIAL").
+inline constexpr QStringView kRecoverSection = u"TCPIP-RECOVER";
+inline constexpr QStringView kBoardsSection = u"BOARDS";
+
+// One value line of a switch section: COMPREF, TCPIP-IP, TCPIP-PORT, NOSCREENUPDATE,
+// UPDATEEPICANYWAY or TCPIP-RECOVER; or one line of BOARDS (one entry per line).
 struct ConfigSwitch
 {
     QString section;
