@@ -95,7 +95,10 @@ void Cockpit::recoveryArrival()
             flags_.SimActive = *active;
         flightData_ = relayRecord_;
         r.lastData = clock_();
-        r.staleShown = -1;
+        if (r.staleShown >= 0) { // fresh data: the stale notice goes
+            r.staleShown = -1;
+            setMessage(QString());
+        }
         if (r.dark) {
             r.dark = false;
             attempt([&] {
