@@ -152,5 +152,6 @@ void BM_PollingAt1ms(benchmark::State &state, Mode mode)
 }
 BENCHMARK_CAPTURE(BM_PollingAt1ms, DataServer, Mode::DataServer)->Unit(benchmark::kMicrosecond)->MinTime(3.0);
 BENCHMARK_CAPTURE(BM_PollingAt1ms, Relay, Mode::Relay)->Unit(benchmark::kMicrosecond)->MinTime(3.0);
+BENCHMARK_CAPTURE(BM_PollingAt1ms, RelayRecover, Mode::RelayRecover)->Unit(benchmark::kMicrosecond)->MinTime(3.0);
 
 } // namespace
