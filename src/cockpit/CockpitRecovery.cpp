@@ -37,7 +37,8 @@ bool Cockpit::mayAsk()
 
 bool Cockpit::isStale() const
 {
-    return recovery_.on && flags_.SimActive && clock_() - recovery_.lastData > kStaleMs;
+    return recovery_.on && flags_.SimActive && controls_.optConnectType[0].value()
+           && clock_() - recovery_.lastData > kStaleMs;
 }
 
 // The cycle's check of a running source: silent for more than kStaleMs it shows
