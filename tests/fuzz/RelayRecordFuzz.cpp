@@ -52,15 +52,13 @@ bool reservedIs(const FlightData &d, std::int32_t value)
 std::vector<QByteArray> assembled(QByteArrayView bytes, qsizetype step)
 {
     relay::RecordAssembler assembler;
-    std::vector<QByteArray> records;
-    QByteArray record;
+    std::vector<QByteArray> records(1);
     for (qsizetype at = 0; at < bytes.size(); at += step) {
         assembler.append(bytes.sliced(at, std::min(step, bytes.size() - at)));
-        while (assembler.takeRecord(record)) {
-            check(record.size() == relay::completeRecordLength(record));
-            records.push_back(record);
+        while (assembler.takeRecord(records.back())) {
+            check(records.back().size() == relay::completeRecordLength(records.back()));
+            records.emplace_back();
         }
-        check(assembler.pending() <= relay::RecordAssembler::kMaxPending + step);
     }
     return records;
 }
