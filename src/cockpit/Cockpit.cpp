@@ -7,6 +7,7 @@
 #include "sources/ProgIdRegistry.h"
 
 #include <QScopeGuard>
+#include <QElapsedTimer>
 
 namespace tavrel {
 
@@ -88,10 +89,16 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
             tmrOstrel_Timer();
     });
     connect(&sktTavrel_, &WinsockClient::dataArrival, this, &Cockpit::sktTavrel_DataArrival);
+    tmrReconnect_.setInterval(kReconnectMs);
+    connect(&tmrReconnect_, &QTimer::timeout, this, &Cockpit::tmrReconnect_Timer);
+    auto uptime = std::make_shared<QElapsedTimer>();
+    uptime->start();
+    clock_ = [uptime] { return uptime->elapsed(); };
 
     // Both timers run from the moment the window exists; cycles wait for SimActive.
     tmrGlimra_.start();
     tmrOstrel_.start();
+    tmrReconnect_.start();
 }
 
 Cockpit::~Cockpit() = default;
@@ -252,6 +259,8 @@ void Cockpit::cycleSteps()
     CockpitOutputs &out = *outputs_;
 
     sourceStep();
+    if (recovery_.dark)
+        return; // the relay data is stale: the outputs stay dark until fresh data comes
     flags_.SpeedBrakeOpen = flightData_.SpeedBrake > 0.0f;
 
     attempt([&] { out.BuildTextLedContent(3); });
@@ -289,13 +298,18 @@ void Cockpit::sourceStep()
             fillFromDataServer(*dataServer_, flightData_);
         return;
     }
+    // Without recovery a request goes out on every cycle and nothing is ever stale.
+    const bool stale = isStale();
     if (sktTavrel_.state() == WinsockClient::Connected) {
-        attempt([&] { sktTavrel_.sendData(u"Y"); });
-        if (flags_.ScreenUpdate)
-            setMessage(kSending);
-    } else {
+        if (mayAsk()) {
+            attempt([&] { sktTavrel_.sendData(u"Y"); });
+            if (flags_.ScreenUpdate && !stale)
+                setMessage(kSending);
+        }
+    } else if (!stale) {
         setMessage(kNoConnection);
     }
+    checkStaleness();
 }
 
 void Cockpit::tmrOstrel_Timer()
@@ -310,7 +324,7 @@ void Cockpit::tmrOstrel_Timer()
     } else {
         const bool connected = sktTavrel_.state() == WinsockClient::Connected;
         c.optConnectType[0].setBold(connected);
-        if (connected && !flags_.SimActive) {
+        if (connected && !flags_.SimActive && mayAsk()) {
             flags_.LivenessPending = true;
             attempt([&] { sktTavrel_.sendData(u"X"); });
             if (flags_.ScreenUpdate)
@@ -327,19 +341,13 @@ void Cockpit::optConnectType_Click(int index)
     c.optConnectType[0].setBold(false);
     c.optConnectType[index].markSelected();
     setMessage(QString());
+    resetRecovery();
 
     if (index == 0) {
         c.fldGlimra[0].setEnabled(true);
         c.fldGlimra[1].setEnabled(true);
         closeDataServer();
-        sktTavrel_.setRemoteHost(trimBlanks(c.fldGlimra[0].text()));
-        attempt([&] {
-            const auto port = convert::checkedInt32(c.fldGlimra[1].text());
-            if (!port)
-                throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
-            sktTavrel_.setRemotePort(*port);
-        });
-        attempt([&] { sktTavrel_.connectToPeer(); });
+        connectRelay();
         const QStringView state = WinsockClient::stateText(sktTavrel_.state());
         if (flags_.ScreenUpdate)
             setMessage(state.toString());
@@ -351,6 +359,20 @@ void Cockpit::optConnectType_Click(int index)
         attempt([&] { dataServer_ = createObject_(kDataServerProgId); });
     }
     tmrOstrel_Timer();
+}
+
+// The address and port from their boxes, then Connect, whatever state the socket is in.
+void Cockpit::connectRelay()
+{
+    auto &c = controls_;
+    sktTavrel_.setRemoteHost(trimBlanks(c.fldGlimra[0].text()));
+    attempt([&] {
+        const auto port = convert::checkedInt32(c.fldGlimra[1].text());
+        if (!port)
+            throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
+        sktTavrel_.setRemotePort(*port);
+    });
+    attempt([&] { sktTavrel_.connectToPeer(); });
 }
 
 void Cockpit::chkGlimra_Click(int index)

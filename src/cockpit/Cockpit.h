@@ -9,9 +9,11 @@
 #include "core/GridBuilders.h"
 #include "epic/EpicLibrary.h"
 #include "input/F4Lib.h"
+#include "phidget/BoardBinding.h"
 #include "phidget/PhidgetBoard.h"
 #include "phidget/PhidgetManager.h"
 #include "sources/LateBound.h"
+#include "sources/RelayAssembler.h"
 #include "sources/WinsockClient.h"
 
 #include <QObject>
@@ -21,6 +23,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace tavrel {
 
@@ -128,6 +131,27 @@ public:
     // record, parsed into the staging record and copied whole over the flight data.
     void sktTavrel_DataArrival(qint64 bytesTotal);
 
+    // [TCPIP-RECOVER] TRUE: the relay link mends itself. Answers are gathered across
+    // arrivals and only whole ones are read, one request is out at a time (asked again
+    // after kAnswerWaitMs), a connection that closed or failed is made again every
+    // kReconnectMs, and a source silent for more than kStaleMs shows "Stale n s" and,
+    // after kDarkMs, puts the outputs dark as at shutdown until fresh data comes.
+    static constexpr int kAnswerWaitMs = 500;
+    static constexpr int kReconnectMs = 2000;
+    static constexpr int kStaleMs = 2000;
+    static constexpr int kDarkMs = 5000;
+    bool relayRecovery() const { return recovery_.on; }
+    // The reconnection timer's tick; it runs all the time and acts only in relay mode
+    // with recovery on.
+    void tmrReconnect_Timer();
+    QTimer &reconnectTimer() { return tmrReconnect_; }
+    // Whether the outputs are dark because the relay data went stale.
+    bool isDark() const { return recovery_.dark; }
+    // Milliseconds on a clock that never goes back, read by the recovery rules; a test
+    // puts its own in place.
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+
     FlightData &flightData() { return flightData_; }
     FlightData &relayRecord() { return relayRecord_; }
     CockpitFlags &flags() { return flags_; }
@@ -203,6 +227,18 @@ private:
     void closeDataServer();
     void setMessage(const QString &text);
     void setTimerEnabled(QTimer &timer, bool enabled);
+    void connectRelay();
+    // The recovery rules (CockpitRecovery.cpp).
+    bool mayAsk();
+    void checkStaleness();
+    void recoveryArrival();
+    void resetRecovery();
+    void showStale(qint64 seconds);
+    bool isStale() const;
+    // Lamps and displays dark as at shutdown: the boards in the slots through the lamp
+    // test, then every other board still attached.
+    void darkenCockpit();
+    void bindBoard(Board &slot1, Board &slot2, const Board &board);
 
     Platform &platform_;
     ObjectFactory createObject_;
@@ -238,6 +274,27 @@ private:
     int openMessageBoxes_ = 0;
     QVarLengthArray<Operator, 8> heldWork_;
     bool runningHeldWork_ = false;
+    // [BOARDS], and the lines of it that did not read.
+    BoardBinding boardBinding_;
+    QStringList boardBindingErrors_;
+    // Every board attached now (pulled ones leave), in attach order, whether a slot holds
+    // it or not: shutdown puts them all dark.
+    std::vector<Board> attached_;
+    struct Recovery
+    {
+        bool on = false;
+        bool asked = false;   // a request is out and its answer not yet whole
+        qint64 askedAt = 0;
+        qint64 lastData = 0;  // when the source last said something that counts
+        bool dark = false;
+        int waitingTicks = 0; // reconnection ticks a connection attempt has been pending
+        qint64 staleShown = -1;
+        QString staleText;
+        relay::RecordAssembler assembler;
+        QByteArray record;
+    } recovery_;
+    Clock clock_;
+    QTimer tmrReconnect_;
 };
 
 } // namespace tavrel

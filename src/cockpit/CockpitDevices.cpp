@@ -1,5 +1,5 @@
 // The board events: every board that attaches is bound to a slot of its kind by attach
-// order, gets its start settings and a row in the "Devices" list; a board pulled or
+// order (or by serial number, with [BOARDS]), gets its start settings and a row in the "Devices" list; a board pulled or
 // failing only colours its row. Every board call may fail; each is one statement run with
 // errors ignored, so a board that refuses one setting still gets the others and is listed.
 // The manager itself is made at start-up and let go at shutdown by the output routines.
@@ -24,10 +24,19 @@ constexpr int kDeviceList = 4; // grdTavrel(4), in the "Devices" frame
 constexpr int kSerialColumn = 3;
 constexpr int kNameColumn = 1;
 
-// The first board of a kind fills slot 1; every later one slot 2, replacing what it held.
-void bind(Board &slot1, Board &slot2, const Board &board)
+std::optional<std::int32_t> serialOf(const Board &board)
 {
-    (slot1 ? slot2 : slot1) = board;
+    std::optional<std::int32_t> serial;
+    attempt([&] { serial = board->serialNumber(); });
+    return serial;
+}
+
+// Takes a board off the list of attached ones: the same object, or any with its serial
+// number.
+void forget(std::vector<Board> &attached, const Board &board)
+{
+    const auto serial = serialOf(board);
+    std::erase_if(attached, [&](const Board &seen) { return seen == board || (serial && serialOf(seen) == serial); });
 }
 
 // One more attach of a kind; the counters are 16-bit, so the 32768th attach fails.
@@ -77,13 +86,28 @@ void CockpitOutputs::ReleaseBoards()
                         &b.pViperTextLED_1, &b.pViperTextLED_2, &b.pViperServo_1, &b.pViperServo_2,
                         &b.pViper4Servo_1, &b.pViper4Servo_2, &b.pViperLED_1, &b.pViperLED_2})
         slot->reset();
+    cockpit().attached_.clear();
     cockpit().setPhidgetManager(nullptr);
+}
+
+// Without [BOARDS] the first board of a kind fills slot 1, every later one slot 2,
+// replacing what it held; with it, each board goes where the binding says.
+void Cockpit::bindBoard(Board &slot1, Board &slot2, const Board &board)
+{
+    if (boardBinding_.isEmpty()) {
+        (slot1 ? slot2 : slot1) = board;
+        return;
+    }
+    if (Board *slot = boardBinding_.slotFor(boards_, slot1, slot2, serialOf(board)))
+        *slot = board;
 }
 
 void Cockpit::PhidgetManager_OnAttach(const Board &board)
 {
     auto &frames = controls_.fraGlimra;
     auto &b = boards_;
+    forget(attached_, board); // reported again, or plugged in again as a new object: once
+    attached_.push_back(board);
 
     QString type;
     attempt([&] { type = board->deviceType(); });
@@ -95,7 +119,7 @@ void Cockpit::PhidgetManager_OnAttach(const Board &board)
         number = AttachCount_[CountInterfaceKit];
         frames[2].setEnabled(true);
         frames[3].setEnabled(true);
-        bind(b.pViper01616_1, b.pViper01616_2, board);
+        bindBoard(b.pViper01616_1, b.pViper01616_2, board);
         attempt([&] {
             const int outputs = board->numOutputs();
             for (int i = 0; i < outputs; ++i)
@@ -105,7 +129,7 @@ void Cockpit::PhidgetManager_OnAttach(const Board &board)
         attempt([&] { countAttach(AttachCount_[CountTextLcd]); });
         number = AttachCount_[CountTextLcd];
         frames[4].setEnabled(true);
-        bind(b.pViperTextLCD_1, b.pViperTextLCD_2, board);
+        bindBoard(b.pViperTextLCD_1, b.pViperTextLCD_2, board);
         attempt([&] { board->setBrightness(controls_.sldGlimra[CockpitControls::kBrightness].value()); });
         attempt([&] { board->setBacklight(true); });
         attempt([&] { board->setCursorOn(false); });
@@ -115,7 +139,7 @@ void Cockpit::PhidgetManager_OnAttach(const Board &board)
         attempt([&] { countAttach(AttachCount_[CountTextLed]); });
         number = AttachCount_[CountTextLed];
         frames[5].setEnabled(true);
-        bind(b.pViperTextLED_1, b.pViperTextLED_2, board);
+        bindBoard(b.pViperTextLED_1, b.pViperTextLED_2, board);
         attempt([&] { board->setBrightness(controls_.sldGlimra[CockpitControls::kBrightness].value()); });
     } else if (type == u"PhidgetServo") {
         // A board whose motor count cannot be read is taken for a multi-motor one and
@@ -129,13 +153,13 @@ void Cockpit::PhidgetManager_OnAttach(const Board &board)
             attempt([&] { countAttach(AttachCount_[CountServo]); });
             number = AttachCount_[CountServo];
             frames[6].setEnabled(true);
-            bind(b.pViperServo_1, b.pViperServo_2, board);
+            bindBoard(b.pViperServo_1, b.pViperServo_2, board);
             attempt([&] { board->setMotorPosition(0, 0.0); });
         } else {
             flags_.MultiServoPresent = true;
             attempt([&] { countAttach(AttachCount_[CountMultiServo]); });
             number = AttachCount_[CountMultiServo];
-            bind(b.pViper4Servo_1, b.pViper4Servo_2, board);
+            bindBoard(b.pViper4Servo_1, b.pViper4Servo_2, board);
             for (int i = 0; i < motors.value_or(0); ++i)
                 attempt([&] { board->setMotorPosition(i, 0.0); });
         }
@@ -143,7 +167,7 @@ void Cockpit::PhidgetManager_OnAttach(const Board &board)
         attempt([&] { countAttach(AttachCount_[CountLed64]); });
         number = AttachCount_[CountLed64];
         frames[3].setEnabled(true);
-        bind(b.pViperLED_1, b.pViperLED_2, board);
+        bindBoard(b.pViperLED_1, b.pViperLED_2, board);
     }
 
     // Listed with the version in its shortest form and the serial number in decimal; a
@@ -158,6 +182,7 @@ void Cockpit::PhidgetManager_OnAttach(const Board &board)
 
 void Cockpit::PhidgetManager_OnDetach(const Board &board)
 {
+    forget(attached_, board);
     MarkDeviceRow(board, Grid::kRed, stateNote("Detached"));
 }
 

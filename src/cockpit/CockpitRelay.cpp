@@ -16,8 +16,12 @@ const QString kReceiving = QStringLiteral("Receiving");
 // whole answer, a boolean while "X" is pending and a record otherwise, whatever it holds.
 void Cockpit::sktTavrel_DataArrival(qint64 /*bytesTotal*/)
 {
-    if (flags_.ScreenUpdate)
+    if (flags_.ScreenUpdate && !isStale())
         setMessage(kReceiving);
+    if (recovery_.on) {
+        recoveryArrival();
+        return;
+    }
 
     if (flags_.LivenessPending) {
         // A read that fails (fewer than two bytes waiting) leaves the last answer, and the

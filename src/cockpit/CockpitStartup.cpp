@@ -142,6 +142,10 @@ void Cockpit::applyConfiguration(const Configuration &config)
             tables_[std::size_t(i)] = config.tables[std::size_t(i)];
     for (const ConfigSwitch &setting : config.switches)
         attempt([&] { applySwitch(setting); });
+    if (!boardBindingErrors_.isEmpty()) {
+        platform_.messageBox(versionRecord().productName, boardBindingErrors_.join(u'\r'));
+        boardBindingErrors_.clear();
+    }
 }
 
 void Cockpit::applySwitch(const ConfigSwitch &setting)
@@ -158,6 +162,13 @@ void Cockpit::applySwitch(const ConfigSwitch &setting)
         c.chkGlimra[0].setValue(checked());
     else if (setting.section == u"UPDATEEPICANYWAY"_s)
         c.chkGlimra[2].setValue(checked());
+    else if (setting.section == kRecoverSection)
+        recovery_.on = checked() == 1;
+    else if (setting.section == kBoardsSection) {
+        const QString error = boardBinding_.addLine(setting.value);
+        if (!error.isEmpty())
+            boardBindingErrors_ << u"Tavrel.cfg [BOARDS]: line \"%1\" left out: %2"_s.arg(setting.value, error);
+    }
 }
 
 void Cockpit::buildDeviceGrids()
@@ -194,7 +205,8 @@ void Cockpit::shutdown()
 {
     attempt([&] { tmrGlimra_.stop(); });
     attempt([&] { tmrOstrel_.stop(); });
-    attempt([&] { outputs_->LampTest(false, true); });
+    attempt([&] { tmrReconnect_.stop(); });
+    darkenCockpit();
     attempt([&] { outputs_->ReleaseBoards(); });
     if (flags_.EpicOpen)
         attempt([&] { outputs_->DisconnectEpic(); });

@@ -72,6 +72,7 @@ public:
                 m_outline->sections.last().name = name;
 
             const bool isSwitch = isSwitchSection(name);
+            const bool isList = name == kBoardsSection;
             ConfigTable table;
             while (inScan() && c() != u'[' && c() != u'/') {
                 if (c() == kCr && at(m_p + 1) == kLf) { // blank line
@@ -81,6 +82,16 @@ public:
                 // A row that starts on the line feed left over from a header with one
                 // character after its "]" stands on the next line.
                 const int line = m_outline ? lineAt(c() == kLf ? m_p + 1 : m_p) : 0;
+                if (isList) { // every line whole, as one value
+                    QString value;
+                    while (inScan() && c() != kCr)
+                        value += c(), ++m_p;
+                    result.config.switches.append({name, value});
+                    if (m_outline)
+                        m_outline->sections.last().rows.append({line, line});
+                    m_p += 2;
+                    continue;
+                }
                 ConfigRow row;
                 readStopField(row[0]);
                 if (isSwitch) {

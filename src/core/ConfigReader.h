@@ -26,14 +26,19 @@ enum class DeviceSection {
 };
 inline constexpr int kDeviceSectionCount = 12;
 
+// Two sections older readers do not know, and drop: TCPIP-RECOVER, a switch like
+// NOSCREENUPDATE, and BOARDS, a list whose every line is one value ("SLOT,SERIAL").
+inline constexpr QStringView kRecoverSection = u"TCPIP-RECOVER";
+inline constexpr QStringView kBoardsSection = u"BOARDS";
+
 // The header names of the device sections, in DeviceSection order, and of the switch
 // sections. Names are compared exactly, letter case included.
 inline constexpr std::array<QStringView, kDeviceSectionCount> kDeviceSectionNames = {
     u"PLED64-1", u"PLED64-2", u"P01616-1", u"P01616-2", u"PTLED-1",     u"PTLED-2",
     u"PTLCD-1",  u"PTLCD-2",  u"GAUGES",   u"EPICAnalogs", u"P4SERVO-1", u"P4SERVO-2",
 };
-inline constexpr std::array<QStringView, 5> kSwitchSectionNames = {
-    u"COMPREF", u"TCPIP-IP", u"TCPIP-PORT", u"NOSCREENUPDATE", u"UPDATEEPICANYWAY",
+inline constexpr std::array<QStringView, 6> kSwitchSectionNames = {
+    u"COMPREF", u"TCPIP-IP", u"TCPIP-PORT", u"NOSCREENUPDATE", u"UPDATEEPICANYWAY", kRecoverSection,
 };
 
 using ConfigRow = std::array<QString, 4>;
@@ -48,8 +53,8 @@ inline int configEntries(const ConfigTable &table)
     return table.isEmpty() ? 0 : int(table.size()) - 1;
 }
 
-// One value line of a switch section: COMPREF, TCPIP-IP, TCPIP-PORT, NOSCREENUPDATE or
-// UPDATEEPICANYWAY.
+// One value line of a switch section: COMPREF, TCPIP-IP, TCPIP-PORT, NOSCREENUPDATE,
+// UPDATEEPICANYWAY or TCPIP-RECOVER; or one line of BOARDS (one entry per line).
 struct ConfigSwitch
 {
     QString section;

@@ -127,51 +127,101 @@ void DriveDiscreteOutputs(int gridIndex, const ConfigTable &table, PhidgetBoard 
     in.yield();
 }
 
+namespace {
+
+// The lamp test's writes on one board of each kind.
+void lightKit(PhidgetBoard *kit, bool on)
+{
+    int outputs = 0;
+    attempt([&] { outputs = kit->numOutputs(); });
+    for (int i = 0; i < outputs; ++i)
+        attempt([&] { kit->setOutputState(i, on); });
+}
+
+void lightLeds(PhidgetBoard *leds, bool on, std::int32_t brightness)
+{
+    int count = 0;
+    attempt([&] { count = leds->ledCount(); });
+    for (int i = 0; i < count; ++i)
+        attempt([&] { leds->setDiscreteLED(i, on ? brightness : 0); });
+}
+
+void lightLcd(PhidgetBoard *lcd, const char16_t *name, bool on, bool alsoDisplays)
+{
+    for (int line = 0; line < 2; ++line) {
+        const QString text = on ? QString::fromUtf16(name) + QString::number(line + 1) : QString();
+        attempt([&] { lcd->setDisplayString(line, text); });
+    }
+    if (alsoDisplays)
+        attempt([&] { lcd->setBacklight(on); });
+}
+
+void lightTextLed(PhidgetBoard *display, int lines, bool on, bool alsoDisplays, std::int32_t brightness)
+{
+    for (int i = 0; i < lines; ++i) {
+        attempt([&] { display->setDisplayString(i, on ? QStringLiteral("1234") : QString()); });
+        if (alsoDisplays)
+            attempt([&] { display->setBrightness(on ? brightness : 0); });
+    }
+}
+
+} // namespace
+
 void LampTest(bool on, bool alsoDisplays, const BoardSlots &boards, const ConfigTable &maPTLED_1,
               const ConfigTable &maPTLED_2, std::int32_t brightness)
 {
-    for (PhidgetBoard *kit : {boards.pViper01616_1.get(), boards.pViper01616_2.get()}) {
-        if (!kit)
-            continue;
-        int outputs = 0;
-        attempt([&] { outputs = kit->numOutputs(); });
-        for (int i = 0; i < outputs; ++i)
-            attempt([&] { kit->setOutputState(i, on); });
-    }
-    for (PhidgetBoard *leds : {boards.pViperLED_1.get(), boards.pViperLED_2.get()}) {
-        if (!leds)
-            continue;
-        int count = 0;
-        attempt([&] { count = leds->ledCount(); });
-        for (int i = 0; i < count; ++i)
-            attempt([&] { leds->setDiscreteLED(i, on ? brightness : 0); });
-    }
+    for (PhidgetBoard *kit : {boards.pViper01616_1.get(), boards.pViper01616_2.get()})
+        if (kit)
+            lightKit(kit, on);
+    for (PhidgetBoard *leds : {boards.pViperLED_1.get(), boards.pViperLED_2.get()})
+        if (leds)
+            lightLeds(leds, on, brightness);
     const std::pair<PhidgetBoard *, const char16_t *> lcds[] = {
         {boards.pViperTextLCD_1.get(), u"TextLCD-1 "}, {boards.pViperTextLCD_2.get(), u"TextLCD-2 "}};
-    for (const auto &[board, name] : lcds) {
-        PhidgetBoard *lcd = board; // named anew: clang before 16 cannot capture a binding
-        if (!lcd)
-            continue;
-        for (int line = 0; line < 2; ++line) {
-            const QString text = on ? QString::fromUtf16(name) + QString::number(line + 1) : QString();
-            attempt([&] { lcd->setDisplayString(line, text); });
-        }
-        if (alsoDisplays)
-            attempt([&] { lcd->setBacklight(on); });
-    }
+    for (const auto &[lcd, name] : lcds)
+        if (lcd)
+            lightLcd(lcd, name, on, alsoDisplays);
     const std::pair<PhidgetBoard *, const ConfigTable *> leds[] = {{boards.pViperTextLED_1.get(), &maPTLED_1},
                                                                    {boards.pViperTextLED_2.get(), &maPTLED_2}};
-    for (const auto &[board, table] : leds) {
-        PhidgetBoard *display = board;
-        if (!display)
-            continue;
-        const int count = configEntries(*table);
-        for (int i = 0; i < count; ++i) {
-            attempt([&] { display->setDisplayString(i, on ? QStringLiteral("1234") : QString()); });
-            if (alsoDisplays)
-                attempt([&] { display->setBrightness(on ? brightness : 0); });
+    for (const auto &[display, table] : leds)
+        if (display)
+            lightTextLed(display, configEntries(*table), on, alsoDisplays, brightness);
+}
+
+void DarkenBoards(const QList<PhidgetBoard *> &boards)
+{
+    const auto type = [](PhidgetBoard *board) {
+        QString name;
+        attempt([&] { name = board->deviceType(); });
+        return name;
+    };
+    for (QStringView kind : {u"PhidgetInterfaceKit", u"PhidgetLED", u"PhidgetTextLCD", u"PhidgetTextLED"}) {
+        for (PhidgetBoard *board : boards) {
+            if (type(board) != kind)
+                continue;
+            if (kind == u"PhidgetInterfaceKit") {
+                lightKit(board, false);
+            } else if (kind == u"PhidgetLED") {
+                lightLeds(board, false, 0);
+            } else if (kind == u"PhidgetTextLCD") {
+                lightLcd(board, u"", false, true);
+            } else {
+                int lines = 0;
+                attempt([&] { lines = board->rowCount(); });
+                lightTextLed(board, lines, false, true, 0);
+            }
         }
     }
+}
+
+void RestoreDisplays(const BoardSlots &boards, std::int32_t brightness)
+{
+    for (PhidgetBoard *lcd : {boards.pViperTextLCD_1.get(), boards.pViperTextLCD_2.get()})
+        if (lcd)
+            attempt([&] { lcd->setBacklight(true); });
+    for (PhidgetBoard *display : {boards.pViperTextLED_1.get(), boards.pViperTextLED_2.get()})
+        if (display)
+            attempt([&] { display->setBrightness(brightness); });
 }
 
 } // namespace tavrel

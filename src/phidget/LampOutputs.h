@@ -4,6 +4,7 @@
 #include "core/FlightData.h"
 #include "phidget/PhidgetBoard.h"
 
+#include <QList>
 #include <QStringView>
 
 #include <array>
@@ -59,5 +60,14 @@ void DriveDiscreteOutputs(int gridIndex, const ConfigTable &table, PhidgetBoard 
 // empty slots are passed over.
 void LampTest(bool on, bool alsoDisplays, const BoardSlots &boards, const ConfigTable &maPTLED_1,
               const ConfigTable &maPTLED_2, std::int32_t brightness);
+
+// The shutdown blanking for boards outside the slots (one displaced from its slot, or one
+// no slot takes): the lamp test's writes with lamps off and displays dark, the kinds in
+// the lamp test's order; every line of a text LED is cleared. Servo boards are left alone.
+void DarkenBoards(const QList<PhidgetBoard *> &boards);
+
+// After a dark spell: the text LCDs in the slots get their backlight again and the text
+// LEDs the slider's brightness, as when they attached.
+void RestoreDisplays(const BoardSlots &boards, std::int32_t brightness);
 
 } // namespace tavrel

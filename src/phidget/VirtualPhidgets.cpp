@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QSet>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include <array>
 #include <cstdio>
 #include <limits>
@@ -67,6 +71,27 @@ QString environment(const char *name)
 {
     return qEnvironmentVariable(name);
 }
+
+} // namespace
+
+// What tells one file from another under the same name: its device and inode where there
+// are such, elsewhere its creation time.
+FileIdentity fileIdentity(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info{};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return FileIdentity{quint64(info.st_dev), quint64(info.st_ino)};
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    return FileIdentity{0, quint64(info.birthTime().toMSecsSinceEpoch())};
+#endif
+}
+
+namespace {
 
 } // namespace
 
@@ -167,6 +192,7 @@ VirtualPhidgetManager::VirtualPhidgetManager(const QList<VirtualBoardEntry> &boa
     if (!hotPlugPath_.isEmpty()) {
         // Only lines appended from now on are commands.
         hotPlugOffset_ = QFileInfo(hotPlugPath_).size();
+        hotPlugIdentity_ = fileIdentity(hotPlugPath_);
         connect(&hotPlugTimer_, &QTimer::timeout, this, &VirtualPhidgetManager::readHotPlugFile);
         hotPlugTimer_.start(kHotPlugPollMs);
     }
@@ -235,8 +261,10 @@ void VirtualPhidgetManager::readHotPlugFile()
     QFile file(hotPlugPath_);
     if (!file.open(QIODevice::ReadOnly))
         return; // not there (yet): nothing appended
-    if (file.size() < hotPlugOffset_) {
-        // Cut short or replaced: read it again from the start.
+    const FileIdentity identity = fileIdentity(hotPlugPath_);
+    if (file.size() < hotPlugOffset_ || identity != hotPlugIdentity_) {
+        // Cut short, or replaced by another file: read it again from the start.
+        hotPlugIdentity_ = identity;
         hotPlugOffset_ = 0;
         partialLine_.clear();
     }

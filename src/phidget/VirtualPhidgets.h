@@ -66,9 +66,20 @@ struct HotPlugLine
 
 HotPlugLine parseHotPlugLine(QStringView line);
 
+// Which file a path names now, so that a file replaced by another is told from one that
+// grew; empty for no file.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+FileIdentity fileIdentity(const QString &path);
+
 // The manager of the built-in virtual boards. Its boards attach one by one through the
 // event loop after it is made; lines appended to the hot-plug file while it lives attach,
-// pull and fail boards.
+// pull and fail boards. A hot-plug file cut short, or replaced by a new file, is read
+// again from its start.
 class VirtualPhidgetManager : public PhidgetManager
 {
     Q_OBJECT
@@ -99,6 +110,7 @@ private:
     QHash<std::int32_t, std::shared_ptr<VirtualBoard>> boards_;
     QString hotPlugPath_;
     qint64 hotPlugOffset_ = 0;
+    FileIdentity hotPlugIdentity_;
     QByteArray partialLine_;
     QTimer hotPlugTimer_;
 };

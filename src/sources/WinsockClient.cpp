@@ -83,6 +83,9 @@ void WinsockClient::sendData(QStringView text)
     for (qsizetype i = 0; i < text.size(); ++i)
         sendBuffer_[i] = static_cast<char>(convert::toWindows1252(text[i].unicode()));
     socket_.write(sendBuffer_);
+    // Out at once, as the control sends: left to the write notifier, every request would
+    // cost the event loop one more round.
+    socket_.flush();
 }
 
 QByteArray WinsockClient::getText()

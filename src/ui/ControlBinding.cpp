@@ -13,8 +13,10 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <array>
+#include <memory>
 
 namespace tavrel::binding {
 
@@ -100,6 +102,34 @@ void bind(QLabel *widget, Label &model)
     follow(widget, model, [widget, &model] {
         widget->setEnabled(model.isEnabled());
         widget->setText(model.caption());
+    });
+}
+
+void bindThrottled(QLabel *widget, Label &model, int intervalMs)
+{
+    const auto refresh = [widget, &model] {
+        widget->setEnabled(model.isEnabled());
+        widget->setText(model.caption());
+    };
+    refresh();
+    auto *quiet = new QTimer(widget); // running while a redraw would come too soon
+    quiet->setSingleShot(true);
+    quiet->setInterval(intervalMs);
+    auto pending = std::make_shared<bool>(false);
+    QObject::connect(&model, &Control::changed, widget, [=] {
+        if (quiet->isActive()) {
+            *pending = true;
+            return;
+        }
+        refresh();
+        quiet->start();
+    });
+    QObject::connect(quiet, &QTimer::timeout, widget, [=] {
+        if (!*pending)
+            return;
+        *pending = false;
+        refresh();
+        quiet->start();
     });
 }
 

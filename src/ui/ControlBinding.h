@@ -25,6 +25,10 @@ void bind(QPushButton *widget, CommandButton &model);
 void bind(QSlider *widget, Slider &model);
 void bind(QLineEdit *widget, TextBox &model);
 void bind(QLabel *widget, Label &model);
+// A label whose text may change on every cycle (the message line at fast polling): a
+// change after a quiet spell shows at once, later ones at most once per `intervalMs`, the
+// newest text last. The model holds the exact text at every moment; only the redraw waits.
+void bindThrottled(QLabel *widget, Label &model, int intervalMs);
 // A caption of lines ended by carriage returns (the DED and fault-list texts), shown one
 // line under the other; a label breaks lines only at line feeds.
 void bindLines(QLabel *widget, Label &model);

@@ -80,6 +80,8 @@ QWidget *captionedCheckBox(CheckBox &model, QWidget *parent, const QString &name
     return row;
 }
 
+constexpr int kMessageRedrawMs = 50;
+
 QLabel *boundLabel(Label &model, QWidget *parent, const QString &name)
 {
     auto *label = new QLabel(parent);
@@ -110,7 +112,11 @@ void FrmTavrel::buildControlTab()
         comm->addWidget(box, 2 + i, 1);
     }
     comm->addWidget(new QLabel(QStringLiteral("Message:"), frames_[1]), 4, 0);
-    QLabel *message = boundLabel(c.lblTCPIPMsg, frames_[1], QStringLiteral("lblTCPIPMsg"));
+    // The message line may change twice a cycle at 1 ms polling; redrawn (and laid out, as
+    // it wraps) at most every kMessageRedrawMs, it costs the cycle next to nothing.
+    auto *message = new QLabel(frames_[1]);
+    message->setObjectName(QStringLiteral("lblTCPIPMsg"));
+    binding::bindThrottled(message, c.lblTCPIPMsg, kMessageRedrawMs);
     message->setWordWrap(true);
     comm->addWidget(message, 4, 1);
     comm->setRowStretch(5, 1);

@@ -25,8 +25,11 @@ void check(bool condition)
 bool isSwitchName(const QString &s)
 {
     return s == u"COMPREF"_s || s == u"TCPIP-IP"_s || s == u"TCPIP-PORT"_s || s == u"NOSCREENUPDATE"_s
-        || s == u"UPDATEEPICANYWAY"_s;
+        || s == u"UPDATEEPICANYWAY"_s || s == kRecoverSection || s == kBoardsSection;
 }
+
+// A BOARDS line is kept whole, commas included; every other switch value ends at a comma.
+bool isListLine(const ConfigSwitch &s) { return s.section == kBoardsSection; }
 
 bool hasLineBreak(const QString &s) { return s.contains(u'\r') || s.contains(u'\n'); }
 
@@ -39,7 +42,8 @@ QString writeOut(const Configuration &config)
 {
     QString text;
     for (const ConfigSwitch &s : config.switches) {
-        if (s.value.isEmpty() || hasLineBreak(s.value) || s.value.contains(u',') || startsLikeNonData(s.value))
+        if (s.value.isEmpty() || hasLineBreak(s.value) || (!isListLine(s) && s.value.contains(u','))
+            || startsLikeNonData(s.value))
             return {};
         text += u"["_s + s.section + u"]\r\n"_s + s.value + u"\r\n"_s;
     }
@@ -83,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     for (const ConfigSwitch &s : config.switches) {
         check(isSwitchName(s.section));
-        check(!s.value.contains(u'\r') && !s.value.contains(u','));
+        check(!s.value.contains(u'\r') && (isListLine(s) || !s.value.contains(u',')));
+        check(!isListLine(s) || !startsLikeNonData(s.value));
     }
     qsizetype rows = 0;
     for (const ConfigTable &table : config.tables) {

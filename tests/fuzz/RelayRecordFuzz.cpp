@@ -2,9 +2,11 @@
 // relay peer, in Windows-1252. Besides not crashing or hanging, the parse must leave the
 // reserved block alone, store only finite floats, give the same answer through both entry
 // points, and what it made must survive being written out again by the peer's side and
-// read back.
+// read back. The same bytes also go through the record assembler of the recovering link,
+// at once and in pieces: both must hand on the same whole records.
 #include "core/FlightData.h"
 #include "core/Convert.h"
+#include "sources/RelayAssembler.h"
 #include "sources/RelayWire.h"
 #include "sources/SimulatedFlight.h"
 
@@ -18,6 +20,7 @@
 #include <cstring>
 #include <optional>
 #include <utility>
+#include <vector>
 
 using namespace tavrel;
 
@@ -45,17 +48,38 @@ bool reservedIs(const FlightData &d, std::int32_t value)
                        [value](std::int32_t v) { return v == value; });
 }
 
+// Every whole record the assembler hands on from `bytes`, fed in pieces of `step` bytes.
+std::vector<QByteArray> assembled(QByteArrayView bytes, qsizetype step)
+{
+    relay::RecordAssembler assembler;
+    std::vector<QByteArray> records(1);
+    for (qsizetype at = 0; at < bytes.size(); at += step) {
+        assembler.append(bytes.sliced(at, std::min(step, bytes.size() - at)));
+        while (assembler.takeRecord(records.back())) {
+            check(records.back().size() == relay::completeRecordLength(records.back()));
+            records.emplace_back();
+        }
+    }
+    return records;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    const QByteArrayView arrival(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (arrival.size() <= relay::RecordAssembler::kMaxPending) {
+        const qsizetype step = arrival.isEmpty() ? 1 : 1 + static_cast<unsigned char>(arrival[0]) % 97;
+        check(assembled(arrival, arrival.size() + 1) == assembled(arrival, step));
+    }
+
     static const FlightData start = startingRecord(0x5A5A5A5A);
     static const FlightData other = startingRecord(-1);
     static QString text;
     static QByteArray bytes;
     static QString again;
 
-    convert::decodeWindows1252(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), text);
+    convert::decodeWindows1252(arrival, text);
 
     FlightData first = start;
     const std::optional<bool> flag = relay::readRecord(text, first);

@@ -6,6 +6,7 @@
 #include "core/GridBuilders.h"
 #include "core/TextFile.h"
 #include "epic/EpicTransfer.h"
+#include "phidget/BoardBinding.h"
 #include "phidget/LampOutputs.h"
 #include "phidget/ServoGauges.h"
 #include "phidget/TextDisplays.h"
@@ -158,6 +159,16 @@ private:
             if (isSwitchSection(s.name)) {
                 if (!s.rows.isEmpty() && nextSwitch < config.switches.size())
                     switchValue(s, config.switches[nextSwitch++], outline);
+            } else if (s.name == kBoardsSection) {
+                // Every line is one binding, read as the program reads it.
+                BoardBinding binding;
+                for (const ConfigOutline::Row &row : s.rows) {
+                    if (nextSwitch >= config.switches.size())
+                        break;
+                    const QString why = binding.addLine(config.switches[nextSwitch++].value);
+                    if (!why.isEmpty())
+                        warning(row.line, u"[BOARDS] line left out: %1"_s.arg(plain(why)));
+                }
             } else if (device < 0) {
                 const QStringView hint = sameButForCase(s.name, kDeviceSectionNames).isNull()
                                              ? sameButForCase(s.name, kSwitchSectionNames)
@@ -214,7 +225,7 @@ private:
                                 .arg(later.line));
                     break;
                 }
-        } else if (s.name == u"NOSCREENUPDATE" || s.name == u"UPDATEEPICANYWAY") {
+        } else if (s.name == u"NOSCREENUPDATE" || s.name == u"UPDATEEPICANYWAY" || s.name == kRecoverSection) {
             if (!convert::equalsUpperLatin(value.value, u"TRUE") && !convert::equalsUpperLatin(value.value, u"FALSE"))
                 warning(line, u"%1 is neither TRUE nor FALSE: it reads as FALSE"_s.arg(quoted(value.value)));
         }

@@ -84,17 +84,4 @@ QByteArray answerRequests(QByteArrayView requests, FlightSource &source,
     return answers;
 }
 
-qsizetype completeRecordLength(QByteArrayView received)
-{
-    // The leading character may be anything, a CR included: the fields start after it.
-    int fields = 0;
-    for (qsizetype i = 1; i < received.size(); ++i) {
-        if (fields == kFieldCount)
-            return i + 1; // the flag character
-        if (received[i] == '\r')
-            ++fields;
-    }
-    return 0;
-}
-
 } // namespace tavrel::relay

@@ -2,6 +2,7 @@
 
 #include "Recording.h"
 
+#include "sources/RelayAssembler.h"
 #include "sources/SimulatedFlight.h"
 
 #include <QByteArray>
@@ -78,9 +79,5 @@ qint64 loopLength(const QList<RecordingEntry> &entries);
 // byte ignored. `served` (when set) hears each request answered with its answer.
 QByteArray answerRequests(QByteArrayView requests, FlightSource &source,
                           const std::function<void(char request, const QByteArray &answer)> &served = {});
-
-// The length of the complete record at the start of `received` (the leading character,
-// 84 fields each ended by a CR, the flag character), or 0 while it is not all there.
-qsizetype completeRecordLength(QByteArrayView received);
 
 } // namespace tavrel::relay

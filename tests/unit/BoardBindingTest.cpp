@@ -1,0 +1,89 @@
+// [BOARDS] binding on the virtual boards, attach orders and re-plugs through the hot-plug
+// file; and shutdown putting out a board no slot holds any more, read from the journal.
+#include "cockpit/Cockpit.h"
+#include "phidget/VirtualPhidgets.h"
+#include "support/ScriptedServer.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <cstdio>
+
+namespace tavrel {
+namespace {
+using namespace Qt::StringLiterals;
+using Kind = VirtualBoard::Kind;
+
+struct StartedCockpit
+{
+    StartedCockpit(const QByteArray &config, const QList<VirtualBoardEntry> &boards)
+    {
+        platform.writeFile(u"Tavrel.cfg"_s, config);
+        platform.writeFile(u"control"_s, "\n"); // what it holds at start-up is not read
+        cockpit.setPhidgetManagerFactory([this, boards] {
+            return std::make_unique<VirtualPhidgetManager>(boards, path(u"journal"_s), path(u"control"_s));
+        });
+        cockpit.startUp();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.controls().grdTavrel[4].rows() == boards.size() + 1; }, 10000));
+    }
+    QString path(const QString &name) { return platform.dir.filePath(name); }
+    VirtualPhidgetManager &manager() { return *static_cast<VirtualPhidgetManager *>(cockpit.phidgetManager()); }
+    // The serial number in a slot, 0 for none, -1 for a board that is not the one attached now.
+    std::int32_t serialIn(Board BoardSlots::*slot)
+    {
+        const Board &board = cockpit.boards().*slot;
+        return !board ? 0 : board == manager().board(board->serialNumber()) ? board->serialNumber() : -1;
+    }
+
+    test::TestPlatform platform;
+    Cockpit cockpit{platform, test::scriptedFactory(std::make_shared<test::ServerScript>())};
+};
+
+TEST(BoardBinding, BoardsTakeTheirSlotsWhateverTheAttachOrder)
+{
+    // [BOARDS] lines, the serial number pulled and plugged in again (through a new hot-plug
+    // file longer than what was read of the old one), what LED-64 slots 1 and 2 end with.
+    const std::vector<std::tuple<QByteArray, std::int32_t, std::int32_t, std::int32_t>> cases = {
+        {"PLED64-3,1001\r\nPLED64-1,1002\r\nPLED64-2, 1001\r\n", 0, 1002, 1001}, // a bad line is named
+        {"PLED64-1,1009\r\n", 0, 0, 1002},                                       // absent: its slot stays empty
+        {"PLED64-1,1001\r\n", 1001, 1001, 1002},
+        {"PTLED-1,4001\r\n", 1001, 1001, 1002}, // with [BOARDS] an unlisted board comes back too
+    };
+    for (const auto &[lines, replug, in1, in2] : cases) {
+        SCOPED_TRACE(lines.toStdString() + " re-plugged " + std::to_string(replug));
+        StartedCockpit s("[BOARDS]\r\n" + lines, {{Kind::Led64, 1001}, {Kind::Led64, 1002}});
+        if (replug) {
+            const QByteArray serial = QByteArray::number(replug);
+            s.platform.writeFile(u"control.new"_s, "detach " + serial + "\nattach PhidgetLED:" + serial + "\n");
+            ASSERT_EQ(std::rename(qPrintable(s.path(u"control.new"_s)), qPrintable(s.path(u"control"_s))), 0);
+            const Board old = s.manager().board(replug);
+            ASSERT_TRUE(QTest::qWaitFor([&, r = replug] { return s.manager().board(r) != old && s.serialIn(&BoardSlots::pViperLED_1) >= 0
+                                                             && s.serialIn(&BoardSlots::pViperLED_2) >= 0; }, 10000));
+        }
+        EXPECT_EQ(std::pair(s.serialIn(&BoardSlots::pViperLED_1), s.serialIn(&BoardSlots::pViperLED_2)), std::pair(in1, in2));
+        EXPECT_EQ(s.platform.boxes().size(), lines.startsWith("PLED64-3") ? 1 : 0);
+    }
+}
+
+TEST(BoardBinding, ShutdownPutsOutABoardDisplacedFromItsSlot)
+{
+    StartedCockpit s("[PTLED-2]\r\n0,a,FUELFLOW,0\r\n",
+                     {{Kind::Led64, 1001}, {Kind::Led64, 1002}, {Kind::TextLed, 4001}, {Kind::TextLed, 4002}});
+    s.cockpit.controls().chkGlimra[1].setValue(1); // "All Lamps On"
+    for (const VirtualBoardEntry board : {VirtualBoardEntry{Kind::Led64, 1001}, {Kind::TextLed, 4001}}) // plugged in again
+        for (const auto verb : {HotPlugCommand::Verb::Detach, HotPlugCommand::Verb::Attach})
+            s.manager().command({verb, board, {}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.serialIn(&BoardSlots::pViperTextLED_2) == 4001; }, 10000));
+    const qsizetype before = s.platform.readFile(u"journal"_s).size();
+
+    EXPECT_THROW(s.cockpit.shutdown(), test::ProcessEnded);
+    const QStringList writes = QString::fromUtf8(s.platform.readFile(u"journal"_s).mid(before)).split(u'\n');
+    for (int i = 0; i < 64; ++i) // every LED, every text line
+        EXPECT_TRUE(writes.contains(u"1002\tDiscreteLED\t%1\t0"_s.arg(i)) && (i > 3 || writes.contains(u"4002\tDisplayString\t%1\t"_s.arg(i)))) << i;
+    EXPECT_GT(writes.indexOf(u"4002\tBrightness\t\t0"_s), writes.indexOf(u"1002\tDiscreteLED\t63\t0"_s)) << "LED-64 first";
+}
+
+} // namespace
+} // namespace tavrel
