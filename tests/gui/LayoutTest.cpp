@@ -1,4 +1,7 @@
+// The window: the resize rule's table, every widget at its twips in this screen's pixels,
+// the device tables over their grid models, and the widgets bound to the control models.
 #include "cockpit/Cockpit.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedServer.h"
 #include "support/TestPlatform.h"
 #include "ui/FrmTavrel.h"
@@ -6,18 +9,21 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
-namespace tavrel {
-namespace {
+using namespace tavrel;
 using namespace Qt::StringLiterals;
 
 // The window with the demo cockpit's configuration, so every grid has rows.
@@ -49,27 +55,17 @@ bool stretched(int frame)
     return std::find(std::begin(kStretchedFrames), std::end(kStretchedFrames), frame) != std::end(kStretchedFrames);
 }
 
+// A length below zero is passed over (the rest goes on); minimized changes nothing.
 TEST_F(LayoutTest, ResizeRuleStretchesTheNineFramesAndTheirGrids)
 {
     const FrmTavrel::Placement design = window.placement();
-    struct Case
-    {
-        const char *name;
-        int outerHeight;
-        int tabHeight;
-        int frameHeight;
-    };
-    const Case cases[] = {
-        {"the window of the design", 7110, 5610, 4810},
-        {"1000 taller", 8110, 6610, 5810},
-        {"back again", 7110, 5610, 4810},
-    };
-    for (const Case &c : cases) {
+    const FrmTavrel::Placement &p = window.placement();
+    struct Case { const char *name; int outerHeight, tabHeight, frameHeight; };
+    for (const Case &c : {Case{"the window of the design", 7110, 5610, 4810}, Case{"1000 taller", 8110, 6610, 5810},
+                          Case{"back again", 7110, 5610, 4810}, Case{"the wide grids below zero", 2600, 1100, 300}}) {
         SCOPED_TRACE(c.name);
         window.Form_Resize(11415, c.outerHeight);
-        const FrmTavrel::Placement &p = window.placement();
-        EXPECT_EQ(p.tabStrip.width, 11115);
-        EXPECT_EQ(p.tabStrip.height, c.tabHeight);
+        EXPECT_EQ(std::tie(p.tabStrip.width, p.tabStrip.height), std::tuple(11115, c.tabHeight));
         for (int i = 0; i < 21; ++i) {
             const auto &f = p.frames[std::size_t(i)];
             const auto &d = design.frames[std::size_t(i)];
@@ -79,43 +75,19 @@ TEST_F(LayoutTest, ResizeRuleStretchesTheNineFramesAndTheirGrids)
         for (int i : kNarrowGrids)
             EXPECT_EQ(p.grids[std::size_t(i)].height, c.frameHeight - 300) << "grid " << i;
         for (int i : kWideGrids)
-            EXPECT_EQ(p.grids[std::size_t(i)].height, c.frameHeight - 400) << "grid " << i;
+            EXPECT_EQ(p.grids[std::size_t(i)].height, c.frameHeight < 400 ? 4410 : c.frameHeight - 400) << i;
         for (int i : {3, 6, 11, 12})
             EXPECT_EQ(p.grids[std::size_t(i)].height, design.grids[std::size_t(i)].height) << "grid " << i;
     }
-}
-
-// A window too small for a length leaves that length as it was; the rest goes on.
-TEST_F(LayoutTest, LengthsBelowZeroArePassedOver)
-{
-    window.Form_Resize(11415, 7110);
-    window.Form_Resize(11415, 2600); // tab strip 1100, frames 300: the wide grids would be -100
-    const FrmTavrel::Placement &p = window.placement();
-    EXPECT_EQ(p.tabStrip.height, 1100);
-    for (int i : kStretchedFrames)
-        EXPECT_EQ(p.frames[std::size_t(i)].height, 300) << "frame " << i;
-    for (int i : kNarrowGrids)
-        EXPECT_EQ(p.grids[std::size_t(i)].height, 0) << "grid " << i;
-    for (int i : kWideGrids)
-        EXPECT_EQ(p.grids[std::size_t(i)].height, 4410) << "grid " << i << " keeps its height";
-
     window.Form_Resize(200, 1000); // nothing fits: everything keeps its length
-    EXPECT_EQ(p.tabStrip.height, 1100);
-    EXPECT_EQ(p.tabStrip.width, 11115);
-    EXPECT_EQ(p.frames[7].height, 300);
-}
-
-TEST_F(LayoutTest, MinimizedChangesNothingAndRestoringRecomputes)
-{
-    window.Form_Resize(11415, 7110);
+    EXPECT_EQ(std::tie(p.tabStrip.width, p.tabStrip.height, p.frames[7].height), std::tuple(11115, 1100, 300));
     window.setWindowState(Qt::WindowMinimized);
     window.Form_Resize(11415, 9110);
-    EXPECT_EQ(window.placement().tabStrip.height, 5610);
-
-    window.setWindowState(Qt::WindowNoState);
+    EXPECT_EQ(p.tabStrip.height, 1100);
+    window.setWindowState(Qt::WindowNoState); // restoring recomputes
     QCoreApplication::processEvents();
     const int outer = window.height() + window.frameExtents().top() + window.frameExtents().bottom();
-    EXPECT_NEAR(window.placement().tabStrip.height, qRound(outer * 1440.0 / window.logicalDpiY()) - 1500, 1);
+    EXPECT_NEAR(p.tabStrip.height, qRound(outer * 1440.0 / window.logicalDpiY()) - 1500, 1);
 }
 
 // At the starting size the outer height counts a frame, the reported one or, where none
@@ -163,52 +135,66 @@ TEST_F(LayoutTest, WidgetsStandAtTheirTwips)
     }
 }
 
-// Every caption can be read whole: no check box, option, button, label or frame title is
-// squeezed below the room its text needs, and every usable tab fits the tab row.
-TEST_F(LayoutTest, NoCaptionIsClipped)
+TEST_F(LayoutTest, DeviceTablesShowTheirGridModels)
 {
-    for (int tab = 0; tab < window.tabStrip()->count(); ++tab) {
-        if (!window.tabStrip()->isTabVisible(tab))
-            continue;
-        window.tabStrip()->setCurrentIndex(tab);
-        QCoreApplication::processEvents();
-        QWidget *page = window.tabStrip()->widget(tab);
-        for (auto *button : page->findChildren<QAbstractButton *>())
-            EXPECT_GE(button->width(), button->sizeHint().width())
-                << "tab " << tab << ": " << button->text().toStdString();
-        for (auto *label : page->findChildren<QLabel *>()) {
-            if (label->text().isEmpty() || !label->pixmap().isNull())
-                continue;
-            if (label->wordWrap())
-                EXPECT_GE(label->height(), label->heightForWidth(label->width()))
-                    << "tab " << tab << ": " << label->text().toStdString();
-            else
-                EXPECT_GE(label->width(), label->sizeHint().width())
-                    << "tab " << tab << ": " << label->text().toStdString();
-        }
-        for (auto *frame : page->findChildren<QGroupBox *>())
-            EXPECT_GE(frame->width(), frame->fontMetrics().horizontalAdvance(frame->title()) + 12)
-                << frame->title().toStdString();
-    }
-    QTabBar *bar = window.tabStrip()->tabBar();
-    EXPECT_LE(bar->sizeHint().width(), window.tabStrip()->width()) << "the tab row scrolls";
-}
-
-TEST_F(LayoutTest, DeviceTablesShowTheirConfiguration)
-{
-    GridView *leds = window.grid(0);
-    ASSERT_GT(leds->model()->rowCount(), 0);
-    EXPECT_EQ(leds->model()->headerData(0, Qt::Horizontal).toString(), u"Port"_s);
-    EXPECT_EQ(leds->model()->headerData(1, Qt::Horizontal).toString(), u"Description"_s);
-    EXPECT_EQ(leds->model()->index(0, 1).data().toString(), cockpit.table(DeviceSection::PLED64_1)[0][1]);
-    EXPECT_EQ(leds->columnWidth(1), qRound(3200 * window.logicalDpiX() / 1440.0));
-
-    EXPECT_EQ(window.grid(8)->model()->rowCount(), 20) << "the MFD button lists";
-    EXPECT_EQ(window.grid(7)->model()->columnCount(), 7) << "the gauge table with its servo columns";
+    const QAbstractItemModel *leds = window.grid(0)->model();
+    EXPECT_EQ(leds->headerData(1, Qt::Horizontal).toString(), u"Description"_s) << "grid row 0 is the header";
+    EXPECT_EQ(leds->index(0, 1).data().toString(), cockpit.table(DeviceSection::PLED64_1)[0][1]);
+    EXPECT_EQ(window.grid(0)->columnWidth(1), qRound(3200 * window.logicalDpiX() / 1440.0));
+    cockpit.controls().grdTavrel[0].setText(1, 2, u"*"_s);
+    EXPECT_EQ(leds->index(0, 2).data().toString(), u"*"_s);
     const QAbstractItemModel *devices = window.grid(4)->model();
     ASSERT_TRUE(QTest::qWaitFor([&] { return devices->rowCount() > 0; }, 10000));
     EXPECT_TRUE(devices->index(0, 3).data(Qt::ToolTipRole).toString().startsWith(u"Attached at "_s));
 }
 
-} // namespace
-} // namespace tavrel
+// The window as a view of the cockpit: its tabs and frames, where start-up puts it, and
+// the widgets bound both ways to the control models.
+TEST_F(LayoutTest, TheWindowIsAViewBoundToTheCockpit)
+{
+    const auto find = [&](const char *name) { return window.findChild<QWidget *>(QLatin1String(name)); };
+
+    QStringList tabs;
+    for (int i = 0; i < window.tabStrip()->count(); ++i)
+        tabs << window.tabStrip()->tabText(i) + (window.tabStrip()->isTabVisible(i) ? u""_s : u" hidden"_s)
+                    + (window.tabStrip()->isTabEnabled(i) ? u""_s : u" greyed"_s);
+    EXPECT_EQ(tabs.join(u", "_s), u"Control, PhidgetLED-64, Phidget 0/16/16, Text Displays, Gauges, G-Suit, "
+                                  u"MFDs hidden greyed, HUD hidden greyed, EPIC (USB), Switches greyed"_s);
+    EXPECT_EQ(window.frame(1)->title(), u"Communication"_s);
+    EXPECT_FALSE(window.frame(20)->isEnabled());
+    for (const auto &[from, key, modifiers, to] : {std::tuple(5, Qt::Key_Tab, Qt::ControlModifier, 8), // the keyboard
+                                                  std::tuple(8, Qt::Key_Tab, Qt::ControlModifier, 0), // passes over
+                                                  std::tuple(5, Qt::Key_Right, Qt::NoModifier, 8)}) { // hidden tabs
+        window.tabStrip()->setCurrentIndex(from);
+        QWidget *receiver = window.tabStrip();
+        QTest::keyClick(key == Qt::Key_Tab ? receiver : window.tabStrip()->tabBar(), key, modifiers);
+        EXPECT_EQ(window.tabStrip()->currentIndex(), to) << "from " << from;
+    }
+    const qreal dpi = window.logicalDpiY(); // the form's size is the outer one, frame included
+    const int formWidth = cockpit.controls().frmTavrel.width();
+    EXPECT_EQ(formWidth, qRound(window.size().grownBy(window.frameExtents()).width() * 1440.0 / dpi));
+    EXPECT_EQ(window.pos(), QPoint(qRound((platform.screenWidth - formWidth - 100) * dpi / 1440.0),
+                                   qRound(1000 * dpi / 1440.0)));
+
+    // Widgets to models: the operator's hand reaches the handlers.
+    static_cast<QSlider *>(find("sldGlimra_1"))->setValue(1);
+    EXPECT_EQ(cockpit.pollingTimer().interval(), 1);
+    EXPECT_EQ(static_cast<QLabel *>(find("lblTimerValue"))->text(), u"1"_s);
+    static_cast<QCheckBox *>(find("chkGlimra_0"))->click();
+    EXPECT_FALSE(cockpit.flags().ScreenUpdate);
+    EXPECT_FALSE(find("fldGlimra_0")->isEnabled()) << "no relay address in data server mode";
+    static_cast<QRadioButton *>(find("optConnectType_0"))->click();
+    EXPECT_TRUE(cockpit.controls().optConnectType[0].value());
+    QTest::keyClicks(find("fldGlimra_0"), u"9"_s);
+    EXPECT_EQ(cockpit.controls().fldGlimra[0].text(), u"127.0.0.19"_s);
+
+    // Models to widgets: what the program sets shows.
+    cockpit.controls().lblTCPIPMsg.setCaption(u"No Connection"_s);
+    EXPECT_EQ(static_cast<QLabel *>(find("lblTCPIPMsg"))->text(), u"No Connection"_s);
+    cockpit.controls().lblGlimra[0].setCaption(u"UHF 292.30\r\rCOM2\r"_s);
+    EXPECT_EQ(static_cast<QLabel *>(find("lblGlimra_0"))->text(), u"UHF 292.30\n\nCOM2\n"_s) << "the DED, line by line";
+
+    QSignalSpy shutdown(&window, &FrmTavrel::shutdownRequested);
+    window.findChild<QAction *>(u"mnuExit"_s)->trigger();
+    EXPECT_EQ(shutdown.count(), 1) << "File > Exit closes the window, which asks for the shutdown";
+}

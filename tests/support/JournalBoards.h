@@ -5,10 +5,7 @@
 #include "phidget/VirtualBoard.h"
 
 #include <QFile>
-#include <QStringList>
 #include <QTemporaryDir>
-
-#include <memory>
 
 namespace tavrel::test {
 
@@ -20,21 +17,15 @@ public:
     {
         return std::make_shared<VirtualBoard>(kind, serial, journal_);
     }
-
-    // Every line written since the last call, without the line ends.
+    // Every line written since the last call.
     QStringList take()
     {
         QFile file(path_);
-        QStringList lines;
-        if (file.open(QIODevice::ReadOnly)) {
-            file.seek(read_);
-            const QByteArray bytes = file.readAll();
-            read_ += bytes.size();
-            for (const QByteArray &line : bytes.split('\n'))
-                if (!line.isEmpty())
-                    lines << QString::fromUtf8(line);
-        }
-        return lines;
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(read_))
+            return {};
+        const QString lines = QString::fromUtf8(file.readAll());
+        read_ = file.pos();
+        return lines.split(u'\n', Qt::SkipEmptyParts);
     }
 
 private:

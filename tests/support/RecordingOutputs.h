@@ -9,21 +9,21 @@
 
 namespace tavrel::test {
 
-// Output routines that write down what ran, in order, and can be told to fail or to
-// let a due tick in while they yield.
+// Output routines that write down what ran, in order ("DriveDiscreteOutputs 0", "yield"),
+// and can be told to fail or to let a due tick in while they yield.
 class RecordingOutputs : public CockpitOutputs
 {
 public:
     using CockpitOutputs::CockpitOutputs;
 
     QStringList steps;
-    QStringList *journal = &steps;          // where the steps are written down
-    QString failing;                        // a routine that raises
-    std::function<void()> duringYield;      // runs inside each yield
+    QStringList *journal = &steps;     // where the steps are written down
+    QString failing;                   // a routine that raises
+    std::function<void()> duringYield; // runs inside each yield
 
     void yieldToEvents() override
     {
-        *journal << QStringLiteral("yield");
+        note(u"yield");
         if (duringYield)
             duringYield();
     }
@@ -37,11 +37,7 @@ public:
     void DriveGaugeServos() override { note(u"DriveGaugeServos"); }
     void SendEpicData() override { note(u"SendEpicData"); }
     void DriveGForceServo() override { note(u"DriveGForceServo"); }
-    void LampTest(bool on, bool alsoDisplays) override
-    {
-        note(u"LampTest", on ? 1 : 0);
-        journal->last() += alsoDisplays ? QStringLiteral(" displays") : QString();
-    }
+    void LampTest(bool on, bool displays) override { note(displays ? u"LampTest %1 displays" : u"LampTest %1", on); }
     void CreatePhidgetManager() override { note(u"CreatePhidgetManager"); }
     void SetupDeviceList() override { note(u"SetupDeviceList"); }
     void BuildDeviceGrid(int grid) override { note(u"BuildDeviceGrid", grid); }
@@ -52,8 +48,9 @@ public:
 private:
     void note(QStringView routine, int index = -1)
     {
-        *journal << (index < 0 ? routine.toString() : routine.toString() + u' ' + QString::number(index));
-        if (routine == failing)
+        const QString name = routine.toString();
+        *journal << (name.contains(u'%') ? name.arg(index) : index < 0 ? name : name + u' ' + QString::number(index));
+        if (name.section(u' ', 0, 0) == failing)
             throw Error(Error::ObjectNotSet, QStringLiteral("board gone"));
     }
 };

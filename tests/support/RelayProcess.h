@@ -1,80 +1,53 @@
 #pragma once
 
-#include <QByteArray>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QProcess>
-#include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
-// The real tavrel-relay binary (TAVREL_RELAY_BINARY), its output gathered as it comes.
 namespace tavrel::test {
 
+// The real tavrel-relay binary (TAVREL_RELAY_BINARY), its output gathered as it comes.
 class RelayProcess
 {
 public:
-    static constexpr int kPatienceMs = 30000;
-
-    explicit RelayProcess(const QStringList &arguments)
-    {
-        process_.start(QStringLiteral(TAVREL_RELAY_BINARY), arguments);
-    }
+    explicit RelayProcess(const QStringList &args) { process_.start(QStringLiteral(TAVREL_RELAY_BINARY), args); }
     ~RelayProcess()
     {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
+        process_.kill();
+        process_.waitForFinished(5000);
     }
-    RelayProcess(const RelayProcess &) = delete;
-    RelayProcess &operator=(const RelayProcess &) = delete;
 
     // The port from the "listening on" line, or 0 when the program ended without it.
     quint16 waitUntilListening()
     {
-        (void)QTest::qWaitFor([this] { return out().contains('\n') || process_.state() == QProcess::NotRunning; },
-                              kPatienceMs);
-        const QByteArray first = out().left(out().indexOf('\n'));
+        const auto ended = [this] { return out().contains('\n') || process_.state() == QProcess::NotRunning; };
+        (void)QTest::qWaitFor(ended, 30000);
         const QByteArray prefix = "listening on 127.0.0.1:";
-        return first.startsWith(prefix) ? quint16(first.mid(prefix.size()).toUInt()) : 0;
+        return out().startsWith(prefix) ? quint16(out().mid(prefix.size()).split('\n').first().toUInt()) : 0;
     }
-    // Waits for the end; the exit code, or -1 when it did not end by itself.
-    int exitCode()
-    {
-        if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(kPatienceMs))
-            return -1;
-        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-    }
+    // Ends it with the signal; its exit code, or -1 when it did not end by itself.
     int endWith(int signal)
     {
         ::kill(pid_t(process_.processId()), signal);
-        return exitCode();
+        const bool ended = process_.waitForFinished(30000);
+        return ended && process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
-    const QByteArray &out()
-    {
-        out_ += process_.readAllStandardOutput();
-        return out_;
-    }
-    QString err()
-    {
-        err_ += process_.readAllStandardError();
-        return QString::fromLocal8Bit(err_);
-    }
+    const QByteArray &out() { return out_ += process_.readAllStandardOutput(); }
+    QString err() { return QString::fromLocal8Bit(err_ += process_.readAllStandardError()); }
 
 private:
     QProcess process_;
-    QByteArray out_;
-    QByteArray err_;
+    QByteArray out_, err_;
 };
 
 // Writes a recording for --replay into the folder; its path, or empty when it failed.
 inline QString writeRecording(const QTemporaryDir &dir, const QByteArray &bytes)
 {
-    const QString path = dir.filePath(QStringLiteral("flight.rec"));
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+    QFile file(dir.filePath(QStringLiteral("flight.rec")));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
 }
 
 } // namespace tavrel::test

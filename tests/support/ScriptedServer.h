@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <QSet>
-#include <QString>
 #include <QStringList>
 
 #include <functional>
@@ -18,32 +17,29 @@ namespace tavrel::test {
 struct ServerScript
 {
     QHash<QString, QVariant> properties;
-    QSet<QString> failing;  // members whose access raises
-    QStringList calls;      // every member reached, in order
+    QSet<QString> failing; // members whose access raises
+    QStringList calls;     // every member reached, in order
     int created = 0;
 };
 
-// A data server whose members answer from a script, failing like the real one.
+// A data server whose members answer from a script, failing like the real one: a member
+// it lacks, or one listed as failing, raises.
 class ScriptedServer final : public LateBound
 {
 public:
     explicit ScriptedServer(std::shared_ptr<ServerScript> script) : script_(std::move(script)) {}
-
     QVariant get(std::string_view name) override { return reach(name, true); }
     QVariant call(std::string_view name) override { return reach(name, false); }
 
 private:
     QVariant reach(std::string_view name, bool property)
     {
-        const QString member = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+        const QString member = QString::fromLatin1(name.data(), qsizetype(name.size()));
         script_->calls.append(member);
-        if (script_->failing.contains(member))
-            throw Error(Error::MemberNotFound, QStringLiteral("Object doesn't support this property or method"));
-        if (property && !script_->properties.contains(member))
+        if (script_->failing.contains(member) || (property && !script_->properties.contains(member)))
             throw Error(Error::MemberNotFound, QStringLiteral("Object doesn't support this property or method"));
         return script_->properties.value(member);
     }
-
     std::shared_ptr<ServerScript> script_;
 };
 

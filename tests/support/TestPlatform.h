@@ -43,7 +43,6 @@ public:
     }
     bool hasFile(const QString &name) const { return QFile::exists(dir.filePath(name)); }
     void removeFile(const QString &name) { QFile::remove(dir.filePath(name)); }
-
     QStringList boxes() const { return events.filter(QStringLiteral("box ")); }
 
     void messageBox(const QString &title, const QString &text) override

@@ -1,14 +1,8 @@
+// The configuration reader: one table of files and what they read as.
 #include "core/ConfigReader.h"
-#include "core/Convert.h"
-
-#include <QByteArray>
-#include <QFile>
-#include <QString>
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <utility>
 
 using namespace tavrel;
 using namespace Qt::Literals::StringLiterals;
@@ -26,79 +20,21 @@ QString crlf(std::initializer_list<QString> lines)
 
 QString lfOnly(QString text) { return text.replace(u"\r\n"_s, u"\n"_s); }
 
-std::string show(const QString &s)
+// A result as one text: the error, the switches, then each table present with its rows
+// (the spare row shown as "spare").
+QString describe(const ConfigReadResult &r)
 {
-    QString t = s;
-    t.replace(u'\r', u"\\r"_s).replace(u'\n', u"\\n"_s);
-    return t.toStdString();
-}
-
-const char *errorName(ConfigError e)
-{
-    switch (e) {
-    case ConfigError::None: return "None";
-    case ConfigError::Format: return "Format";
-    case ConfigError::TooLong: return "TooLong";
-    }
-    return "?";
-}
-
-// One readable text per result, so a failing case shows the whole difference.
-std::string describe(const ConfigReadResult &r)
-{
-    std::string out = std::string("error=") + errorName(r.error) + "\n";
+    QString out = u"error %1\n"_s.arg(int(r.error));
     for (const ConfigSwitch &s : r.config.switches)
-        out += "switch " + show(s.section) + "=" + show(s.value) + "\n";
-    for (int i = 0; i < kDeviceSectionCount; ++i) {
-        const ConfigTable &table = r.config.tables[std::size_t(i)];
-        if (table.isEmpty())
-            continue;
-        out += "[" + sectionName(DeviceSection(i)).toString().toStdString() + "]\n";
-        for (const ConfigRow &row : table)
-            out += "  " + show(row[0]) + " | " + show(row[1]) + " | " + show(row[2]) + " | " + show(row[3]) + "\n";
-    }
+        out += s.section + u'=' + s.value + u'\n';
+    for (int i = 0; i < kDeviceSectionCount; ++i)
+        for (const ConfigRow &row : r.config.tables[std::size_t(i)])
+            out += sectionName(DeviceSection(i)).toString() + u": "_s
+                + (row == ConfigRow{} ? u"spare"_s : QStringList(row.begin(), row.end()).join(u" | "_s)) + u'\n';
     return out;
 }
 
-struct Expected
-{
-    ConfigError error = ConfigError::None;
-    QList<ConfigSwitch> switches;
-    QList<std::pair<DeviceSection, QList<ConfigRow>>> tables; // rows without the spare row
-};
-
-ConfigReadResult build(const Expected &e)
-{
-    ConfigReadResult r;
-    r.error = e.error;
-    r.config.switches = e.switches;
-    for (const auto &[section, rows] : e.tables) {
-        ConfigTable t = rows;
-        t.append(ConfigRow{});
-        r.config.tables[std::size_t(section)] = t;
-    }
-    return r;
-}
-
-QString exampleFile()
-{
-    return crlf({u"/ cockpit set-up"_s, u"[COMPREF]"_s, u"DCOM"_s, u"[NOSCREENUPDATE]"_s, u"FALSE"_s,
-                 u"[PLED64-1]"_s, u"0,HSI - Outer Marker Beacon,0,0"_s, u"1,Gear - Nose Gear Down (Bit),0,0"_s,
-                 u"2,Panel lamp,16,1"_s, u"[PTLED-1]"_s, u"0,Fuel flow,FUELFLOW,0"_s});
-}
-
-const Expected kExample{
-    ConfigError::None,
-    {{u"COMPREF"_s, u"DCOM"_s}, {u"NOSCREENUPDATE"_s, u"FALSE"_s}},
-    {{DeviceSection::PLED64_1,
-      {{u"0"_s, u"HSI - Outer Marker Beacon"_s, u"0"_s, u"0"_s},
-       {u"1"_s, u"Gear - Nose Gear Down (Bit)"_s, u"0"_s, u"0"_s},
-       {u"2"_s, u"Panel lamp"_s, u"16"_s, u"1"_s}}},
-     {DeviceSection::PTLED_1, {{u"0"_s, u"Fuel flow"_s, u"FUELFLOW"_s, u"0"_s}}}},
-};
-
-// "[GAUGES]" + line end + "0,a,b," + padding + line end, exactly `length` characters long
-// with CR LF line ends.
+// "[GAUGES]" + line end + "0,a,b," + padding + line end, exactly `length` characters long.
 QString fileOfLength(qsizetype length)
 {
     const QString head = u"[GAUGES]\r\n0,a,b,"_s;
@@ -109,158 +45,48 @@ QString fileOfLength(qsizetype length)
 
 TEST(ConfigReaderTest, ReadsFiles)
 {
+    const QString example = crlf({u"/ cockpit"_s, u"[COMPREF]"_s, u"DCOM"_s, u"[PLED64-1]"_s,
+                                  u"0,HSI - Outer Marker Beacon,0,0"_s, u"2,Panel lamp,16,1"_s, u"[PTLED-1]"_s,
+                                  u"0,Fuel flow,FUELFLOW,0"_s});
+    const char *exampleRead = "error 0\nCOMPREF=DCOM\nPLED64-1: 0 | HSI - Outer Marker Beacon | 0 | 0\n"
+                              "PLED64-1: 2 | Panel lamp | 16 | 1\nPLED64-1: spare\n"
+                              "PTLED-1: 0 | Fuel flow | FUELFLOW | 0\nPTLED-1: spare\n";
     const QString longest = fileOfLength(kMaxConfigLength);
     const QString pad = longest.mid(16, kMaxConfigLength - 18);
-    // The same file with LF line ends, two characters longer in its padding.
-    const QString lfPad(pad.size() + 2, u'x');
-
-    struct Case
-    {
-        const char *name;
-        QString text;
-        Expected expected;
+    const std::vector<std::tuple<const char *, QString, QString>> cases = {
+        {"example", example, QString::fromLatin1(exampleRead)},
+        {"LF line ends", lfOnly(example), QString::fromLatin1(exampleRead)},
+        {"mixed line ends", QString(example).replace(u"DCOM\r\n"_s, u"DCOM\n"_s), QString::fromLatin1(exampleRead)},
+        {"a letter where a header belongs", crlf({u"PLED64-1"_s, u"0,a,0,0"_s}), u"error 1\n"_s},
+        {"a second value line: what came before stays",
+         crlf({u"[PLED64-2]"_s, u"0,a,0,0"_s, u"[TCPIP-PORT]"_s, u"8091"_s, u"extra"_s}),
+         u"error 1\nTCPIP-PORT=8091\nPLED64-2: 0 | a | 0 | 0\nPLED64-2: spare\n"_s},
+        {"a comment after data ends the section", crlf({u"[GAUGES]"_s, u"0,a,0,0"_s, u"/ note"_s, u"1,b,0,0"_s}),
+         u"error 1\nGAUGES: 0 | a | 0 | 0\nGAUGES: spare\n"_s},
+        {"names are case-sensitive; unknown ones are dropped",
+         crlf({u"[pled64-1]"_s, u"0,a,0,0"_s, u"[compref]"_s, u"1,b,0,0"_s, u"[P4SERVO-2]"_s, u"2,c,0,0"_s}),
+         u"error 0\nP4SERVO-2: 2 | c | 0 | 0\nP4SERVO-2: spare\n"_s},
+        {"a section given twice keeps its last rows",
+         crlf({u"[PTLCD-1]"_s, u"0,a,0,0"_s, u"1,b,0,0"_s, u"[PTLCD-1]"_s, u"2,c,0,0"_s}),
+         u"error 0\nPTLCD-1: 2 | c | 0 | 0\nPTLCD-1: spare\n"_s},
+        {"the fourth field takes the rest", crlf({u"[P01616-1]"_s, u"3,Switch,1,2,3"_s}),
+         u"error 0\nP01616-1: 3 | Switch | 1 | 2,3\nP01616-1: spare\n"_s},
+        {"no comma: the third field runs into the next line", crlf({u"[P4SERVO-1]"_s, u"NoComma"_s, u"0,a,b,c"_s}),
+         u"error 0\nP4SERVO-1: NoComma |  | \r\n0 | a,b,c\nP4SERVO-1: spare\n"_s},
+        {"a last line without line end loses two characters", u"[PLED64-2]\r\n0,Lamp,0,1234"_s,
+         u"error 0\nPLED64-2: 0 | Lamp | 0 | 12\nPLED64-2: spare\n"_s},
+        {"blank lines anywhere are skipped",
+         crlf({u""_s, u"[P01616-2]"_s, u""_s, u"0,a,0,0"_s, u""_s, u"[NOSCREENUPDATE]"_s, u""_s, u"TRUE"_s, u""_s}),
+         u"error 0\nNOSCREENUPDATE=TRUE\nP01616-2: 0 | a | 0 | 0\nP01616-2: spare\n"_s},
+        {"a first blank line, LF only", u"\n[P01616-2]\n0,a,0,0\n"_s,
+         u"error 0\nP01616-2: 0 | a | 0 | 0\nP01616-2: spare\n"_s},
+        {"32767 characters are read", longest, u"error 0\nGAUGES: 0 | a | b | "_s + pad + u"\nGAUGES: spare\n"_s},
+        {"32768 are refused", fileOfLength(kMaxConfigLength + 1), u"error 2\n"_s},
+        {"the limit counts the file as stored", lfOnly(fileOfLength(kMaxConfigLength + 2)),
+         u"error 0\nGAUGES: 0 | a | b | "_s + QString(pad.size() + 2, u'x') + u"\nGAUGES: spare\n"_s},
     };
-    const Case cases[] = {
-        {"example", exampleFile(), kExample},
-        {"example with LF line ends", lfOnly(exampleFile()), kExample},
-        {"example with mixed line ends", exampleFile().replace(u"DCOM\r\n"_s, u"DCOM\n"_s), kExample},
-        {"comments before the first section and between sections",
-         crlf({u"/ first"_s, u"// second"_s, u"[GAUGES]"_s, u"1,a,b,c"_s, u"/ between"_s, u"[P4SERVO-2]"_s, u"2,d,e,f"_s}),
-         {ConfigError::None,
-          {},
-          {{DeviceSection::GAUGES, {{u"1"_s, u"a"_s, u"b"_s, u"c"_s}}},
-           {DeviceSection::P4SERVO_2, {{u"2"_s, u"d"_s, u"e"_s, u"f"_s}}}}}},
-        {"first character is a letter", crlf({u"PLED64-1"_s, u"0,a,0,0"_s}), {ConfigError::Format, {}, {}}},
-        {"switch section with a second value line keeps the switch read before",
-         crlf({u"[COMPREF]"_s, u"DCOM"_s, u"COM2"_s, u"[PLED64-1]"_s, u"0,a,0,0"_s}),
-         {ConfigError::Format, {{u"COMPREF"_s, u"DCOM"_s}}, {}}},
-        {"format error keeps what was read before it",
-         crlf({u"[PLED64-1]"_s, u"0,a,0,0"_s, u"[TCPIP-IP]"_s, u"127.0.0.1"_s, u"[TCPIP-PORT]"_s, u"8091"_s,
-               u"extra"_s}),
-         {ConfigError::Format,
-          {{u"TCPIP-IP"_s, u"127.0.0.1"_s}, {u"TCPIP-PORT"_s, u"8091"_s}},
-          {{DeviceSection::PLED64_1, {{u"0"_s, u"a"_s, u"0"_s, u"0"_s}}}}}},
-        {"comment after a section's data ends it",
-         crlf({u"[PLED64-1]"_s, u"0,a,0,0"_s, u"/ note"_s, u"1,b,0,0"_s}),
-         {ConfigError::Format, {}, {{DeviceSection::PLED64_1, {{u"0"_s, u"a"_s, u"0"_s, u"0"_s}}}}}},
-        {"device section names are case-sensitive",
-         crlf({u"[pled64-1]"_s, u"0,a,0,0"_s, u"[PLED64-2]"_s, u"1,b,0,0"_s}),
-         {ConfigError::None, {}, {{DeviceSection::PLED64_2, {{u"1"_s, u"b"_s, u"0"_s, u"0"_s}}}}}},
-        // The value line is read as a table row; its third field runs over the rest of the file.
-        {"switch section names are case-sensitive", crlf({u"[compref]"_s, u"DCOM"_s, u"[COMPREF]"_s, u"X"_s}),
-         {ConfigError::None, {}, {}}},
-        {"unknown section is read and dropped", crlf({u"[FOO]"_s, u"0,a,0,0"_s, u"[GAUGES]"_s, u"1,b,0,0"_s}),
-         {ConfigError::None, {}, {{DeviceSection::GAUGES, {{u"1"_s, u"b"_s, u"0"_s, u"0"_s}}}}}},
-        {"section given twice keeps its last rows",
-         crlf({u"[PTLCD-1]"_s, u"0,a,0,0"_s, u"1,b,0,0"_s, u"[PTLCD-2]"_s, u"5,x,0,0"_s, u"[PTLCD-1]"_s,
-               u"2,c,0,0"_s}),
-         {ConfigError::None,
-          {},
-          {{DeviceSection::PTLCD_1, {{u"2"_s, u"c"_s, u"0"_s, u"0"_s}}},
-           {DeviceSection::PTLCD_2, {{u"5"_s, u"x"_s, u"0"_s, u"0"_s}}}}}},
-        {"section without rows has the spare row only", crlf({u"[GAUGES]"_s, u"[P01616-2]"_s}),
-         {ConfigError::None, {}, {{DeviceSection::GAUGES, {}}, {DeviceSection::P01616_2, {}}}}},
-        {"five values: the last two, comma included, form the fourth column",
-         crlf({u"[P01616-1]"_s, u"3,Switch,1,2,3"_s}),
-         {ConfigError::None, {}, {{DeviceSection::P01616_1, {{u"3"_s, u"Switch"_s, u"1"_s, u"2,3"_s}}}}}},
-        {"line without a comma: whole text first, third field runs into the next line",
-         crlf({u"[P4SERVO-1]"_s, u"NoComma"_s, u"0,a,b,c"_s}),
-         {ConfigError::None, {}, {{DeviceSection::P4SERVO_1, {{u"NoComma"_s, u""_s, u"\r\n0"_s, u"a,b,c"_s}}}}}},
-        {"two commas only: third field runs over the line end",
-         crlf({u"[EPICAnalogs]"_s, u"1,Throttle,5"_s, u"2,Mixture,6,7"_s}),
-         {ConfigError::None,
-          {},
-          {{DeviceSection::EPICAnalogs, {{u"1"_s, u"Throttle"_s, u"5\r\n2"_s, u"Mixture,6,7"_s}}}}}},
-        {"missing final line end loses the last two characters", u"[PLED64-2]\r\n0,Lamp,0,1234"_s,
-         {ConfigError::None, {}, {{DeviceSection::PLED64_2, {{u"0"_s, u"Lamp"_s, u"0"_s, u"12"_s}}}}}},
-        {"file ending in a comment without line end", u"[GAUGES]\r\n1,a,b,c\r\n/ end"_s,
-         {ConfigError::None, {}, {{DeviceSection::GAUGES, {{u"1"_s, u"a"_s, u"b"_s, u"c"_s}}}}}},
-        {"blank lines between sections and inside sections are skipped",
-         crlf({u""_s, u"[PLED64-1]"_s, u""_s, u"0,a,0,0"_s, u""_s, u"1,b,0,0"_s, u""_s, u"[COMPREF]"_s, u""_s,
-               u"DCOM"_s, u""_s, u"[PTLED-2]"_s, u"7,x,y,z"_s, u""_s}),
-         {ConfigError::None,
-          {{u"COMPREF"_s, u"DCOM"_s}},
-          {{DeviceSection::PLED64_1, {{u"0"_s, u"a"_s, u"0"_s, u"0"_s}, {u"1"_s, u"b"_s, u"0"_s, u"0"_s}}},
-           {DeviceSection::PTLED_2, {{u"7"_s, u"x"_s, u"y"_s, u"z"_s}}}}}},
-        {"32767 characters are read", longest,
-         {ConfigError::None, {}, {{DeviceSection::GAUGES, {{u"0"_s, u"a"_s, u"b"_s, pad}}}}}},
-        {"32768 characters are refused", fileOfLength(kMaxConfigLength + 1), {ConfigError::TooLong, {}, {}}},
-        {"the limit counts the file as stored, not its CR LF form", lfOnly(fileOfLength(kMaxConfigLength + 2)),
-         {ConfigError::None, {}, {{DeviceSection::GAUGES, {{u"0"_s, u"a"_s, u"b"_s, lfPad}}}}}},
-        {"empty file", QString(), {ConfigError::None, {}, {}}},
-        {"only comments and blank lines", crlf({u"/ nothing yet"_s, u""_s, u"/ still nothing"_s}),
-         {ConfigError::None, {}, {}}},
-    };
-
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(describe(readConfiguration(c.text)), describe(build(c.expected)));
-    }
-}
-
-// Each header fills its own table, and the header names are the ones files use.
-TEST(ConfigReaderTest, EachDeviceSectionFillsItsTable)
-{
-    const std::pair<DeviceSection, QString> sections[] = {
-        {DeviceSection::PLED64_1, u"PLED64-1"_s},   {DeviceSection::PLED64_2, u"PLED64-2"_s},
-        {DeviceSection::P01616_1, u"P01616-1"_s},   {DeviceSection::P01616_2, u"P01616-2"_s},
-        {DeviceSection::PTLED_1, u"PTLED-1"_s},     {DeviceSection::PTLED_2, u"PTLED-2"_s},
-        {DeviceSection::PTLCD_1, u"PTLCD-1"_s},     {DeviceSection::PTLCD_2, u"PTLCD-2"_s},
-        {DeviceSection::GAUGES, u"GAUGES"_s},       {DeviceSection::EPICAnalogs, u"EPICAnalogs"_s},
-        {DeviceSection::P4SERVO_1, u"P4SERVO-1"_s}, {DeviceSection::P4SERVO_2, u"P4SERVO-2"_s},
-    };
-    for (const auto &[section, name] : sections) {
-        SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(sectionName(section), name);
-        const ConfigReadResult r = readConfiguration(crlf({u"["_s + name + u"]"_s, u"9,row,1,2"_s}));
-        EXPECT_EQ(describe(r), describe(build({ConfigError::None, {}, {{section, {{u"9"_s, u"row"_s, u"1"_s, u"2"_s}}}}})));
-    }
-}
-
-TEST(ConfigReaderTest, FormatMessageIsTheThreeLines)
-{
-    EXPECT_EQ(formatMessage(),
-              u"Your Tavrel.cfg file may be improperly formatted.  The first line must indicate a parameter "
-              u"enclosed in square brackets.  Eg: [paramname]\r"
-              u"Valid Parameters are:  PLED64-1, PLED64-2, P01616-1, P01616-2, PTLED-1, PTLED-2 PTLCD-1, "
-              u"PTLCD-2, GAUGES, EPICAnalogs, P4SERVO-1, P4SERVO-2\r"
-              u"Please Correct the file and rerun Tavrel"_s);
-}
-
-// The demo cockpit's file is the example users copy from: it must read cleanly and fill
-// every table and switch.
-TEST(ConfigReaderTest, DemoCockpitFileUsesEverySection)
-{
-    QFile file(QStringLiteral(TAVREL_SOURCE_DIR "/demo/Tavrel.cfg"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-    const QByteArray bytes = file.readAll();
-    QString text;
-    text.reserve(bytes.size());
-    for (const char byte : bytes)
-        text += QChar(convert::fromWindows1252(static_cast<unsigned char>(byte)));
-
-    const ConfigReadResult r = readConfiguration(text);
-    ASSERT_EQ(r.error, ConfigError::None) << describe(r);
-
-    const QList<ConfigSwitch> switches{{u"TCPIP-IP"_s, u"127.0.0.1"_s},
-                                       {u"TCPIP-PORT"_s, u"8091"_s},
-                                       {u"COMPREF"_s, u"DCOM"_s},
-                                       {u"NOSCREENUPDATE"_s, u"FALSE"_s},
-                                       {u"UPDATEEPICANYWAY"_s, u"TRUE"_s}};
-    EXPECT_EQ(r.config.switches, switches) << describe(r);
-
-    for (int i = 0; i < kDeviceSectionCount; ++i) {
-        const DeviceSection section = DeviceSection(i);
-        SCOPED_TRACE(sectionName(section).toString().toStdString());
-        const ConfigTable &table = r.config.table(section);
-        ASSERT_GE(table.size(), 2) << "no data rows";
-        EXPECT_EQ(table.last(), ConfigRow{});
-        for (qsizetype row = 0; row + 1 < table.size(); ++row) {
-            const ConfigRow &fields = table[row];
-            EXPECT_FALSE(fields[0].isEmpty()) << "row " << row;
-            // A line with too few commas runs its third field into the next line.
-            for (const QString &field : fields)
-                EXPECT_FALSE(field.contains(u'\r') || field.contains(u'\n')) << "row " << row << ": " << show(field);
-        }
+    for (const auto &[name, text, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(describe(readConfiguration(text)), expected);
     }
 }

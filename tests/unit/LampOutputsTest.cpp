@@ -1,3 +1,5 @@
+// The lamp pass: bit words and masks, the seven built-in rules at their bounds, and how
+// the pass writes the board and marks the grid.
 #include "core/Grid.h"
 #include "phidget/LampOutputs.h"
 #include "support/JournalBoards.h"
@@ -7,159 +9,123 @@
 
 #include <climits>
 #include <functional>
-#include <vector>
 
-namespace tavrel {
-namespace {
+using namespace tavrel;
 using namespace Qt::StringLiterals;
-using Kind = VirtualBoard::Kind;
+using Set = std::function<void(FlightData &, bool &speedBrakeOpen)>;
+
+namespace {
 
 constexpr std::int32_t kSlider = 60;
 
+// The writes are "index value" per board write, joined by ", "; the marks one per entry,
+// '*' lit, '.' dark, '-' untouched. Grid 0 is an LED-64, 2 an interface kit.
 struct LampCase
 {
     const char *name;
-    int grid; // 0 LED-64, 2 interface kit
     std::vector<ConfigRow> rows;
-    std::function<void(FlightData &, bool &speedBrakeOpen)> set;
-    QStringList writes; // "member index value", in order
-    const char *marks;  // per entry: '*' lit, '.' dark, '-' untouched
+    Set set;
+    const char *writes, *marks;
     bool yields = true;
-    bool board = true;
-    bool screen = true;
+    int grid = 0;
+    bool board = true, screen = true;
 };
 
 ConfigRow row(const char *out, const char *description, const char *mask, const char *word)
 {
-    return {QString::fromLatin1(out), QString::fromLatin1(description), QString::fromLatin1(mask),
-            QString::fromLatin1(word)};
+    return {QLatin1String(out), QLatin1String(description), QLatin1String(mask), QLatin1String(word)};
 }
 
-QStringList leds(std::initializer_list<std::pair<int, int>> writes)
+// One built-in rule on LED 3, lit or dark.
+LampCase rule(const char *name, const char *description, Set set, bool lit)
 {
-    QStringList out;
-    for (auto [index, value] : writes)
-        out << u"DiscreteLED %1 %2"_s.arg(index).arg(value);
-    return out;
+    return {name, {row("3", description, "0", "0")}, std::move(set), lit ? "3 60" : "3 0", lit ? "*" : "."};
 }
 
-// One built-in rule entry on LED 3, its input set by `set`, lit or dark.
-LampCase rule(const char *name, const char *description, std::function<void(FlightData &, bool &)> set, bool lit)
-{
-    return {name, 0, {row("3", description, "0", "0")}, std::move(set), leds({{3, lit ? kSlider : 0}}),
-            lit ? "*" : "."};
-}
-
-auto beacon(float distance)
-{
-    return [distance](FlightData &d, bool &) { d.DistanceToBeacon = distance; };
-}
-
-class LampPass : public testing::TestWithParam<LampCase> {};
-
-TEST_P(LampPass, DrivesTheBoardAndMarksTheGrid)
-{
-    const LampCase &c = GetParam();
-    test::JournalBoards boards;
-    const Board board = c.board ? boards.add(c.grid == 0 ? Kind::Led64 : Kind::InterfaceKit, 1) : nullptr;
-    ConfigTable table(c.rows.begin(), c.rows.end());
-    table.append(ConfigRow{});
-    Grid grid;
-    grid.setRows(int(c.rows.size()) + 1);
-    grid.setCols(3);
-    for (int r = 1; r < grid.rows(); ++r)
-        grid.setText(r, 2, u"-"_s);
-
-    FlightData data{};
-    bool speedBrakeOpen = false;
-    if (c.set)
-        c.set(data, speedBrakeOpen);
-    int yields = 0;
-    // The slider moves by one between reads: each lit lamp shows the value read for it.
-    int brightnessReads = 0;
-    const LampInputs in{data, speedBrakeOpen, c.screen, [&] { return kSlider + brightnessReads++; },
-                        [&] { ++yields; }};
-
-    DriveDiscreteOutputs(c.grid, table, board.get(), grid, in);
-
-    QStringList writes;
-    for (const QString &line : boards.take())
-        writes << line.section(u'\t', 1).replace(u'\t', u' ');
-    EXPECT_EQ(writes, c.writes);
-    QString marks;
-    for (int r = 1; r < grid.rows(); ++r) {
-        const QString &cell = grid.text(r, 2);
-        marks += cell.isEmpty() ? u'.' : cell.at(0);
-    }
-    EXPECT_EQ(marks, QLatin1String(c.marks));
-    EXPECT_EQ(yields, c.yields ? 1 : 0);
-}
+constexpr const char *kBrake = "Left Console - Speed Brake (Bit)";
+Set beacon(float nm) { return [nm](FlightData &d, bool &) { d.DistanceToBeacon = nm; }; }
+Set bits(std::int32_t FlightData::*word, std::int32_t value) { return [=](FlightData &d, bool &) { d.*word = value; }; }
+Set gear(float FlightData::*leg, float position) { return [=](FlightData &d, bool &) { d.*leg = position; }; }
 
 const LampCase kLamps[] = {
-    {"BitWord1Lit", 0, {row("12", "Lamp", "1", "1")}, [](FlightData &d, bool &) { d.LightBits = 1; },
-     leds({{12, kSlider}}), "*"},
-    {"BitWord1Cleared", 0, {row("12", "Lamp", "1", "1")}, [](FlightData &d, bool &) { d.LightBits = 2; },
-     leds({{12, 0}}), "."},
-    {"BitWord2ReadsLightBits2Only", 0, {row("0", "a", "16", "2"), row("1", "b", "16", "2")},
-     [](FlightData &d, bool &) { d.LightBits = 16, d.LightBits3 = 16; }, leds({{0, 0}, {1, 0}}), ".."},
-    {"EachBitWordItsOwnField", 0,
+    {"each bit word its own field",
      {row("1", "a", "4", "1"), row("2", "b", "4", "2"), row("3", "c", "4", "3"), row("4", "d", "4", "4")},
-     [](FlightData &d, bool &) { d.LightBits2 = 4, d.HSIBits = 4; }, leds({{1, 0}, {2, kSlider}, {3, 0}, {4, kSlider + 1}}),
-     ".*.*"},
-    {"Bit31WrittenNegative", 0, {row("5", "a", "-2147483648", "1"), row("6", "b", "-2147483648", "1")},
-     [](FlightData &d, bool &) { d.LightBits = INT_MIN; }, leds({{5, kSlider}, {6, kSlider + 1}}), "**"},
-    {"Bit31Clear", 0, {row("5", "a", "-2147483648", "4")}, [](FlightData &d, bool &) { d.HSIBits = INT_MAX; },
-     leds({{5, 0}}), "."},
-    {"MaskGroupAnyBit", 0, {row("7", "a", "6", "3")}, [](FlightData &d, bool &) { d.LightBits3 = 4; },
-     leds({{7, kSlider}}), "*"},
-    {"MaskPast32BitsStaysDark", 0, {row("7", "a", "4294967296", "1"), row("8", "b", "2147483648", "1")},
-     [](FlightData &d, bool &) { d.LightBits = -1; }, leds({{7, 0}, {8, 0}}), ".."},
-    {"TextFieldsByTheNumberRule", 0, {row(" 1 2", "a", "8 and more", "1.4")},
-     [](FlightData &d, bool &) { d.LightBits = 8; }, leds({{12, kSlider}}), "*"},
-    rule("OuterAtLowerBound", "HSI - Outer Marker Beacon", beacon(4.0f), false),
-    rule("OuterInside", "HSI - Outer Marker Beacon", beacon(4.2f), true),
-    rule("OuterAtUpperBound", "HSI - Outer Marker Beacon", beacon(4.4f), false),
-    rule("MiddleAtLowerBound", "HSI - Middle Marker Beacon", beacon(1.0f), false),
-    rule("MiddleInside", "HSI - Middle Marker Beacon", beacon(1.3f), true),
-    rule("MiddleAtUpperBound", "HSI - Middle Marker Beacon", beacon(1.6f), false),
+     [](FlightData &d, bool &) { d.LightBits2 = 4, d.HSIBits = 4; }, "1 0, 2 60, 3 0, 4 61", ".*.*"},
+    {"bit 31 written negative", {row("5", "a", "-2147483648", "1")}, bits(&FlightData::LightBits, INT_MIN), "5 60",
+     "*"},
+    {"any bit of the mask", {row("7", "a", "6", "3")}, bits(&FlightData::LightBits3, 4), "7 60", "*"},
+    {"masks past 32 bits stay dark", {row("7", "a", "4294967296", "1"), row("8", "b", "2147483648", "1")},
+     bits(&FlightData::LightBits, -1), "7 0, 8 0", ".."},
+    {"by the number rule; 1.4 is word 1", {row(" 1 2", "a", "8 and more", "1.4")}, bits(&FlightData::LightBits, 8),
+     "12 60", "*"},
+    {"bit word 1.6 is word 2", {row("1", "a", "8", "1.6")}, bits(&FlightData::LightBits2, 8), "1 60", "*"},
+    rule("outer at 4", "HSI - Outer Marker Beacon", beacon(4.0f), false),
+    rule("outer inside", "HSI - Outer Marker Beacon", beacon(4.2f), true),
+    rule("outer at 4.4", "HSI - Outer Marker Beacon", beacon(4.4f), false),
+    rule("middle at 1", "HSI - Middle Marker Beacon", beacon(1.0f), false),
+    rule("middle inside", "HSI - Middle Marker Beacon", beacon(1.3f), true),
+    rule("middle at 1.6", "HSI - Middle Marker Beacon", beacon(1.6f), false),
     // 0.1 as a float lies just above 0.1 in double: inside the exclusive range.
-    rule("InnerAtFloatLowerBound", "HSI - Inner Marker Beacon", beacon(0.1f), true),
-    rule("InnerBelow", "HSI - Inner Marker Beacon", beacon(0.099f), false),
-    rule("InnerAtUpperBound", "HSI - Inner Marker Beacon", beacon(0.3f), false),
-    rule("SpeedBrakeFollowsTheFlag", "Left Console - Speed Brake (Bit)", [](FlightData &d, bool &open) {
-        d.SpeedBrake = 0.0f, open = true;
-    }, true),
-    rule("SpeedBrakeFlagClear", "Left Console - Speed Brake (Bit)", [](FlightData &d, bool &) {
-        d.SpeedBrake = 1.0f;
-    }, false),
-    rule("NoseGearInTransit", "Gear - Nose Gear Down (Bit)", [](FlightData &d, bool &) { d.NoseGearPos = 0.1f; }, true),
-    rule("NoseGearUp", "Gear - Nose Gear Down (Bit)", [](FlightData &d, bool &) { d.LeftGearPos = 1.0f; }, false),
-    rule("LeftGear", "Gear - Left Gear Down (Bit)", [](FlightData &d, bool &) { d.LeftGearPos = 1.0f; }, true),
-    rule("RightGear", "Gear - Right Gear Down (Bit)", [](FlightData &d, bool &) { d.RightGearPos = 0.5f; }, true),
-    rule("RightGearNegative", "Gear - Right Gear Down (Bit)", [](FlightData &d, bool &) { d.RightGearPos = -1.0f; },
-         false),
-    {"UnknownRuleIsDarkNotThePreviousState", 0,
+    rule("inner at 0.1f", "HSI - Inner Marker Beacon", beacon(0.1f), true),
+    rule("inner at 0.3", "HSI - Inner Marker Beacon", beacon(0.3f), false),
+    rule("speed brake follows the flag", kBrake, [](FlightData &d, bool &on) { d.SpeedBrake = 0, on = true; }, true),
+    rule("speed brake flag clear", kBrake, [](FlightData &d, bool &) { d.SpeedBrake = 1; }, false),
+    rule("nose gear in transit", "Gear - Nose Gear Down (Bit)", gear(&FlightData::NoseGearPos, 0.1f), true),
+    rule("nose gear up", "Gear - Nose Gear Down (Bit)", gear(&FlightData::LeftGearPos, 1.0f), false),
+    rule("left gear down", "Gear - Left Gear Down (Bit)", gear(&FlightData::LeftGearPos, 1.0f), true),
+    rule("left gear at 0", "Gear - Left Gear Down (Bit)", gear(&FlightData::RightGearPos, 1.0f), false),
+    rule("right gear in transit", "Gear - Right Gear Down (Bit)", gear(&FlightData::RightGearPos, 0.5f), true),
+    rule("right gear at 0", "Gear - Right Gear Down (Bit)", gear(&FlightData::LeftGearPos, 1.0f), false),
+    {"an unknown rule is dark, not the state before",
      {row("1", "Gear - Nose Gear Down (Bit)", "0", "0"), row("2", "Gear - nose gear down (bit)", "0", "0")},
-     [](FlightData &d, bool &) { d.NoseGearPos = 1.0f; }, leds({{1, kSlider}, {2, 0}}), "*."},
-    {"UnknownBitWordStopsThePass", 0, {row("0", "a", "1", "1"), row("1", "b", "1", "7"), row("2", "c", "1", "1")},
-     [](FlightData &d, bool &) { d.LightBits = 1; }, leds({{0, kSlider}}), "*--", false},
-    {"NegativeBitWordStopsThePass", 0, {row("0", "a", "1", "-1")}, nullptr, {}, "-", false},
-    {"OutputPastTheBoardIsSkipped", 0, {row("64", "a", "1", "1"), row("63", "b", "1", "1")},
-     [](FlightData &d, bool &) { d.LightBits = 1; }, leds({{63, kSlider + 1}}), "**"},
-    {"SameOutputTwiceLaterWins", 0, {row("9", "a", "1", "1"), row("9", "b", "2", "1")},
-     [](FlightData &d, bool &) { d.LightBits = 1; }, leds({{9, kSlider}, {9, 0}}), "*."},
-    {"NoBoardStillMarks", 0, {row("4", "a", "1", "1")}, [](FlightData &d, bool &) { d.LightBits = 1; }, {}, "*",
-     true, false},
-    {"ScreenUpdateOffLeavesTheGrid", 0, {row("4", "a", "1", "1")}, [](FlightData &d, bool &) { d.LightBits = 1; },
-     leds({{4, kSlider}}), "-", true, true, false},
-    {"KitOutputs", 2, {row("0", "a", "1", "2"), row("15", "b", "2", "2")}, [](FlightData &d, bool &) {
-         d.LightBits2 = 1;
-     }, {u"OutputState 0 1"_s, u"OutputState 15 0"_s}, "*."},
-    {"EmptyTableYieldsOnce", 0, {}, nullptr, {}, ""},
+     gear(&FlightData::NoseGearPos, 1.0f), "1 60, 2 0", "*."},
+    {"an unknown bit word ends the pass", {row("0", "a", "1", "1"), row("1", "b", "1", "7"), row("2", "c", "1", "1")},
+     bits(&FlightData::LightBits, 1), "0 60", "*--", false},
+    {"a negative bit word too", {row("0", "a", "1", "-1")}, nullptr, "", "-", false},
+    {"an output past the board is skipped", {row("64", "a", "1", "1"), row("63", "b", "1", "1")},
+     bits(&FlightData::LightBits, 1), "63 61", "**"},
+    {"an output past 16 bits keeps the one before", {row("9", "a", "1", "1"), row("40000", "b", "1", "1")},
+     bits(&FlightData::LightBits, 1), "9 60, 9 61", "**"},
+    {"no board still marks", {row("4", "a", "1", "1")}, bits(&FlightData::LightBits, 1), "", "*", true, 0, false},
+    {"screen updates off leave the grid", {row("4", "a", "1", "1")}, bits(&FlightData::LightBits, 1), "4 60", "-", true,
+     0, true, false},
+    {"kit outputs switch", {row("0", "a", "1", "2"), row("15", "b", "2", "2")}, bits(&FlightData::LightBits2, 1),
+     "0 1, 15 0", "*.", true, 2},
+    {"an empty table yields once", {}, nullptr, "", ""},
 };
 
-INSTANTIATE_TEST_SUITE_P(All, LampPass, testing::ValuesIn(kLamps),
-                         [](const testing::TestParamInfo<LampCase> &info) { return std::string(info.param.name); });
-
 } // namespace
-} // namespace tavrel
+
+TEST(LampOutputsTest, DrivesTheBoardAndMarksTheGrid)
+{
+    for (const LampCase &c : kLamps) {
+        SCOPED_TRACE(c.name);
+        test::JournalBoards boards;
+        using Kind = VirtualBoard::Kind;
+        const Board board = c.board ? boards.add(c.grid == 0 ? Kind::Led64 : Kind::InterfaceKit, 1) : nullptr;
+        ConfigTable table(c.rows.begin(), c.rows.end());
+        table.append(ConfigRow{});
+        Grid grid;
+        grid.setRows(int(c.rows.size()) + 1);
+        grid.setCols(3);
+        for (int r = 1; r < grid.rows(); ++r)
+            grid.setText(r, 2, u"-"_s);
+        FlightData data{};
+        bool speedBrakeOpen = false;
+        if (c.set)
+            c.set(data, speedBrakeOpen);
+        int yields = 0, reads = 0; // the slider moves by one between reads: each lit lamp reads it afresh
+        DriveDiscreteOutputs(c.grid, table, board.get(), grid,
+                             {data, speedBrakeOpen, c.screen, [&] { return kSlider + reads++; }, [&] { ++yields; }});
+
+        QStringList writes;
+        for (const QString &line : boards.take())
+            writes << line.section(u'\t', 2).replace(u'\t', u' ');
+        EXPECT_EQ(writes.join(u", "_s), QLatin1String(c.writes));
+        QString marks;
+        for (int r = 1; r < grid.rows(); ++r)
+            marks += grid.text(r, 2).isEmpty() ? u'.' : grid.text(r, 2).at(0);
+        EXPECT_EQ(marks, QLatin1String(c.marks));
+        EXPECT_EQ(yields, c.yields ? 1 : 0);
+    }
+}

@@ -1,0 +1,129 @@
+// The real program, driven from outside as an operator would: only what a real process
+// shows is checked here (its message boxes, the single copy per session, the end of the
+// process; records from the real tavrel-relay reaching its boards; the hot-plug file).
+#include "Recording.h"
+#include "core/Convert.h"
+#include "sources/RelayWire.h"
+#include "support/Desktop.h"
+#include "support/QtPrinters.h"
+#include "support/RelayProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+using namespace tavrel;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kPatienceMs = 60000;
+
+// The lines of `expected` not in `journal` from line `from` on.
+QStringList missing(const QStringList &journal, qsizetype from, const QStringList &expected)
+{
+    QStringList absent;
+    for (const QString &line : expected)
+        if (!journal.mid(from).contains(line))
+            absent << line;
+    return absent;
+}
+
+} // namespace
+
+// A second copy shows its message, is confirmed from outside and ends; the first runs on
+// until File > Exit, whose shutdown closes the data server last.
+TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstEndsThroughItsMenu)
+{
+    test::VirtualDisplay display;
+    ASSERT_TRUE(display.isRunning()) << "Xvfb did not start";
+    test::TavrelRun first;
+    first.writeFile(u"Tavrel.cfg"_s, "[COMPREF]\r\nDCOM\r\n");
+    ASSERT_TRUE(first.start(display.name()));
+    const unsigned long window = display.findWindow(u"^Tavrel Version 0\\.80$"_s);
+    ASSERT_NE(window, 0u);
+
+    test::TavrelRun second(first);
+    ASSERT_TRUE(second.start(display.name()));
+    const unsigned long box = display.findWindow(u"^Duplicate Execution$"_s);
+    ASSERT_NE(box, 0u);
+    for (int tries = 0; tries < 3 && second.process().state() != QProcess::NotRunning; ++tries) // a key the box missed
+        display.pressKeys(box, {u"Return"_s}), second.process().waitForFinished(10000);
+    EXPECT_TRUE(second.waitForCleanEnd());
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first.journal().count(u"FillFlightData"_s) >= 3; }, kPatienceMs))
+        << "the first copy polls its data server";
+    for (int tries = 0; tries < 3 && first.process().state() != QProcess::NotRunning; ++tries)
+        display.pressKeys(window, {u"Escape"_s, u"alt+f"_s, u"x"_s}), first.process().waitForFinished(10000);
+    EXPECT_TRUE(first.waitForCleanEnd());
+    EXPECT_EQ(first.journal().value(first.journal().size() - 1), u"Close"_s);
+}
+
+// tavrel-relay replays a recorded flight over loopback: the boards follow it, lamps and
+// texts lit then dark, needles and the G-suit moved, and go dark at the end of the process.
+TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
+{
+    FlightData lit{}, dark{};
+    lit.LightBits = 1, lit.NoseGearPos = 1.0f, lit.LightBits2 = 0x40, lit.FuelFlow = 2450.6f, lit.SpeedBrake = 0.45f;
+    lit.ChaffCount = 30, lit.FlareCount = 4, lit.KIAS = 150.4f, lit.RPM = 80.0f, lit.GS = 4.5f, dark.FuelFlow = 900.0f;
+    convert::setFixedText(lit.PFLLines, u"  ENG  A/I"_s);
+    QByteArray file = relay::kRecordingHeader.toByteArray();
+    for (qint64 ms = 0; ms < 120000; ms += 500) // the simulator up at 0.5 s, lit for 9 s, then dark
+        file += relay::formatRecordingEntry({ms, ms > 0, relay::formatRecord(ms && ms < 9500 ? lit : dark, ms > 0)});
+    const QTemporaryDir dir;
+    test::RelayProcess peer({u"--port"_s, u"0"_s, u"--replay"_s, test::writeRecording(dir, file), u"--from-start"_s});
+    const quint16 port = peer.waitUntilListening();
+    ASSERT_NE(port, 0) << peer.err().toStdString();
+
+    test::TavrelRun run;
+    run.useVirtualBoards(u"PhidgetLED:1001,PhidgetInterfaceKit:2001,PhidgetTextLCD:3001,PhidgetTextLCD:3002,"
+                         u"PhidgetTextLED:4001,PhidgetServo/4:6001,PhidgetServo/1:5001"_s);
+    run.writeFile(u"Tavrel.cfg"_s, "[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n" + QByteArray::number(port)
+                                       + "\r\n[COMPREF]\r\nTCP/IP\r\n[PLED64-1]\r\n2,Master Caution,1,1\r\n"
+                                         "4,Gear - Nose Gear Down (Bit),0,0\r\n[P01616-1]\r\n0,CMDS - Go,64,2\r\n"
+                                         "[PTLED-1]\r\n0,Fuel flow,FUELFLOW,0\r\n[PTLCD-1]\r\n1,PFL line 1,PFD,\r\n"
+                                         "[PTLCD-2]\r\n0,CMDS page,CMDS,\r\n[GAUGES]\r\n1,Airspeed,KIAS,0\r\n"
+                                         "2,RPM,RPM,0\r\n[P4SERVO-1]\r\n0,Airspeed needle,,1\r\n1,RPM needle,,2\r\n");
+    ASSERT_TRUE(run.start());
+    const QStringList lamps = {u"1001\tDiscreteLED\t2\t100"_s, u"1001\tDiscreteLED\t4\t100"_s,
+                               u"2001\tOutputState\t0\t1"_s, u"4001\tDisplayString\t0\t  2451"_s,
+                               u"3001\tDisplayString\t0\tENG  A/I"_s,
+                               u"3002\tDisplayString\t1\tSB 45%      FLARE:04"_s, u"6001\tMotorPosition\t0\t150"_s,
+                               u"6001\tMotorPosition\t1\t80"_s, u"5001\tMotorPosition\t0\t45"_s}; // the last gauge too
+    const QStringList out = {u"1001\tDiscreteLED\t2\t0"_s, u"2001\tOutputState\t0\t0"_s,
+                             u"4001\tDisplayString\t0\t   900"_s, u"3002\tDisplayString\t1\t            FLARE:00"_s};
+    const auto shown = [&](qsizetype from, const QStringList &lines) { // the lines still missing after the wait
+        (void)QTest::qWaitFor([&] { return missing(run.boardJournal(), from, lines).isEmpty(); }, kPatienceMs);
+        return missing(run.boardJournal(), from, lines);
+    };
+    EXPECT_EQ(shown(0, lamps), QStringList());
+    const qsizetype litAt = run.boardJournal().size();
+    EXPECT_EQ(shown(litAt, out), QStringList());
+    const qsizetype darkAt = run.boardJournal().size();
+    run.process().terminate();
+    EXPECT_TRUE(run.waitForCleanEnd());
+    EXPECT_EQ(peer.endWith(SIGTERM), 0);
+    const QStringList blanked{u"1001\tDiscreteLED\t63\t0"_s, u"3001\tBacklight\t\t0"_s, u"4001\tBrightness\t\t0"_s};
+    EXPECT_EQ(missing(run.boardJournal(), darkAt, blanked), QStringList()) << "the cockpit is dark after the process";
+}
+
+// A board pulled and plugged in again through the hot-plug file comes back as the second
+// board of its kind: it gets its start settings again and the "-2" table drives it.
+TEST(EndToEnd, ABoardPulledAndPluggedInAgain)
+{
+    test::TavrelRun run;
+    run.useVirtualBoards(u"PhidgetTextLCD:3001"_s);
+    run.writeFile(u"Tavrel.cfg"_s, "[COMPREF]\r\nDCOM\r\n[PTLCD-1]\r\n0,Faults,PFD,\r\n[PTLCD-2]\r\n0,CMDS,CMDS,\r\n");
+    ASSERT_TRUE(run.start());
+    const auto shows = [&](qsizetype from, const QString &start) {
+        return QTest::qWaitFor([&] { return !run.boardJournal().mid(from).filter(start).isEmpty(); }, kPatienceMs);
+    };
+    ASSERT_TRUE(shows(0, u"3001\tBacklight\t\t1"_s)) << run.boardJournal().join(u'\n').toStdString();
+    const qsizetype pulledAt = run.boardJournal().size(); // a board still in use is not attached again
+    run.hotPlug("detach 3001");
+    run.hotPlug("attach PhidgetTextLCD:3001");
+    EXPECT_TRUE(shows(pulledAt, u"3001\tBacklight\t\t1"_s)) << "start settings again";
+    EXPECT_TRUE(shows(pulledAt, u"3001\tDisplayString\t0\t            CHAFF:"_s)) << "driven as the second text LCD";
+    run.process().terminate();
+    EXPECT_TRUE(run.waitForCleanEnd());
+}
