@@ -33,21 +33,6 @@ constexpr std::array<SlotName, 12> kSlotNames = {{
     {u"P4SERVO-2", &BoardSlots::pViper4Servo_2},
 }};
 
-std::optional<std::int32_t> readSerial(QStringView text)
-{
-    if (text.isEmpty() || text.size() > 10)
-        return std::nullopt;
-    qint64 value = 0;
-    for (const QChar ch : text) {
-        if (ch < u'0' || ch > u'9')
-            return std::nullopt;
-        value = value * 10 + (ch.unicode() - u'0');
-    }
-    if (value < 1 || value > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return std::int32_t(value);
-}
-
 // The serial number of the board a slot holds, if it can be read.
 std::optional<std::int32_t> serialIn(const Board &slot)
 {
@@ -70,7 +55,7 @@ QString BoardBinding::addLine(QStringView line)
     if (slot == kSlotNames.end())
         return u"\"%1\" names no slot (PLED64-1/2, P01616-1/2, PTLED-1/2, PTLCD-1/2, PSERVO-1/2, P4SERVO-1/2)"_s.arg(name);
     const QStringView serialText = line.sliced(comma + 1).trimmed();
-    const auto serial = readSerial(serialText);
+    const auto serial = readSerialNumber(serialText);
     if (!serial)
         return u"\"%1\" is not a serial number (1 to 2147483647)"_s.arg(serialText);
     for (const Entry &e : std::as_const(entries_)) {

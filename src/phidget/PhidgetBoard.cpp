@@ -2,6 +2,8 @@
 
 #include "core/Error.h"
 
+#include <limits>
+
 namespace tavrel {
 
 void PhidgetBoard::memberNotFound()
@@ -20,5 +22,20 @@ int PhidgetBoard::rowCount() const { memberNotFound(); }
 void PhidgetBoard::setDisplayString(int, QStringView) { memberNotFound(); }
 int PhidgetBoard::numMotors() const { memberNotFound(); }
 void PhidgetBoard::setMotorPosition(int, double) { memberNotFound(); }
+
+std::optional<std::int32_t> readSerialNumber(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 10)
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar ch : text) {
+        if (ch < u'0' || ch > u'9')
+            return std::nullopt;
+        value = value * 10 + (ch.unicode() - u'0');
+    }
+    if (value < 1 || value > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return std::int32_t(value);
+}
 
 } // namespace tavrel

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace tavrel {
 
@@ -62,5 +63,9 @@ struct BoardSlots
     Board pViperServo_1, pViperServo_2;     // servo controllers with one motor
     Board pViper4Servo_1, pViper4Servo_2;   // servo controllers with more motors
 };
+
+// A board's serial number as the operator writes it (the board list, the hot-plug file,
+// [BOARDS]): decimal digits only, 1 to 2147483647.
+std::optional<std::int32_t> readSerialNumber(QStringView text);
 
 } // namespace tavrel

@@ -25,22 +25,6 @@ constexpr int kHotPlugErrorCode = 0x9000;
 // A hot-plug line longer than this is dropped.
 constexpr qsizetype kMaxHotPlugLine = 4096;
 
-// A serial number: decimal digits only, 1 to 2147483647.
-std::optional<std::int32_t> readSerial(QStringView text)
-{
-    if (text.isEmpty() || text.size() > 10)
-        return std::nullopt;
-    qint64 value = 0;
-    for (const QChar ch : text) {
-        if (ch < u'0' || ch > u'9')
-            return std::nullopt;
-        value = value * 10 + (ch.unicode() - u'0');
-    }
-    if (value < 1 || value > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return std::int32_t(value);
-}
-
 // "TYPE:SERIAL", or why it does not read.
 std::optional<VirtualBoardEntry> readBoard(QStringView text, QString &error)
 {
@@ -54,7 +38,7 @@ std::optional<VirtualBoardEntry> readBoard(QStringView text, QString &error)
         error = u"unknown board type \"%1\""_s.arg(text.first(colon));
         return std::nullopt;
     }
-    const auto serial = readSerial(text.sliced(colon + 1));
+    const auto serial = readSerialNumber(text.sliced(colon + 1));
     if (!serial) {
         error = u"\"%1\" is not a serial number (1 to 2147483647)"_s.arg(text.sliced(colon + 1));
         return std::nullopt;
@@ -163,7 +147,7 @@ HotPlugLine parseHotPlugLine(QStringView line)
         } else {
             serialText = rest.trimmed();
         }
-        const auto serial = readSerial(serialText);
+        const auto serial = readSerialNumber(serialText);
         if (!serial) {
             result.error = u"\"%1\" is not a serial number (1 to 2147483647)"_s.arg(serialText);
             return result;
