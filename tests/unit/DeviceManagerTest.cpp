@@ -80,9 +80,8 @@ struct Events
 // two servo flags.
 TEST(DeviceManagerTest, AttachRules)
 {
-    const std::map<QString, Kind> kinds = {{u"kit"_s, Kind::InterfaceKit}, {u"led"_s, Kind::Led64},
-                                           {u"textled"_s, Kind::TextLed}, {u"lcd"_s, Kind::TextLcd},
-                                           {u"servo1"_s, Kind::Servo1}, {u"servo4"_s, Kind::Servo4}};
+    const QStringList names = {u"kit"_s, u"led"_s, u"textled"_s, u"lcd"_s, u"servo1"_s, u"servo4"_s}; // slot order
+    const Kind kinds[] = {Kind::InterfaceKit, Kind::Led64, Kind::TextLed, Kind::TextLcd, Kind::Servo1, Kind::Servo4};
     const std::tuple<QString, QString, QString, std::array<int, 6>, QString> cases[] = {
         {u"kit 2001"_s, u"kit1=2001"_s, u"1|PhidgetInterfaceKit|601|2001=green"_s, {1, 0, 0, 0, 0, 0}, u"2 3"_s},
         {u"lcd 3001"_s, u"lcd1=3001"_s, u"1|PhidgetTextLCD|123|3001=green"_s, {0, 1, 0, 0, 0, 0}, u"4"_s},
@@ -109,7 +108,7 @@ TEST(DeviceManagerTest, AttachRules)
         for (const QString &step : steps.split(u',')) {
             const QString verb = step.section(u' ', 0, 0);
             const int serial = step.section(u' ', 1).toInt();
-            const Board board = kinds.contains(verb) ? e.boards.add(kinds.at(verb), serial)
+            const Board board = names.contains(verb) ? e.boards.add(kinds[names.indexOf(verb)], serial)
                                                      : Board(std::make_shared<OddBoard>(u"PhidgetWeather"_s, serial));
             beeps += (verb == u"pull"_s || verb == u"fail"_s) && attached.contains(serial); // a listed board beeps
             if (verb == u"pull"_s)
@@ -129,8 +128,7 @@ TEST(DeviceManagerTest, AttachRules)
         for (int kind = 0; kind < 6; ++kind)
             for (int slot = 0; slot < 2; ++slot)
                 if (const Board &board = *pairs[kind][slot])
-                    filled << u"%1%2=%3"_s.arg(QStringList{u"kit"_s, u"led"_s, u"textled"_s, u"lcd"_s, u"servo1"_s,
-                                                           u"servo4"_s}[kind]).arg(slot + 1).arg(board->serialNumber());
+                    filled << u"%1%2=%3"_s.arg(names[kind]).arg(slot + 1).arg(board->serialNumber());
         for (int i = 0; i < 21; ++i)
             if (e.cockpit.controls().fraGlimra[std::size_t(i)].isEnabled())
                 enabled << QString::number(i);

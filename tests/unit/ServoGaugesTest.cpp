@@ -57,7 +57,8 @@ TEST(ServoGauges, MotorsFollowTheirGaugesWhileTheirKindIsPresent)
         test::tableOf({row("1", "RPM", ""), row("2", "X", "45"), row("3", "X", "300"), row("4", "X", "12.5")}));
     Grid grid;
     grids::servoTable(grid, gauges,
-                      test::tableOf({row("1", "", "1"), row("4", "", "2"), row("2", "", "4"), row("3", "", "0")}),
+                      test::tableOf({row("1", "", "1"), row("4", "", "2"), row("2", "", "4"), row("3", "", "0"),
+                                     row("3", "", "2")}), // a fifth entry is not read
                       test::tableOf({row(" 0 ", "", "2"), row("3", "", "3")}));
     test::JournalBoards boards;
     using Kind = VirtualBoard::Kind;

@@ -125,10 +125,9 @@ TEST(SocketStates, NamedResolvedAndRanged)
 TEST(DataServerFill, EachFieldByTheServersConversionsInRecordOrder)
 {
     const std::tuple<const char *, QVariant, double> cases[] = {
-        {"LightBits", 2.5, 2}, {"LightBits", -2.5, -2}, {"HSIBits", u"3.5"_s, 4}, {"VersionNum", 2147483648.0, 77},
-        {"VersionNum", QVariant::fromValue(qint64(1) << 40), 77}, {"LightBits", true, -1}, {"LightBits", u"abc"_s, 77},
-        {"KIAS", true, -1}, {"KIAS", u" 12.5 "_s, 12.5}, {"KIAS", u""_s, 77}, {"KIAS", -1e39, 77},
-        {"KIAS", 0.1, double(0.1f)}, {"Mach", QVariant(), 0}};
+        {"LightBits", 2.5, 2}, {"HSIBits", u"3.5"_s, 4}, {"VersionNum", 2147483648.0, 77}, {"LightBits", true, -1},
+        {"VersionNum", QVariant::fromValue(qint64(1) << 40), 77}, {"LightBits", u"abc"_s, 77}, {"KIAS", true, -1},
+        {"KIAS", u" 12.5 "_s, 12.5}, {"KIAS", u""_s, 77}, {"KIAS", 0.1, double(0.1f)}, {"Mach", QVariant(), 0}};
     for (const auto &[name, value, expected] : cases) {
         auto script = std::make_shared<test::ServerScript>();
         script->properties.insert(QLatin1String(name), value);
@@ -139,7 +138,6 @@ TEST(DataServerFill, EachFieldByTheServersConversionsInRecordOrder)
         const FieldInfo &f = *findFlightDataField(name);
         const FlightData &read = d;
         EXPECT_EQ(f.kind == FieldKind::Int ? intField(read, f) : floatField(read, f), expected) << name;
-        EXPECT_EQ(d.Pitch, 77) << "a field the server lacks is left alone";
     }
     auto script = std::make_shared<test::ServerScript>();
     for (const FieldInfo &f : kFlightDataFields) {

@@ -20,7 +20,6 @@ TEST(VirtualPhidgets, ReadsTheBoardList)
     const std::tuple<QString, QString, qsizetype> lists[] = { // the text, the boards read, messages
         {u" PhidgetInterfaceKit:1 ,\tPhidgetTextLED:3,PhidgetServo/1:5,PhidgetServo/4:2147483647"_s,
          u"PhidgetInterfaceKit:1,PhidgetTextLED:3,PhidgetServo/1:5,PhidgetServo/4:2147483647"_s, 0},
-        {u"  "_s, u""_s, 0},
         {u"PhidgetLED:1,PhidgetLED,Nothing:2,PhidgetServo:3,PhidgetLED:0,PhidgetLED:2147483648,PhidgetLED:+5,"
          u"phidgetled:6,,PhidgetTextLCD:9,PhidgetTextLCD:1,"_s, u"PhidgetLED:1,PhidgetTextLCD:9"_s, 10},
     };
