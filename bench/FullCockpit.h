@@ -1,6 +1,10 @@
 #pragma once
 
+#include "cockpit/Cockpit.h"
+
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <array>
 #include <cstdint>
@@ -64,6 +68,21 @@ inline QByteArray fullConfiguration()
            "[P4SERVO-2]\r\n0,a,,5\r\n1,b,,6\r\n2,c,,7\r\n3,d,,8\r\n";
     cfg += epicAnalogs();
     return cfg;
+}
+
+// Chooses TCP/IP towards a peer on 127.0.0.1:`port` and waits up to 10 s for the
+// connection; false when it did not come.
+inline bool connectToPeer(tavrel::Cockpit &cockpit, quint16 port)
+{
+    auto &controls = cockpit.controls();
+    controls.fldGlimra[0].setText(QStringLiteral("127.0.0.1"));
+    controls.fldGlimra[1].setText(QString::number(port));
+    controls.optConnectType[0].select();
+    QElapsedTimer patience;
+    patience.start();
+    while (cockpit.socket().state() != tavrel::WinsockClient::Connected && patience.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return cockpit.socket().state() == tavrel::WinsockClient::Connected;
 }
 
 } // namespace tavrel::bench

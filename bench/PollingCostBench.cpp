@@ -126,14 +126,7 @@ void BM_PollingAt1ms(benchmark::State &state, Mode mode)
 
     auto &controls = cockpit.controls();
     if (mode != Mode::DataServer) {
-        controls.fldGlimra[0].setText(u"127.0.0.1"_s);
-        controls.fldGlimra[1].setText(QString::number(peer.start()));
-        controls.optConnectType[0].select();
-        QElapsedTimer patience;
-        patience.start();
-        while (cockpit.socket().state() != tavrel::WinsockClient::Connected && patience.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-        if (cockpit.socket().state() != tavrel::WinsockClient::Connected) {
+        if (!tavrel::bench::connectToPeer(cockpit, peer.start())) {
             state.SkipWithError("the cockpit did not connect");
             return;
         }

@@ -6,6 +6,7 @@
 #include "support/TestPlatform.h"
 
 #include "Allocations.h"
+#include "FullCockpit.h"
 
 #include <benchmark/benchmark.h>
 
@@ -95,15 +96,7 @@ void BM_RelayRoundTrip(benchmark::State &state)
     cockpit.startUp();
     int arrivals = 0; // connected after the cockpit's receiver, so it runs once that has
     QObject::connect(&cockpit.socket(), &tavrel::WinsockClient::dataArrival, [&] { ++arrivals; });
-    auto &controls = cockpit.controls();
-    controls.fldGlimra[0].setText(u"127.0.0.1"_s);
-    controls.fldGlimra[1].setText(QString::number(peer.serverPort()));
-    controls.optConnectType[0].select();
-    QElapsedTimer patience;
-    patience.start();
-    while (cockpit.socket().state() != tavrel::WinsockClient::Connected && patience.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    if (cockpit.socket().state() != tavrel::WinsockClient::Connected) {
+    if (!tavrel::bench::connectToPeer(cockpit, peer.serverPort())) {
         state.SkipWithError("the cockpit did not connect");
         return;
     }
