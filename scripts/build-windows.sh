@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds tavrel-relay.exe for 64-bit Windows into build-win/ (or the folder given as
-# BUILD_DIR). Installs Debian's mingw-w64 cross compiler and wine, builds a static Qt
-# (Core and Network) from Debian's qt6-base source package once into a cache outside the
-# clone (TAVREL_QT_WIN, by default ~/.cache/tavrel/qt6-mingw-static; reused while it is
-# there), then builds the relay and the Windows test programs against it.
+# Builds tavrel.exe, tavrel-relay.exe and tavrel-check.exe for 64-bit Windows into
+# build-win/ (or the folder given as BUILD_DIR). Installs Debian's mingw-w64 cross
+# compiler and wine, builds a static Qt (Core, Network, Gui, Widgets) from Debian's
+# qt6-base source package once into a cache outside the clone (TAVREL_QT_WIN, by default
+# ~/.cache/tavrel/qt6-mingw-static; reused while it was built by the same recipe), then
+# builds the programs and the Windows test programs against it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-win}
@@ -56,7 +57,16 @@ failed() {
   exit 1
 }
 
-if [[ ! -f $qt/.tavrel-complete ]]; then
+# What the static Qt leaves out: the modules the program does not use, the Windows tablet
+# support (stripped from Debian's source), the second paint engine and what would look
+# for libraries on this machine instead of building Qt's own copies.
+features_off=(dbus sql testlib printsupport concurrent xml tabletevent direct2d vulkan jpeg
+              icu glib openssl schannel zstd brotli libproxy
+              system_zlib system_pcre2 system_doubleconversion system_png system_jpeg
+              system_harfbuzz system_freetype system_libb2)
+recipe="qt $host_version: Core Network Gui Widgets; off: ${features_off[*]}"
+
+if [[ ! -f $qt/.tavrel-complete || $(<"$qt/.tavrel-complete") != "$recipe" ]]; then
   echo "build-windows: building a static Qt for Windows into $qt (once; several minutes)"
   work=$qt.work
   if [[ -e $qt && ! -f $qt/mingw-w64-x86_64.cmake ]]; then
@@ -71,11 +81,8 @@ if [[ ! -f $qt/.tavrel-complete ]]; then
   # The toolchain stays with the cache: Qt's own toolchain file refers to it.
   mkdir -p "$qt"
   cp "$root/cmake/mingw-w64-x86_64.cmake" "$qt/mingw-w64-x86_64.cmake"
-  features=(gui widgets dbus sql testlib printsupport concurrent xml
-            icu glib openssl schannel zstd brotli libproxy
-            system_zlib system_pcre2 system_doubleconversion)
   off=()
-  for f in "${features[@]}"; do off+=("-DFEATURE_$f=OFF"); done
+  for f in "${features_off[@]}"; do off+=("-DFEATURE_$f=OFF"); done
   cmake -S "$src" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$qt/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt" \
@@ -84,12 +91,12 @@ if [[ ! -f $qt/.tavrel-complete ]]; then
     "${off[@]}" >"$work/configure.log" 2>&1 || failed configure
   nice -n 10 cmake --build "$work/build" -j "$jobs" >"$work/build.log" 2>&1 || failed build
   cmake --install "$work/build" >/dev/null
-  touch "$qt/.tavrel-complete"
+  echo "$recipe" >"$qt/.tavrel-complete"
   rm -rf "$work"
 fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
-  -DTAVREL_RELAY_ONLY=ON "$@" >/dev/null
+  "$@" >/dev/null
 cmake --build "$build" -j "$jobs"
-echo "build-windows: $build/tavrel-relay.exe"
+echo "build-windows: $build/tavrel.exe, $build/tavrel-relay.exe, $build/tavrel-check.exe"
