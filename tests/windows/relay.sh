@@ -1,35 +1,15 @@
 #!/usr/bin/env bash
-# The Windows test: under wine (headless, a prefix of its own), tavrel-relay.exe serves
-# what the stand-in simulator publishes in its shared memory, and the Linux tavrel-relay
-# records it; the recording must read back as the stand-in's values. Needs build-win/
-# (scripts/build-windows.sh) and build/ (scripts/build.sh).
+# The relay under wine: tavrel-relay.exe serves what the stand-in simulator publishes in
+# its shared memory, and the Linux tavrel-relay records it; the recording must read back
+# as the stand-in's values. Run by run-under-wine.sh, which prepares the wine prefix.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-win=${BUILD_WIN:-$root/build-win}
-build=${BUILD_DIR:-$root/build}
-work=$(mktemp -d)
-export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+: "${root:?} ${win:?} ${build:?} ${work:?} ${WINEPREFIX:?}"
+declare -F wait_for >/dev/null
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
 }
 trap cleanup EXIT
-
-# Waits until FILE holds a line matching PATTERN, COUNT times (default once).
-wait_for() {
-  local file=$1 pattern=$2 count=${3:-1}
-  for ((i = 0; i < 600; i++)); do
-    (($(grep -a -c -- "$pattern" "$file" 2>/dev/null || true) >= count)) && return 0
-    sleep 0.1
-  done
-  echo "wine test: no '$pattern' in $file after 60 s:" >&2
-  cat "$file" >&2
-  return 1
-}
-
-wineboot -i >/dev/null 2>&1
 
 # The relay first: it waits for the simulator.
 wine "$win/tavrel-relay.exe" --port 0 >"$work/relay.log" 2>&1 &
@@ -71,4 +51,4 @@ TAVREL_STANDIN_RECORDING=$work/standin.rec \
 # Ctrl+C ends the relay the ordinary way.
 kill -INT "$relay"
 wait "$relay" || { echo "wine test: tavrel-relay.exe ended with $? on Ctrl+C" >&2; exit 1; }
-echo "wine test: passed"
+echo "wine test: the relay serves the simulator's shared memory"
