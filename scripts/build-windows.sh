@@ -58,9 +58,10 @@ failed() {
 }
 
 # What the static Qt leaves out: the modules the program does not use, the Windows tablet
-# support (stripped from Debian's source), the second paint engine and what would look
-# for libraries on this machine instead of building Qt's own copies.
-features_off=(dbus sql testlib printsupport concurrent xml tabletevent direct2d vulkan jpeg
+# support (stripped from Debian's source), and what would look for libraries on this
+# machine instead of building Qt's own copies. (Direct2D stays: Qt builds its DirectWrite
+# font database only with it, and the Windows platform plugin needs that database.)
+features_off=(dbus sql testlib printsupport concurrent xml tabletevent vulkan jpeg
               icu glib openssl schannel zstd brotli libproxy
               system_zlib system_pcre2 system_doubleconversion system_png system_jpeg
               system_harfbuzz system_freetype system_libb2)
