@@ -1,0 +1,107 @@
+// The key routine on Windows: "Gear Up" and "Gear Down" pressed through SendInput reach a
+// window of this program, which has the keyboard, as key-down and key-up messages in
+// argument order with the keys' scan codes (E0 keys with the extended flag). One line per
+// failed check; exit code 1 on any.
+#include "input/F4Lib.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// What the window received: "down 56", "up 29 extended" (the message's scan code and flag).
+std::vector<std::string> received;
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
+        received.push_back((up ? "up " : "down ") + std::to_string((lParam >> 16) & 0xFF)
+                           + ((lParam & (1 << 24)) ? " extended" : ""));
+        return 0; // not on to the default handling: a lone Alt would open the system menu
+    }
+    default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void pumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+}
+
+// Pumps until `count` messages have arrived, or ten seconds have passed.
+std::string await(std::size_t count)
+{
+    for (int i = 0; i < 1000 && received.size() < count; ++i) {
+        pumpMessages();
+        Sleep(10);
+    }
+    std::string text;
+    for (const std::string &line : received)
+        text += (text.empty() ? "" : ", ") + line;
+    received.clear();
+    return text;
+}
+
+} // namespace
+
+int main()
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TavrelKeysCheck";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Tavrel keys check", WS_OVERLAPPEDWINDOW, 0, 0,
+                                  320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ShowWindow(window, SW_SHOW);
+    // The desktop may still be coming up and take the foreground back: ask until it holds.
+    for (int i = 0; i < 1000 && (GetForegroundWindow() != window || GetFocus() != window); ++i) {
+        SetForegroundWindow(window);
+        SetFocus(window);
+        pumpMessages();
+        Sleep(10);
+    }
+    received.clear();
+
+    tavrel::F4Lib keys(pumpMessages);
+    keys.setInjector(tavrel::makeKeyInjector());
+    const int gearUp = keys.PressKeys(56, 42, 157, 48);
+    const std::string gearUpKeys = await(8);
+    const int gearDown = keys.PressKeys(36);
+    const std::string gearDownKeys = await(2);
+
+    struct Check
+    {
+        const char *what;
+        std::string got, want;
+    };
+    const Check checks[] = {
+        {"the window is in the foreground with the keyboard",
+         GetForegroundWindow() == window && GetFocus() == window ? "yes" : "no", "yes"},
+        {"Gear Up: key-ups accepted", std::to_string(gearUp), "4"},
+        {"Gear Up: messages", gearUpKeys,
+         // 157 is the right Control key: 29 with the E0 prefix
+         "down 56, down 42, down 29 extended, down 48, up 56, up 42, up 29 extended, up 48"},
+        {"Gear Down: key-ups accepted", std::to_string(gearDown), "1"},
+        {"Gear Down: messages", gearDownKeys, "down 36, up 36"},
+    };
+    int failed = 0;
+    for (const Check &check : checks)
+        if (check.got != check.want) {
+            std::printf("keys check: %s: got \"%s\", want \"%s\"\n", check.what, check.got.c_str(), check.want.c_str());
+            ++failed;
+        }
+    DestroyWindow(window);
+    std::printf("keys check: %s\n", failed ? "FAILED" : "passed");
+    return failed ? 1 : 0;
+}
