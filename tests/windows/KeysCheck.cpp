@@ -1,34 +1,28 @@
 // The key routine on Windows: "Gear Up" and "Gear Down" pressed through SendInput reach a
 // window of this program, which has the keyboard, as key-down and key-up messages in
-// argument order with the keys' scan codes (E0 keys with the extended flag). One line per
-// failed check; exit code 1 on any.
+// argument order with the keys' scan codes. One line per failed check; exit code 1 on any.
 #include "input/F4Lib.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace {
 
-// What the window received: "down 56", "up 29 extended" (the message's scan code and flag).
-std::vector<std::string> received;
+// What the window received: "down 56, up 29 extended, ..." (the message's scan code, flag).
+std::string received;
+int messages = 0;
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_KEYUP:
-    case WM_SYSKEYUP: {
-        const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
-        received.push_back((up ? "up " : "down ") + std::to_string((lParam >> 16) & 0xFF)
-                           + ((lParam & (1 << 24)) ? " extended" : ""));
-        return 0; // not on to the default handling: a lone Alt would open the system menu
-    }
-    default: return DefWindowProcW(window, message, wParam, lParam);
-    }
+    const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    if (!down && message != WM_KEYUP && message != WM_SYSKEYUP)
+        return DefWindowProcW(window, message, wParam, lParam);
+    received += (messages++ ? ", " : "") + std::string(down ? "down " : "up ") + std::to_string((lParam >> 16) & 0xFF)
+                + (lParam & (1 << 24) ? " extended" : "");
+    return 0; // not on to the default handling: a lone Alt would open the system menu
 }
 
 void pumpMessages()
@@ -38,18 +32,13 @@ void pumpMessages()
         DispatchMessageW(&message);
 }
 
-// Pumps until `count` messages have arrived, or ten seconds have passed.
-std::string await(std::size_t count)
+// Pumps until `count` key messages have arrived, or ten seconds have passed.
+std::string await(int count)
 {
-    for (int i = 0; i < 1000 && received.size() < count; ++i) {
+    for (int i = 0; i < 1000 && messages < count; ++i, Sleep(10))
         pumpMessages();
-        Sleep(10);
-    }
-    std::string text;
-    for (const std::string &line : received)
-        text += (text.empty() ? "" : ", ") + line;
-    received.clear();
-    return text;
+    messages = 0;
+    return std::exchange(received, {});
 }
 
 } // namespace
@@ -61,17 +50,16 @@ int main()
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"TavrelKeysCheck";
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Tavrel keys check", WS_OVERLAPPEDWINDOW, 0, 0,
-                                  320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowW(windowClass.lpszClassName, L"Tavrel keys check", WS_OVERLAPPEDWINDOW, 0, 0, 320,
+                                200, nullptr, nullptr, windowClass.hInstance, nullptr);
     ShowWindow(window, SW_SHOW);
     // The desktop may still be coming up and take the foreground back: ask until it holds.
-    for (int i = 0; i < 1000 && (GetForegroundWindow() != window || GetFocus() != window); ++i) {
+    for (int i = 0; i < 1000 && (GetForegroundWindow() != window || GetFocus() != window); ++i, Sleep(10)) {
         SetForegroundWindow(window);
         SetFocus(window);
         pumpMessages();
-        Sleep(10);
     }
-    received.clear();
+    await(0);
 
     tavrel::F4Lib keys(pumpMessages);
     keys.setInjector(tavrel::makeKeyInjector());
@@ -80,28 +68,24 @@ int main()
     const int gearDown = keys.PressKeys(36);
     const std::string gearDownKeys = await(2);
 
-    struct Check
+    const struct
     {
         const char *what;
         std::string got, want;
-    };
-    const Check checks[] = {
+    } checks[] = {
         {"the window is in the foreground with the keyboard",
          GetForegroundWindow() == window && GetFocus() == window ? "yes" : "no", "yes"},
         {"Gear Up: key-ups accepted", std::to_string(gearUp), "4"},
+        // 157 is the right Control key: 29 with the E0 prefix
         {"Gear Up: messages", gearUpKeys,
-         // 157 is the right Control key: 29 with the E0 prefix
          "down 56, down 42, down 29 extended, down 48, up 56, up 42, up 29 extended, up 48"},
         {"Gear Down: key-ups accepted", std::to_string(gearDown), "1"},
         {"Gear Down: messages", gearDownKeys, "down 36, up 36"},
     };
     int failed = 0;
-    for (const Check &check : checks)
-        if (check.got != check.want) {
+    for (const auto &check : checks)
+        if (check.got != check.want && ++failed)
             std::printf("keys check: %s: got \"%s\", want \"%s\"\n", check.what, check.got.c_str(), check.want.c_str());
-            ++failed;
-        }
-    DestroyWindow(window);
     std::printf("keys check: %s\n", failed ? "FAILED" : "passed");
     return failed ? 1 : 0;
 }

@@ -10,8 +10,6 @@
 #include "phidget/PhidgetLibrary.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -45,8 +43,8 @@ int main(int argc, char **argv)
     qunsetenv("TAVREL_EPIC_LIBRARY");
     const QString ownFolder = QCoreApplication::applicationDirPath();
 
-    // Two cycles of the transfer with the card open: RPM (whose value store the stand-in
-    // lacks, so that call alone is skipped) and light-bit word 1.
+    // Two cycles of the transfer, the card open as the cockpit has it: RPM (whose value
+    // store the stand-in lacks, so that call alone is skipped) and light-bit word 1.
     QString epicFolder, boardFolder;
     const auto epic = createEpicLibrary();
     const auto calls = hand<const char *(*)()>(L"EFReader.dll", "FakeEFReaderCalls", &epicFolder);
@@ -57,7 +55,7 @@ int main(int argc, char **argv)
     Grid grid;
     for (const std::int32_t bits : {0x10, -0x7FFFFFFF}) {
         data.LightBits = bits;
-        SendEpicData(table, data, epic.get(), grid, false, [] { QCoreApplication::processEvents(); });
+        SendEpicData(table, data, epicOpen ? epic.get() : nullptr, grid, false, [] { QCoreApplication::processEvents(); });
     }
 
     // Boards plugged in once the manager is open arrive from the library's own threads.
@@ -74,36 +72,28 @@ int main(int argc, char **argv)
         plug("PhidgetLED", 1001, 100, 64);
         plug("PhidgetInterfaceKit", 2001, 825, 16);
     }
-    QElapsedTimer waiting;
-    waiting.start();
-    while (attached.size() < 2 && waiting.elapsed() < 20000) {
+    for (int i = 0; i < 2000 && attached.size() < 2; ++i, Sleep(10))
         QCoreApplication::processEvents();
-        Sleep(10);
-    }
 
-    struct Check
+    const auto flat = [](const char *text) { return QString::fromLatin1(text).replace(u'\t', u' ').replace(u'\n', u'|'); };
+    const struct
     {
         const char *what;
         QString got, want;
-    };
-    const Check checks[] = {
+    } checks[] = {
         {"EFReader.dll loaded from this program's folder", epicFolder, ownFolder},
         {"phidget21.dll loaded from this program's folder", boardFolder, ownFolder},
-        {"the card opened", epicOpen ? u"open"_s : u"closed"_s, u"open"_s},
-        {"the card's calls", QString::fromLatin1(calls ? calls() : "").replace(u'\t', u' ').replace(u'\n', u'|'),
+        {"the card's calls", flat(calls ? calls() : ""),
          u"OpenEpic |RPMPHCallRet 10|SendRPMPH |LBPHCallRet 20|SendLBPH 16|"
          "RPMPHCallRet 10|SendRPMPH |LBPHCallRet 20|SendLBPH -2147483647|"_s},
         {"boards attached", attached.join(u", "), u"PhidgetLED 1001, PhidgetInterfaceKit 2001"_s},
-        {"the boards' outputs", QString::fromLatin1(journal ? journal() : "").replace(u'\t', u' ').replace(u'\n', u'|'),
-         u"1001 DiscreteLED 5 100|2001 OutputState 3 1|"_s},
+        {"the boards' outputs", flat(journal ? journal() : ""), u"1001 DiscreteLED 5 100|2001 OutputState 3 1|"_s},
     };
     int failed = 0;
-    for (const Check &check : checks)
-        if (check.got != check.want) {
+    for (const auto &check : checks)
+        if (check.got != check.want && ++failed)
             std::printf("vendor check: %s: got \"%s\", want \"%s\"\n", check.what, qPrintable(check.got),
                         qPrintable(check.want));
-            ++failed;
-        }
     std::printf("vendor check: %s\n", failed ? "FAILED" : "passed");
     return failed ? 1 : 0;
 }
