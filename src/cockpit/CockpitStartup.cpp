@@ -143,7 +143,7 @@ void Cockpit::applyConfiguration(const Configuration &config)
     for (const ConfigSwitch &setting : config.switches)
         attempt([&] { applySwitch(setting); });
     if (!boardBindingErrors_.isEmpty()) {
-        platform_.messageBox(versionRecord().productName, boardBindingErrors_.join(u'\r'));
+        messageBox(versionRecord().productName, boardBindingErrors_.join(u'\r'));
         boardBindingErrors_.clear();
     }
 }

@@ -7,7 +7,9 @@ namespace tavrel {
 
 namespace {
 
-// The library's functions are plain exports of the Windows calling convention.
+// The library's functions are plain exports made for callers that reach outside functions
+// with the Windows calling convention only (__stdcall), so that is theirs. On 64-bit
+// Windows there is one convention and the keyword changes nothing; a 32-bit build needs it.
 #ifdef _WIN32
 #define TAVREL_EPIC_CALL __stdcall
 #else

@@ -10,6 +10,7 @@ namespace tavrel {
 
 using namespace Qt::StringLiterals;
 
+// The vendor declares the library's functions, and the handlers it calls, __stdcall.
 #ifdef _WIN32
 #define TAVREL_PHIDGET_CALL __stdcall
 #else

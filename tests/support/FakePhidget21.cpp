@@ -3,7 +3,8 @@
 // through the fakephidget21_* functions; the library then calls the program's handlers
 // from a thread of its own, as the real one does. Writes fail as the real boards' do (not
 // attached 5, an index past the board 14, a value out of range 4); the ones that succeed
-// are kept in a journal of the virtual boards' format.
+// are kept in a journal of the virtual boards' format. On Windows the library's functions
+// and the handlers it calls use the Windows calling convention, as the vendor's do.
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -13,12 +14,19 @@
 #include <thread>
 #include <vector>
 
-#define FAKE extern "C" __attribute__((visibility("default"))) int
+#ifdef _WIN32
+#define EXPORT extern "C" __declspec(dllexport)
+#define CALL __stdcall
+#else
+#define EXPORT extern "C" __attribute__((visibility("default")))
+#define CALL
+#endif
+#define FAKE EXPORT int CALL
 
 namespace {
 
-using Handler = int (*)(void *, void *);
-using OnError = int (*)(void *, void *, int, const char *);
+using Handler = int(CALL *)(void *, void *);
+using OnError = int(CALL *)(void *, void *, int, const char *);
 
 struct Board
 {
@@ -124,7 +132,7 @@ int create(void **handle, const char *type)
 } // namespace
 
 // The test's hand: plug a board in (again), pull it, make it fail.
-#define FAKE_HAND extern "C" __attribute__((visibility("default")))
+#define FAKE_HAND EXPORT
 FAKE_HAND void fakephidget21_plug(const char *type, int serial, int version, int count)
 {
     mutex.lock();
@@ -140,7 +148,7 @@ FAKE_HAND void fakephidget21_fail(int serial, int code, const char *text)
             std::thread([d, code, text] { d->onError(d, d->user[2], code, text); }).join();
 }
 FAKE_HAND const char *fakephidget21_journal() { return journal.c_str(); }
-FAKE fakephidget21_objects() { return int(objects.size()); }
+FAKE_HAND int fakephidget21_objects() { return int(objects.size()); }
 
 FAKE CPhidgetManager_create(void **h) { return create(h, ""); }
 #define OBJECT static_cast<Object *>(h)

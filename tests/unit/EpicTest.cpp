@@ -128,7 +128,7 @@ TEST(EpicLink, ButtonsOpenAndCloseTheLinkAndListTheCardOnce)
     }
 }
 
-// A library file that exports OpenEpic, RPMPHCallRet and SendRPMPH and nothing else.
+// A library file that exports OpenEpic, RPMPHCallRet, SendRPMPH and the light-bit word 1 pair only.
 TEST(EpicLibraryFile, FunctionsAreFoundByNameAndAMissingOneFailsAlone)
 {
     QLibrary fake(QStringLiteral(TAVREL_FAKE_EFREADER));
