@@ -16,7 +16,7 @@ sudo_cmd=()
 
 # The host's Qt tools (moc, rcc), CMake and Ninja come with the ordinary set-up.
 bash "$root/scripts/setup.sh"
-packages=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils)
+packages=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils xauth) # xauth: xvfb-run for the wine tests
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
