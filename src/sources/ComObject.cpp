@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <oleauto.h>
 
 namespace tavrel {
