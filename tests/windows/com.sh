@@ -27,11 +27,14 @@ die() {
   exit 1
 }
 
-# Waits until FILE holds a line matching PATTERN (grep -E), COUNT times (default once).
+# Waits until FILE holds a line matching PATTERN (grep -E), COUNT times (default once),
+# while tavrel.exe runs once started.
 wait_for() {
-  local file=$1 pattern=$2 count=${3:-1}
+  local file=$1 pattern=$2 count=${3:-1} found
   for ((i = 0; i < 900; i++)); do
-    (($(grep -a -c -E -- "$pattern" "$file" 2>/dev/null || true) >= count)) && return 0
+    found=$(grep -a -c -E -- "$pattern" "$file" 2>/dev/null) || true
+    ((${found:-0} >= count)) && return 0
+    [[ -z ${tavrel:-} ]] || kill -0 "$tavrel" 2>/dev/null || die "tavrel.exe ended early: $(cat "$work/tavrel.log")"
     sleep 0.1
   done
   echo "com test: no '$pattern' in $file after 90 s:" >&2
@@ -44,7 +47,9 @@ DISPLAY= wine regsvr32 /s "$(winepath -w "$win/ostrel-test-server.dll")" >/dev/n
   die "regsvr32 did not register ostrel-test-server.dll"
 DISPLAY= wine "$win/data-server-check.exe" || die "the data server check failed"
 
-# The demo cockpit on a display of its own, with the built-in virtual boards.
+# The demo cockpit on a display of its own, with the built-in virtual boards. Wine takes
+# its display when its session starts, so the headless session ends first.
+wineserver -w
 exec 4>"$work/display"
 Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
@@ -67,17 +72,18 @@ wait_for "$run/server.journal" '^FillFlightData$' 10
 wait_for "$run/boards.journal" $'^1001\tDiscreteLED\t1\t[1-9]'
 wait_for "$run/boards.journal" $'^3001\tDisplayString\t0\tFLCS   BUS FAIL'
 wait_for "$run/boards.journal" $'^6001\tMotorPosition\t0\t6[0-9]'
-if [[ -n ${TAVREL_WIN_SCREENSHOT:-} ]]; then
-  sleep 2
-  import -window root "$TAVREL_WIN_SCREENSHOT" || echo "com test: no screenshot taken" >&2
-fi
-
-# File > Exit ends the program; its shutdown closes the data server last.
 window=
 for ((i = 0; i < 300 && ${#window} == 0; i++)); do
   window=$(xdotool search --name '^Tavrel Version' 2>/dev/null | head -n 1) || sleep 0.1
 done
 [[ -n $window ]] || die "no Tavrel window on $DISPLAY"
+if [[ -n ${TAVREL_WIN_SCREENSHOT:-} ]]; then # the "Gauges" tab, its values moving
+  xdotool mousemove --window "$window" 380 45 click 1 2>/dev/null || true
+  sleep 2
+  import -window root "$TAVREL_WIN_SCREENSHOT" || echo "com test: no screenshot taken" >&2
+fi
+
+# File > Exit ends the program; its shutdown closes the data server last.
 for ((tries = 0; tries < 3; tries++)); do
   xdotool windowfocus --sync "$window" 2>/dev/null || true
   for key in Escape alt+f x; do
