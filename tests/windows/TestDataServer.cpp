@@ -29,8 +29,11 @@ namespace {
 
 // {BCEAB7A0-C474-4015-80A6-6838CD1B2EE7}
 constexpr CLSID kClsid = {0xbceab7a0, 0xc474, 0x4015, {0x80, 0xa6, 0x68, 0x38, 0xcd, 0x1b, 0x2e, 0xe7}};
-constexpr wchar_t kClsidText[] = L"{BCEAB7A0-C474-4015-80A6-6838CD1B2EE7}";
+#define CLSID_TEXT L"{BCEAB7A0-C474-4015-80A6-6838CD1B2EE7}"
 constexpr wchar_t kProgId[] = L"Ostrel.clsFlightData";
+constexpr wchar_t kProgIdKey[] = L"Ostrel.clsFlightData\\CLSID";
+constexpr wchar_t kClassKey[] = L"CLSID\\" CLSID_TEXT;
+constexpr wchar_t kServerKey[] = L"CLSID\\" CLSID_TEXT L"\\InprocServer32";
 
 LONG objects = 0; // live objects and factory locks: the DLL stays while any remain
 
@@ -298,24 +301,15 @@ HRESULT STDAPICALLTYPE DllRegisterServer()
                             reinterpret_cast<LPCWSTR>(&DllRegisterServer), &module)
         || !GetModuleFileNameW(module, path, MAX_PATH))
         return SELFREG_E_CLASS;
-    wchar_t classKey[64] = L"CLSID\\", serverKey[80];
-    wcscat(classKey, kClsidText);
-    wcscpy(serverKey, classKey);
-    wcscat(serverKey, L"\\InprocServer32");
-    wchar_t progIdKey[64];
-    wcscpy(progIdKey, kProgId);
-    wcscat(progIdKey, L"\\CLSID");
-    const bool done = setText(progIdKey, nullptr, kClsidText) && setText(classKey, nullptr, kProgId)
-        && setText(classKey, L"ProgID", kProgId) && setText(serverKey, nullptr, path)
-        && setText(serverKey, L"ThreadingModel", L"Apartment");
+    const bool done = setText(kProgIdKey, nullptr, CLSID_TEXT) && setText(kClassKey, nullptr, kProgId)
+        && setText(kClassKey, L"ProgID", kProgId) && setText(kServerKey, nullptr, path)
+        && setText(kServerKey, L"ThreadingModel", L"Apartment");
     return done ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT STDAPICALLTYPE DllUnregisterServer()
 {
-    wchar_t classKey[64] = L"CLSID\\";
-    wcscat(classKey, kClsidText);
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     return S_OK;
 }
