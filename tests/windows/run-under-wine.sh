@@ -29,7 +29,7 @@ wait_for() {
 export -f wait_for
 
 wineboot -i >/dev/null 2>&1
-for part in relay keys; do
+for part in relay com keys; do
   echo "== wine: $part"
   bash "$root/tests/windows/$part.sh"
 done
