@@ -141,8 +141,9 @@ ComObject::ComObject(const QString &progId)
     IUnknown *unknown = nullptr;
     HRESULT hr = CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progId_.utf16()), &clsid);
     if (SUCCEEDED(hr))
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                              reinterpret_cast<void **>(&unknown));
+        // In process, local or on another machine: where the server runs is up to how its
+        // ProgID is registered (a remote server through its AppID), never up to us.
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void **>(&unknown));
     if (SUCCEEDED(hr)) {
         hr = unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(&dispatch_));
         unknown->Release();
