@@ -17,9 +17,10 @@ trap cleanup EXIT
 
 # Waits until FILE holds a line matching PATTERN, COUNT times (default once).
 wait_for() {
-  local file=$1 pattern=$2 count=${3:-1}
+  local file=$1 pattern=$2 count=${3:-1} found
   for ((i = 0; i < 600; i++)); do
-    (($(grep -a -c -- "$pattern" "$file" 2>/dev/null || true) >= count)) && return 0
+    found=$(grep -a -c -- "$pattern" "$file" 2>/dev/null) || true # no file yet: nothing found
+    ((${found:-0} >= count)) && return 0
     sleep 0.1
   done
   echo "wine test: no '$pattern' in $file after 60 s:" >&2
