@@ -1,9 +1,7 @@
 #include "ConfigCheck.h"
+#include "support/TestPlatform.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -20,33 +18,16 @@ QString crlf(const char16_t *lines)
     return QString::fromUtf16(lines).replace(u'|', u"\r\n"_s) + u"\r\n"_s;
 }
 
-// 400 comment lines of 100 characters: character 32768 stands on line 328.
-QString tooLong()
-{
-    return (u'/' + QString(97, u'x') + u"\r\n"_s).repeated(400);
-}
-
 constexpr Level E = Level::Error;
 constexpr Level W = Level::Warning;
 
-struct Expected
-{
-    int line;
-    Level level;
-    const char16_t *words; // a part of the message that names the problem
-};
-
-struct Case
-{
-    QString text;
-    std::vector<Expected> findings;
-};
-
-const Case kCases[] = {
+// A file, and per finding its line, its level and a part of the message that names the problem.
+using Expected = std::tuple<int, Level, const char16_t *>;
+const std::pair<QString, std::vector<Expected>> kCases[] = {
     {crlf(u"PLED64-1|0,a,1,1"), {{1, E, u"improperly formatted.  The first line"}}},
     {crlf(u"[COMPREF]|DCOM|TCP"), {{3, E, u"second value line in switch section [COMPREF]"}}},
     {crlf(u"[PLED64-1]|0,a,1,1|/ x|1,b,1,1"), {{4, E, u"after a comment line"}}},
-    {tooLong(), {{328, E, u"longer than 32767"}}},
+    {(u'/' + QString(97, u'x') + u"\r\n"_s).repeated(400), {{328, E, u"longer than 32767"}}}, // at character 32768
     {crlf(u"[PTLCD-1]|1,a,PFD,|2,b,PFD|3,c,PFD,"), {{3, E, u"three commas: its third field runs on, so line 4 is"}}},
     {crlf(u"[PLED64-1]|0,a,1,1|1,b,1,5|2,c,1,1|3,d,1,1"), {{3, E, u"lines 3-5 stay undriven"}}},
     {crlf(u"[pled64-1]|0,a,1,1"), {{1, W, u"[pled64-1]: read and dropped (names are exact: [PLED64-1]"}}},
@@ -86,14 +67,14 @@ std::string shown(const QList<Finding> &findings)
 
 TEST(CheckTest, EachFindingOnItsLine)
 {
-    for (const Case &c : kCases) {
-        SCOPED_TRACE(c.text.left(40).toStdString());
-        const QList<Finding> found = checkText(c.text);
-        ASSERT_EQ(size_t(found.size()), c.findings.size()) << shown(found);
-        for (size_t i = 0; i < c.findings.size(); ++i) {
-            EXPECT_EQ(found[qsizetype(i)].line, c.findings[i].line) << shown(found);
-            EXPECT_EQ(found[qsizetype(i)].level, c.findings[i].level) << shown(found);
-            EXPECT_TRUE(found[qsizetype(i)].message.contains(QStringView(c.findings[i].words))) << shown(found);
+    for (const auto &[text, findings] : kCases) {
+        SCOPED_TRACE(text.left(40).toStdString());
+        const QList<Finding> found = checkText(text);
+        ASSERT_EQ(size_t(found.size()), findings.size()) << shown(found);
+        for (size_t i = 0; i < findings.size(); ++i) {
+            const auto &[line, level, words] = findings[i];
+            const Finding &f = found[qsizetype(i)];
+            EXPECT_TRUE(f.line == line && f.level == level && f.message.contains(QStringView(words))) << shown(found);
         }
     }
 }
@@ -101,14 +82,9 @@ TEST(CheckTest, EachFindingOnItsLine)
 // The real program: its output, summary and exit code, the demo cockpit's file clean.
 TEST(CheckTest, TheProgramPrintsAndExits)
 {
-    QTemporaryDir dir;
-    const auto write = [&](const QString &name, const QString &text) {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text.toLatin1());
-    };
-    write(u"Tavrel.cfg"_s, crlf(u"[NOSCREENUPDATE]|yes"));
-    write(u"bad.cfg"_s, crlf(u"[PLED64-1]|0,a,1,9|1,a,0,0"));
+    tavrel::test::TestPlatform folder; // as a folder of its own
+    folder.writeFile(u"Tavrel.cfg"_s, crlf(u"[NOSCREENUPDATE]|yes").toLatin1());
+    folder.writeFile(u"bad.cfg"_s, crlf(u"[PLED64-1]|0,a,1,9|1,a,0,0").toLatin1());
     const QString demo = QStringLiteral(TAVREL_SOURCE_DIR "/demo/Tavrel.cfg");
     const struct
     {
@@ -133,7 +109,7 @@ TEST(CheckTest, TheProgramPrintsAndExits)
     for (const auto &run : runs) {
         SCOPED_TRACE(run.args.join(u' ').toStdString());
         QProcess check;
-        check.setWorkingDirectory(dir.path());
+        check.setWorkingDirectory(folder.dir.path());
         check.start(QStringLiteral(TAVREL_CHECK_BINARY), run.args);
         ASSERT_TRUE(check.waitForFinished(30000));
         EXPECT_EQ(check.exitCode(), run.code);

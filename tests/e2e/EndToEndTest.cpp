@@ -60,7 +60,8 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstEndsThroughItsMenu)
 }
 
 // tavrel-relay replays a recorded flight over loopback: the boards follow it, lamps and
-// texts lit then dark, needles and the G-suit moved, and go dark at the end of the process.
+// texts lit then dark, needles and the G-suit moved; a board pulled and plugged in again
+// through the hot-plug file gets its start settings again; all go dark at the end.
 TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
 {
     FlightData lit{}, dark{};
@@ -100,30 +101,11 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
     const qsizetype litAt = run.boardJournal().size();
     EXPECT_EQ(shown(litAt, out), QStringList());
     const qsizetype darkAt = run.boardJournal().size();
+    run.hotPlug("detach 3001"), run.hotPlug("attach PhidgetTextLCD:3001"); // pulled and plugged in again
+    EXPECT_EQ(shown(darkAt, {u"3001\tBacklight\t\t1"_s}), QStringList()) << "its start settings again";
     run.process().terminate();
     EXPECT_TRUE(run.waitForCleanEnd());
     EXPECT_EQ(peer.endWith(SIGTERM), 0);
     const QStringList blanked{u"1001\tDiscreteLED\t63\t0"_s, u"3001\tBacklight\t\t0"_s, u"4001\tBrightness\t\t0"_s};
     EXPECT_EQ(missing(run.boardJournal(), darkAt, blanked), QStringList()) << "the cockpit is dark after the process";
-}
-
-// A board pulled and plugged in again through the hot-plug file comes back as the second
-// board of its kind: it gets its start settings again and the "-2" table drives it.
-TEST(EndToEnd, ABoardPulledAndPluggedInAgain)
-{
-    test::TavrelRun run;
-    run.useVirtualBoards(u"PhidgetTextLCD:3001"_s);
-    run.writeFile(u"Tavrel.cfg"_s, "[COMPREF]\r\nDCOM\r\n[PTLCD-1]\r\n0,Faults,PFD,\r\n[PTLCD-2]\r\n0,CMDS,CMDS,\r\n");
-    ASSERT_TRUE(run.start());
-    const auto shows = [&](qsizetype from, const QString &start) {
-        return QTest::qWaitFor([&] { return !run.boardJournal().mid(from).filter(start).isEmpty(); }, kPatienceMs);
-    };
-    ASSERT_TRUE(shows(0, u"3001\tBacklight\t\t1"_s)) << run.boardJournal().join(u'\n').toStdString();
-    const qsizetype pulledAt = run.boardJournal().size(); // a board still in use is not attached again
-    run.hotPlug("detach 3001");
-    run.hotPlug("attach PhidgetTextLCD:3001");
-    EXPECT_TRUE(shows(pulledAt, u"3001\tBacklight\t\t1"_s)) << "start settings again";
-    EXPECT_TRUE(shows(pulledAt, u"3001\tDisplayString\t0\t            CHAFF:"_s)) << "driven as the second text LCD";
-    run.process().terminate();
-    EXPECT_TRUE(run.waitForCleanEnd());
 }

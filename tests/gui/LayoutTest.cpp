@@ -50,11 +50,6 @@ constexpr int kStretchedFrames[] = {7, 8, 2, 9, 11, 0, 19, 12, 13};
 constexpr int kNarrowGrids[] = {0, 1, 2, 5};     // 300 twips shorter than their frame
 constexpr int kWideGrids[] = {4, 7, 8, 9, 10};   // 400 twips shorter
 
-bool stretched(int frame)
-{
-    return std::find(std::begin(kStretchedFrames), std::end(kStretchedFrames), frame) != std::end(kStretchedFrames);
-}
-
 // A length below zero is passed over (the rest goes on); minimized changes nothing.
 TEST_F(LayoutTest, ResizeRuleStretchesTheNineFramesAndTheirGrids)
 {
@@ -69,7 +64,8 @@ TEST_F(LayoutTest, ResizeRuleStretchesTheNineFramesAndTheirGrids)
         for (int i = 0; i < 21; ++i) {
             const auto &f = p.frames[std::size_t(i)];
             const auto &d = design.frames[std::size_t(i)];
-            EXPECT_EQ(f.height, stretched(i) ? c.frameHeight : d.height) << "frame " << i;
+            const bool stretched = std::count(std::begin(kStretchedFrames), std::end(kStretchedFrames), i);
+            EXPECT_EQ(f.height, stretched ? c.frameHeight : d.height) << "frame " << i;
             EXPECT_EQ(std::tie(f.left, f.top, f.width), std::tie(d.left, d.top, d.width)) << "frame " << i;
         }
         for (int i : kNarrowGrids)
@@ -135,7 +131,9 @@ TEST_F(LayoutTest, WidgetsStandAtTheirTwips)
     }
 }
 
-TEST_F(LayoutTest, DeviceTablesShowTheirGridModels)
+// The window as a view of the cockpit: the device tables over their grid models, its tabs
+// and frames, where start-up puts it, and the widgets bound both ways to the control models.
+TEST_F(LayoutTest, TheWindowIsAViewBoundToTheCockpit)
 {
     const QAbstractItemModel *leds = window.grid(0)->model();
     EXPECT_EQ(leds->headerData(1, Qt::Horizontal).toString(), u"Description"_s) << "grid row 0 is the header";
@@ -146,12 +144,7 @@ TEST_F(LayoutTest, DeviceTablesShowTheirGridModels)
     const QAbstractItemModel *devices = window.grid(4)->model();
     ASSERT_TRUE(QTest::qWaitFor([&] { return devices->rowCount() > 0; }, 10000));
     EXPECT_TRUE(devices->index(0, 3).data(Qt::ToolTipRole).toString().startsWith(u"Attached at "_s));
-}
 
-// The window as a view of the cockpit: its tabs and frames, where start-up puts it, and
-// the widgets bound both ways to the control models.
-TEST_F(LayoutTest, TheWindowIsAViewBoundToTheCockpit)
-{
     const auto find = [&](const char *name) { return window.findChild<QWidget *>(QLatin1String(name)); };
 
     QStringList tabs;
@@ -187,6 +180,10 @@ TEST_F(LayoutTest, TheWindowIsAViewBoundToTheCockpit)
     EXPECT_TRUE(cockpit.controls().optConnectType[0].value());
     QTest::keyClicks(find("fldGlimra_0"), u"9"_s);
     EXPECT_EQ(cockpit.controls().fldGlimra[0].text(), u"127.0.0.19"_s);
+    QTest::mouseClick(find("btnOpenEpic"), Qt::LeftButton); // the virtual card, present
+    EXPECT_TRUE(cockpit.flags().EpicOpen);
+    QTest::mouseClick(find("btnCloseEpic"), Qt::LeftButton);
+    EXPECT_FALSE(cockpit.flags().EpicOpen);
 
     // Models to widgets: what the program sets shows.
     cockpit.controls().lblTCPIPMsg.setCaption(u"No Connection"_s);

@@ -49,7 +49,6 @@ public:
         process_.waitForFinished(5000);
     }
 
-    const QTemporaryDir &dir() const { return *dir_; }
     void writeFile(const QString &name, const QByteArray &bytes, QIODevice::OpenMode mode = QIODevice::WriteOnly)
     {
         QFile file(dir_->filePath(name));

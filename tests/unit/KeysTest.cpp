@@ -3,21 +3,13 @@
 #include "input/KeyJournal.h"
 #include "input/ScanCodes.h"
 #include "support/QtPrinters.h"
+#include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
 
 namespace tavrel {
 namespace {
 using namespace Qt::StringLiterals;
-
-QStringList journalLines(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
 
 TEST(KeysTest, KeyRoutineSendsTheKeysDownThenUpEachBatchInArgumentOrder)
 {
@@ -38,12 +30,13 @@ TEST(KeysTest, KeyRoutineSendsTheKeysDownThenUpEachBatchInArgumentOrder)
         {{0, 0, 30, 0}, batch({0})}, // the first key always counts, even when zero
     };
     for (const Case &c : cases) {
-        QTemporaryDir dir;
+        test::TestPlatform folder;
         int yields = 0;
         F4Lib lib([&] { ++yields; });
-        lib.setInjector(std::make_unique<KeyJournal>(dir.filePath(u"keys"_s)));
+        lib.setInjector(std::make_unique<KeyJournal>(folder.dir.filePath(u"keys"_s)));
         EXPECT_EQ(lib.PressKeys(c.keys[0], c.keys[1], c.keys[2], c.keys[3]), (c.journal.size() - 2) / 2);
-        EXPECT_EQ(journalLines(dir.filePath(u"keys"_s)), c.journal) << int(c.keys[0]) << "," << int(c.keys[1]);
+        EXPECT_EQ(QString::fromLatin1(folder.readFile(u"keys"_s)).split(u'\n', Qt::SkipEmptyParts), c.journal)
+            << int(c.keys[0]) << "," << int(c.keys[1]);
         EXPECT_EQ(yields, 1);
     }
 }

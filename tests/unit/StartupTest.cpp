@@ -93,8 +93,6 @@ TEST_F(StartupTest, StartUpAndShutdownRunTheirStepsInOrder)
               u"field 0 = ,field 1 = 8091,create Ostrel.clsFlightData,option 1"_s);
     EXPECT_EQ(c.frmTavrel.caption() + u'|' + c.lblGlimra[15].caption() + u'|' + c.lblTimerValue.caption(),
               u"Tavrel Version 0.80||100"_s);
-    EXPECT_EQ(std::tuple(c.frmTavrel.left(), c.frmTavrel.top(), c.fraGlimra[20].isEnabled()),
-              std::tuple(19200 - c.frmTavrel.width() - 100, 1000, false));
     EXPECT_FALSE(cockpit->flags().ScreenUpdate) << "the box NOSCREENUPDATE ticked is read after the file";
     EXPECT_EQ(cockpit->table(DeviceSection::PLED64_1).value(0)[1], u"Caf\u00E9 \u20AC"_s) << "the file is Windows-1252";
     EXPECT_TRUE(c.sbStatusBar.panelText(1).endsWith(u"-%1"_s.arg(QDate::currentDate().year())));

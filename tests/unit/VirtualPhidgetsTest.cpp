@@ -4,6 +4,7 @@
 #include "phidget/PhidgetJournal.h"
 #include "phidget/VirtualPhidgets.h"
 #include "support/QtPrinters.h"
+#include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,8 @@ TEST(VirtualPhidgets, ReadsTheBoardList)
 // successful write, and only those, in the journal's four columns.
 TEST(VirtualPhidgets, BoardsFailWhereTheRealOnesDoAndJournalTheRest)
 {
-    QTemporaryDir dir;
-    auto journal = std::make_shared<PhidgetJournal>(dir.filePath(u"journal.tsv"_s));
+    test::TestPlatform folder;
+    auto journal = std::make_shared<PhidgetJournal>(folder.dir.filePath(u"journal.tsv"_s));
     const std::tuple<Kind, std::function<void(VirtualBoard &)>, bool> calls[] = {
         {Kind::InterfaceKit, [](VirtualBoard &b) { b.setOutputState(15, true); }, true},
         {Kind::InterfaceKit, [](VirtualBoard &b) { b.setOutputState(16, true); }, false},
@@ -69,9 +70,7 @@ TEST(VirtualPhidgets, BoardsFailWhereTheRealOnesDoAndJournalTheRest)
         }
         EXPECT_EQ(!failed, succeeds) << "call " << serial;
     }
-    QFile file(dir.filePath(u"journal.tsv"_s));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()).replace(u'\t', u' '),
+    EXPECT_EQ(QString::fromUtf8(folder.readFile(u"journal.tsv"_s)).replace(u'\t', u' '),
               u"1 OutputState 15 1\n3 DiscreteLED 63 100\n6 Brightness  255\n6 Backlight  1\n6 CursorOn  0\n"
               u"7 DisplayString 1 a\\\\b\\tc\\rd\\ne\n8 DisplayString 3 1234\n10 MotorPosition 0 -22.99219\n"
               u"10 MotorPosition 0 232.9922\n12 MotorPosition 3 0\n"_s);

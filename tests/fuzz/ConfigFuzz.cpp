@@ -1,6 +1,9 @@
-// Fuzz target for tavrel-check over a Tavrel.cfg in Windows-1252: the reader reads the
-// same with an outline as without one, the outline matches what was read, and every
-// finding stands on a line of the file.
+// Fuzz target for the configuration file reader and tavrel-check: the bytes are a
+// Tavrel.cfg file in Windows-1252. Besides not crashing or hanging: a file is refused as
+// too long exactly when it is, no switch value or field of a row (but the third, which
+// runs on) holds a line end, only the BOARDS list keeps commas in a switch value; the
+// reader reads the same with an outline as without one, the outline matches what was
+// read, and every finding of the checker stands on a line of the file.
 #include "ConfigCheck.h"
 #include "core/ConfigReader.h"
 #include "core/Convert.h"
@@ -18,13 +21,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!condition)
             std::abort();
     };
-    QString text(qsizetype(size), Qt::Uninitialized);
-    for (size_t i = 0; i < size; ++i)
-        text[qsizetype(i)] = QChar(convert::fromWindows1252(data[i]));
-
+    const QString text = convert::decodeWindows1252(QByteArrayView(data, qsizetype(size)));
     ConfigOutline outline;
     const ConfigReadResult plain = readConfiguration(text);
     const ConfigReadResult outlined = readConfiguration(text, &outline);
+    require((plain.error == ConfigError::TooLong) == (text.size() > kMaxConfigLength));
+    for (const ConfigSwitch &s : plain.config.switches)
+        require(!s.value.contains(u'\r') && (s.section == kBoardsSection || !s.value.contains(u',')));
+    for (const ConfigTable &table : plain.config.tables)
+        for (qsizetype r = 0; r + 1 < table.size(); ++r)
+            require(!table[r][0].contains(u'\r') && !table[r][1].contains(u'\r') && !table[r][3].contains(u'\r'));
+
     require(plain.error == outlined.error && plain.config.switches == outlined.config.switches &&
             plain.config.tables == outlined.config.tables);
     require((outline.formatErrorLine > 0) == (plain.error == ConfigError::Format));
