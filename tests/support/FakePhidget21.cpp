@@ -3,8 +3,7 @@
 // through the fakephidget21_* functions; the library then calls the program's handlers
 // from a thread of its own, as the real one does. Writes fail as the real boards' do (not
 // attached 5, an index past the board 14, a value out of range 4); the ones that succeed
-// are kept in a journal of the virtual boards' format. On Windows the library's functions
-// and the handlers it calls use the Windows calling convention, as the vendor's do.
+// are kept in a journal of the virtual boards' format.
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -14,19 +13,13 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#define EXPORT extern "C" __declspec(dllexport)
-#define CALL __stdcall
-#else
 #define EXPORT extern "C" __attribute__((visibility("default")))
-#define CALL
-#endif
-#define FAKE EXPORT int CALL
+#define FAKE EXPORT int
 
 namespace {
 
-using Handler = int(CALL *)(void *, void *);
-using OnError = int(CALL *)(void *, void *, int, const char *);
+using Handler = int (*)(void *, void *);
+using OnError = int (*)(void *, void *, int, const char *);
 
 struct Board
 {

@@ -3,12 +3,12 @@
 // polls (FillFlightData, Close, Ostrely and one property per flight value) by name only,
 // through IDispatch without a type library, names compared without letter case. Its
 // values are the program's simulated flight, moved on a fixed step per FillFlightData.
-// A few extra members answer with the odd values and failures a server may give.
+// Two extra members: OddCurrency answers with a currency value, OddRaise raises the
+// server's own error (its description filled in only when asked for).
 //
 // Like the program's built-in server, it appends each FillFlightData, Close and Ostrely
 // to the file named by TAVREL_DATA_SERVER_JOURNAL ("FillFlightData", "Close",
 // "Ostrely<TAB>1").
-#include "TestDataServer.h"
 #include "sources/SimulatedFlight.h"
 
 #include <windows.h>
@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwctype>
-#include <iterator>
 #include <new>
 
 using namespace tavrel;
@@ -35,22 +34,11 @@ constexpr wchar_t kProgIdKey[] = L"Ostrel.clsFlightData\\CLSID";
 constexpr wchar_t kClassKey[] = L"CLSID\\" CLSID_TEXT;
 constexpr wchar_t kServerKey[] = L"CLSID\\" CLSID_TEXT L"\\InprocServer32";
 
-LONG objects = 0; // live objects and factory locks: the DLL stays while any remain
+// Each FillFlightData moves the server's flight on by this much.
+constexpr double kSecondsPerFill = 0.1;
 
-enum class Odd { TextNumber, Currency, Date, Empty, Null, Raise, Mismatch, Overflow, Denied };
-struct OddMember
-{
-    const char *name;
-    Odd kind;
-};
-constexpr OddMember kOddMembers[] = {
-    {"OddTextNumber", Odd::TextNumber}, {"OddCurrency", Odd::Currency}, {"OddDate", Odd::Date},
-    {"OddEmpty", Odd::Empty},           {"OddNull", Odd::Null},         {"OddRaise", Odd::Raise},
-    {"OddMismatch", Odd::Mismatch},     {"OddOverflow", Odd::Overflow}, {"OddDenied", Odd::Denied},
-};
-
-// Member numbers: the two methods, Ostrely, the fields by their index, the odd members.
-constexpr DISPID kFill = 1, kClose = 2, kOstrely = 3, kFirstField = 100, kFirstOdd = 300;
+// Member numbers: the two methods, Ostrely, the two odd members, the fields by their index.
+constexpr DISPID kFill = 1, kClose = 2, kOstrely = 3, kCurrency = 4, kRaise = 5, kFirstField = 100;
 
 bool offered(const FieldInfo &field)
 {
@@ -67,17 +55,14 @@ bool sameName(const wchar_t *wide, const char *name, std::size_t length)
 
 DISPID memberId(const wchar_t *name)
 {
-    constexpr const char *kFixed[] = {"FillFlightData", "Close", "Ostrely"};
-    for (DISPID i = 0; i < 3; ++i)
+    constexpr const char *kFixed[] = {"FillFlightData", "Close", "Ostrely", "OddCurrency", "OddRaise"};
+    for (DISPID i = 0; i < 5; ++i)
         if (sameName(name, kFixed[i], std::char_traits<char>::length(kFixed[i])))
             return kFill + i;
     for (std::size_t i = 0; i < kFlightDataFields.size(); ++i)
         if (offered(kFlightDataFields[i])
             && sameName(name, kFlightDataFields[i].name.data(), kFlightDataFields[i].name.size()))
             return kFirstField + static_cast<DISPID>(i);
-    for (std::size_t i = 0; i < std::size(kOddMembers); ++i)
-        if (sameName(name, kOddMembers[i].name, std::char_traits<char>::length(kOddMembers[i].name)))
-            return kFirstOdd + static_cast<DISPID>(i);
     return DISPID_UNKNOWN;
 }
 
@@ -93,7 +78,6 @@ class FlightDataServer final : public IDispatch
 public:
     FlightDataServer()
     {
-        InterlockedIncrement(&objects);
         if (const char *path = std::getenv("TAVREL_DATA_SERVER_JOURNAL"); path && *path)
             journal_ = std::fopen(path, "ab");
     }
@@ -101,13 +85,10 @@ public:
     {
         if (journal_)
             std::fclose(journal_);
-        InterlockedDecrement(&objects);
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
     {
-        if (!out)
-            return E_POINTER;
         *out = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
         if (!*out)
             return E_NOINTERFACE;
@@ -157,7 +138,7 @@ public:
         VariantInit(result);
         if (id == kFill) {
             ++fills_;
-            flight_.sample(fills_ * test::kSecondsPerFill, snapshot_);
+            flight_.sample(fills_ * kSecondsPerFill, snapshot_);
             journal("FillFlightData");
             return S_OK;
         }
@@ -171,8 +152,19 @@ public:
             result->boolVal = VARIANT_TRUE;
             return S_OK;
         }
-        if (id >= kFirstOdd && id < kFirstOdd + static_cast<DISPID>(std::size(kOddMembers)))
-            return odd(kOddMembers[id - kFirstOdd].kind, *result, exception);
+        if (id == kCurrency) {
+            result->vt = VT_CY;
+            result->cyVal.int64 = 12345678; // 1234.5678
+            return S_OK;
+        }
+        if (id == kRaise) {
+            if (!exception)
+                return DISP_E_EXCEPTION;
+            *exception = {};
+            exception->scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 1001);
+            exception->pfnDeferredFillIn = describeRecorderFault;
+            return DISP_E_EXCEPTION;
+        }
         if (id < kFirstField || id >= kFirstField + static_cast<DISPID>(kFlightDataFields.size()))
             return DISP_E_MEMBERNOTFOUND;
         const FieldInfo &field = kFlightDataFields[static_cast<std::size_t>(id - kFirstField)];
@@ -197,37 +189,6 @@ public:
     }
 
 private:
-    static HRESULT odd(Odd kind, VARIANT &result, EXCEPINFO *exception)
-    {
-        switch (kind) {
-        case Odd::TextNumber:
-            result.vt = VT_BSTR;
-            result.bstrVal = SysAllocString(L"12.5");
-            return S_OK;
-        case Odd::Currency:
-            result.vt = VT_CY;
-            result.cyVal.int64 = 12345678; // 1234.5678
-            return S_OK;
-        case Odd::Date:
-            result.vt = VT_DATE;
-            result.date = 36526.5; // noon, 1 January 2000
-            return S_OK;
-        case Odd::Empty: return S_OK;
-        case Odd::Null: result.vt = VT_NULL; return S_OK;
-        case Odd::Raise:
-            if (!exception)
-                return DISP_E_EXCEPTION;
-            *exception = {};
-            exception->scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 1001);
-            exception->pfnDeferredFillIn = describeRecorderFault;
-            return DISP_E_EXCEPTION;
-        case Odd::Mismatch: return DISP_E_TYPEMISMATCH;
-        case Odd::Overflow: return DISP_E_OVERFLOW;
-        case Odd::Denied: return E_ACCESSDENIED;
-        }
-        return E_UNEXPECTED;
-    }
-
     void journal(const char *line)
     {
         if (journal_) {
@@ -265,10 +226,9 @@ public:
         server->Release();
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override
     {
-        lock ? InterlockedIncrement(&objects) : InterlockedDecrement(&objects);
-        return S_OK;
+        return S_OK; // the DLL is never unloaded
     }
 } factory;
 
@@ -288,11 +248,6 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void **out)
     return clsid == kClsid ? factory.QueryInterface(iid, out) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
-HRESULT STDAPICALLTYPE DllCanUnloadNow()
-{
-    return objects == 0 ? S_OK : S_FALSE;
-}
-
 HRESULT STDAPICALLTYPE DllRegisterServer()
 {
     HMODULE module = nullptr;
@@ -305,13 +260,6 @@ HRESULT STDAPICALLTYPE DllRegisterServer()
         && setText(kClassKey, L"ProgID", kProgId) && setText(kServerKey, nullptr, path)
         && setText(kServerKey, L"ThreadingModel", L"Apartment");
     return done ? S_OK : SELFREG_E_CLASS;
-}
-
-HRESULT STDAPICALLTYPE DllUnregisterServer()
-{
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-    return S_OK;
 }
 
 } // extern "C"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Windows-only parts of tavrel.exe under wine: the vendor libraries found by name
+# The Windows-only parts of tavrel.exe under wine: the EPIC card's library found by name
 # (headless), then on a virtual X display of its own: keys through SendInput into a
 # window, and one running copy per session (a second tavrel.exe in the same folder shows
 # "Duplicate Execution", is confirmed with Return and ends with 0; the first runs on until
@@ -23,7 +23,7 @@ if [[ ${1:-} != --on-display ]]; then
     DISPLAY= wineboot -i >/dev/null 2>&1
   fi
   trap 'wineserver -k 2>/dev/null || true; [[ -z $own ]] || rm -rf "$own"' EXIT
-  DISPLAY= wine "$win/tests/windows/vendor-check.exe" || fail "the vendor libraries' check failed"
+  DISPLAY= wine "$win/tests/windows/vendor-check.exe" || fail "the vendor library check failed"
   # A wineserver begun without a display keeps a desktop with none: windows made under it
   # never come to the foreground.
   wineserver -k 2>/dev/null || true
