@@ -5,7 +5,6 @@
 #include "core/Convert.h"
 #include "sources/RelayWire.h"
 #include "support/Desktop.h"
-#include "support/QtPrinters.h"
 #include "support/RelayProcess.h"
 
 #include <gtest/gtest.h>

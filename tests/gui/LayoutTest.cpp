@@ -1,7 +1,6 @@
 // The window: the resize rule's table, every widget at its twips in this screen's pixels,
 // the device tables over their grid models, and the widgets bound to the control models.
 #include "cockpit/Cockpit.h"
-#include "support/QtPrinters.h"
 #include "support/ScriptedServer.h"
 #include "support/TestPlatform.h"
 #include "ui/FrmTavrel.h"

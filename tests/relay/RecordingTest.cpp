@@ -4,7 +4,6 @@
 #include "Recording.h"
 
 #include "sources/RelayWire.h"
-#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

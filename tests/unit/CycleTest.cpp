@@ -35,7 +35,7 @@ protected:
 
 } // namespace
 
-TEST_F(CycleTest, StepsRunInTheirFixedOrderForEveryCombinationOfScreenAndEpic)
+TEST_F(CycleTest, StepsRunInTheirFixedOrderAndTheTickGuardsTheCycle)
 {
     for (const auto &[screen, epicAnyway, epicOpen, failing] : {std::tuple{true, false, false, ""},
                                                                {false, false, false, ""},
@@ -63,10 +63,7 @@ TEST_F(CycleTest, StepsRunInTheirFixedOrderForEveryCombinationOfScreenAndEpic)
         cockpit.UpdateCycle();
         EXPECT_EQ(cockpit.flags().SpeedBrakeOpen, open) << brake;
     }
-}
-
-TEST_F(CycleTest, TheTickRunsACycleOnlyWhileActiveAndNotInTheLampTestAndNeverNested)
-{
+    // The tick runs a cycle only while active and not in the lamp test, and never nested.
     for (const auto &[simActive, lampTest, runs] : {std::tuple{false, 0, false}, {true, 1, false}, {true, 0, true}}) {
         cockpit.flags().SimActive = simActive;
         cockpit.controls().chkGlimra[1].setValue(lampTest);

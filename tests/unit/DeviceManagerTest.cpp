@@ -4,7 +4,6 @@
 #include "core/Error.h"
 #include "phidget/VirtualPhidgets.h"
 #include "support/JournalBoards.h"
-#include "support/QtPrinters.h"
 #include "support/RecordingOutputs.h"
 #include "support/TestPlatform.h"
 
@@ -75,7 +74,9 @@ struct Events
 
 // Steps: "led 1001" attaches a board of a kind, "odd 77" one of a type the cockpit does
 // not know, "pull 1001" pulls the board of that serial, "fail 1001" reports it failing,
-// "epic 0" lists the EPIC card (a row without serial number). Then: the slots filled
+// "epic 0" lists the EPIC card (a row without serial number), "led 1001*3" attaches it
+// three times (the counters are 16-bit: the 32,768th attach of a kind fails to count, as
+// an overflow does, and the rest of the attach still runs). Then: the slots filled
 // (kind, slot 1 or 2, serial), the list, the six counters, the frames enabled and the
 // two servo flags.
 TEST(DeviceManagerTest, AttachRules)
@@ -100,6 +101,8 @@ TEST(DeviceManagerTest, AttachRules)
         {u"servo1 5001,servo4 6001,servo1 5002"_s, u"servo11=5001 servo12=5002 servo41=6001"_s,
          u"1|PhidgetServo(1)|313|5001=green 1|PhidgetServo(4)|313|6001=green 2|PhidgetServo(1)|313|5002=green"_s,
          {0, 0, 0, 2, 0, 1}, u"6 one more"_s},
+        {u"led 1001*32768,textled 4001"_s, u"led1=1001 led2=1001 textled1=4001"_s,
+         u"1|PhidgetLED|100|1001=green 1|PhidgetTextLED|113|4001=green"_s, {0, 0, 1, 0, 32767, 0}, u"3 5"_s},
     };
     for (const auto &[steps, slots, rows, counts, frames] : cases) {
         Events e;
@@ -107,7 +110,9 @@ TEST(DeviceManagerTest, AttachRules)
         qsizetype beeps = 0, attaches = 0;
         for (const QString &step : steps.split(u',')) {
             const QString verb = step.section(u' ', 0, 0);
-            const int serial = step.section(u' ', 1).toInt();
+            const int serial = step.section(u' ', 1).section(u'*', 0, 0).toInt();
+            for (int again = step.section(u'*', 1).toInt(); again > 1; --again)
+                e.cockpit.PhidgetManager_OnAttach(e.boards.add(kinds[names.indexOf(verb)], serial)), ++attaches;
             const Board board = names.contains(verb) ? e.boards.add(kinds[names.indexOf(verb)], serial)
                                                      : Board(std::make_shared<OddBoard>(u"PhidgetWeather"_s, serial));
             beeps += (verb == u"pull"_s || verb == u"fail"_s) && attached.contains(serial); // a listed board beeps
@@ -142,20 +147,6 @@ TEST(DeviceManagerTest, AttachRules)
         EXPECT_EQ(e.platform.events.count(u"beep"_s), beeps) << steps.toStdString();
         EXPECT_EQ(e.platform.events.count(u"yield"_s), attaches) << "one yield per attach, none for the rest";
     }
-}
-
-// The counters are 16-bit: the 32,768th attach of a kind fails to count, as an overflow
-// does, and the rest of the attach still runs.
-TEST(DeviceManagerTest, AttachCountersAreSixteenBit)
-{
-    Events e;
-    Board last;
-    for (int i = 0; i < 32768; ++i)
-        e.cockpit.PhidgetManager_OnAttach(last = std::make_shared<VirtualBoard>(Kind::Led64, 1001));
-    e.cockpit.PhidgetManager_OnAttach(std::make_shared<VirtualBoard>(Kind::TextLed, 4001));
-    EXPECT_EQ(e.cockpit.attachCounts(), (std::array<int, 6>{0, 0, 1, 0, 32767, 0}));
-    EXPECT_EQ(e.cockpit.boards().pViperLED_2, last);
-    EXPECT_EQ(e.rows(), u"1|PhidgetLED|100|1001=green 1|PhidgetTextLED|113|4001=green"_s);
 }
 
 // The start settings as the boards receive them, in attach order, with the brightness

@@ -6,7 +6,6 @@
 #include "core/GridBuilders.h"
 #include "epic/EpicTransfer.h"
 #include "epic/VirtualEpicCard.h"
-#include "support/QtPrinters.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,6 @@
 
 #include "core/Convert.h"
 #include "sources/SimulatedFlight.h"
-#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

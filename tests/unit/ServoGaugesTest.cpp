@@ -2,7 +2,6 @@
 #include "core/Grid.h"
 #include "phidget/ServoGauges.h"
 #include "support/JournalBoards.h"
-#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

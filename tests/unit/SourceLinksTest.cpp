@@ -6,7 +6,6 @@
 #include "core/Convert.h"
 #include "sources/DataServerFill.h"
 #include "sources/RelayWire.h"
-#include "support/QtPrinters.h"
 #include "support/ScriptedServer.h"
 #include "support/TestPlatform.h"
 

@@ -2,7 +2,6 @@
 // start-up meets the configuration file and its switches.
 #include "cockpit/Cockpit.h"
 #include "phidget/VirtualPhidgets.h"
-#include "support/QtPrinters.h"
 #include "support/RecordingOutputs.h"
 #include "support/ScriptedServer.h"
 #include "support/TestPlatform.h"

@@ -3,7 +3,6 @@
 #include "core/Error.h"
 #include "phidget/PhidgetJournal.h"
 #include "phidget/VirtualPhidgets.h"
-#include "support/QtPrinters.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
