@@ -1,5 +1,5 @@
-// The window: the resize rule's table, every widget at its twips in this screen's pixels,
-// the device tables over their grid models, and the widgets bound to the control models.
+// The window: the resize rule's table, every frame on its tab at the starting size, the
+// device tables over their grid models, and the widgets bound to the control models.
 #include "cockpit/Cockpit.h"
 #include "support/ScriptedServer.h"
 #include "support/TestPlatform.h"
@@ -99,34 +99,6 @@ TEST_F(LayoutTest, AtTheStartingSizeEveryFrameFitsAndTheTabStripReachesTheStatus
         EXPECT_TRUE(band >= 0 && twips(band) <= 300) << band << " pixels; the design leaves 270 twips";
         for (auto *box : tabs->findChildren<QGroupBox *>()) // every page has the current one's size
             EXPECT_TRUE(tabs->currentWidget()->rect().contains(box->geometry())) << box->title().toStdString();
-    }
-}
-
-// The widgets stand where the placement says, in this screen's pixels; the grids lie in
-// their frames and the frames on their tabs.
-TEST_F(LayoutTest, WidgetsStandAtTheirTwips)
-{
-    const qreal dpi = window.logicalDpiY();
-    const auto px = [dpi](int twips) { return qRound(twips * dpi / 1440.0); };
-    const FrmTavrel::Placement &p = window.placement();
-    EXPECT_EQ(window.tabStrip()->geometry(), QRect(px(p.tabStrip.left), px(p.tabStrip.top), px(p.tabStrip.width),
-                                                   px(p.tabStrip.height)));
-    const QPoint pageOrigin = window.tabStrip()->widget(0)->mapTo(window.tabStrip(), QPoint());
-    for (int i = 0; i < 21; ++i) {
-        const auto &f = p.frames[std::size_t(i)];
-        EXPECT_EQ(window.frame(i)->geometry(),
-                  QRect(px(f.left), px(f.top), px(f.width), px(f.height)).translated(-pageOrigin))
-            << "frame " << i;
-    }
-    // A grid ends at its twips and starts below its frame's border line; its columns fill it.
-    for (int i = 0; i < 13; ++i) {
-        const auto &g = p.grids[std::size_t(i)];
-        GridView *grid = window.grid(i);
-        const int bottom = px(g.top + g.height) - (i == 10 ? pageOrigin.y() : 0); // grid 10 lies on its tab
-        EXPECT_EQ(QPoint(grid->width(), grid->geometry().bottom() + 1), QPoint(px(g.width), bottom)) << "grid " << i;
-        EXPECT_EQ(grid->parentWidget()->inherits("QGroupBox"), i != 10) << "grid " << i;
-        EXPECT_GE(grid->y(), grid->parentWidget()->contentsRect().top()) << "grid " << i;
-        EXPECT_GE(grid->horizontalHeader()->length(), grid->viewport()->width()) << "grid " << i;
     }
 }
 
