@@ -116,7 +116,6 @@ BENCHMARK(BM_FillFromDataServer);
 // also reaches its view's model.
 void fullCockpitCycle(benchmark::State &state, bool window)
 {
-    using Kind = tavrel::VirtualBoard::Kind;
     tavrel::test::TestPlatform platform;
     platform.writeFile(QStringLiteral("Tavrel.cfg"), tavrel::bench::fullConfiguration());
     tavrel::Cockpit cockpit(platform, [](QStringView) {
@@ -129,16 +128,7 @@ void fullCockpitCycle(benchmark::State &state, bool window)
     cockpit.pollingTimer().stop();
     cockpit.livenessTimer().stop();
     cockpit.flags().SimActive = true;
-    cockpit.setPhidgetManager(nullptr); // the boards below, and no others
-    auto &s = cockpit.boards();
-    std::int32_t serial = 1;
-    const auto board = [&](Kind kind) { return std::make_shared<tavrel::VirtualBoard>(kind, serial++); };
-    s.pViperLED_1 = board(Kind::Led64), s.pViperLED_2 = board(Kind::Led64);
-    s.pViper01616_1 = board(Kind::InterfaceKit), s.pViper01616_2 = board(Kind::InterfaceKit);
-    s.pViperTextLED_1 = board(Kind::TextLed), s.pViperTextLED_2 = board(Kind::TextLed);
-    s.pViperTextLCD_1 = board(Kind::TextLcd), s.pViperTextLCD_2 = board(Kind::TextLcd);
-    s.pViperServo_1 = board(Kind::Servo1), s.pViperServo_2 = board(Kind::Servo1);
-    s.pViper4Servo_1 = board(Kind::Servo4), s.pViper4Servo_2 = board(Kind::Servo4);
+    tavrel::bench::plugVirtualBoards(cockpit, true);
     cockpit.flags().ServoPresent = cockpit.flags().MultiServoPresent = true;
     cockpit.setEpicLibrary(std::make_unique<tavrel::VirtualEpicCard>());
     cockpit.btnOpenEpic_Click();

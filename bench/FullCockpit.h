@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cockpit/Cockpit.h"
+#include "phidget/VirtualBoard.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -10,6 +11,25 @@
 #include <cstdint>
 
 namespace tavrel::bench {
+
+// Virtual boards in the cockpit's slots and no library behind them: both LED-64 boards,
+// interface kits, text LED and text LCD boards, and with `servos` the four servo boards.
+inline void plugVirtualBoards(Cockpit &cockpit, bool servos)
+{
+    using Kind = VirtualBoard::Kind;
+    cockpit.setPhidgetManager(nullptr);
+    auto &s = cockpit.boards();
+    std::int32_t serial = 1;
+    const auto board = [&](Kind kind) { return std::make_shared<VirtualBoard>(kind, serial++); };
+    s.pViperLED_1 = board(Kind::Led64), s.pViperLED_2 = board(Kind::Led64);
+    s.pViper01616_1 = board(Kind::InterfaceKit), s.pViper01616_2 = board(Kind::InterfaceKit);
+    s.pViperTextLED_1 = board(Kind::TextLed), s.pViperTextLED_2 = board(Kind::TextLed);
+    s.pViperTextLCD_1 = board(Kind::TextLcd), s.pViperTextLCD_2 = board(Kind::TextLcd);
+    if (servos) {
+        s.pViperServo_1 = board(Kind::Servo1), s.pViperServo_2 = board(Kind::Servo1);
+        s.pViper4Servo_1 = board(Kind::Servo4), s.pViper4Servo_2 = board(Kind::Servo4);
+    }
+}
 
 // The EPIC card's table: every keyword once, each to a pigeonhole of its own.
 inline QByteArray epicAnalogs()

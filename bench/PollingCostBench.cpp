@@ -96,7 +96,6 @@ void runCycles(long long &cycles, long long count)
 
 void BM_PollingAt1ms(benchmark::State &state, Mode mode)
 {
-    using Kind = tavrel::VirtualBoard::Kind;
     PeerThread peer;
     tavrel::test::TestPlatform platform;
     QByteArray cfg = tavrel::bench::fullConfiguration();
@@ -115,14 +114,7 @@ void BM_PollingAt1ms(benchmark::State &state, Mode mode)
     cockpit.startUp();
     window.show();
 
-    cockpit.setPhidgetManager(nullptr); // the boards below, and no others
-    auto &s = cockpit.boards();
-    std::int32_t serial = 1;
-    const auto board = [&](Kind kind) { return std::make_shared<tavrel::VirtualBoard>(kind, serial++); };
-    s.pViperLED_1 = board(Kind::Led64), s.pViperLED_2 = board(Kind::Led64);
-    s.pViper01616_1 = board(Kind::InterfaceKit), s.pViper01616_2 = board(Kind::InterfaceKit);
-    s.pViperTextLED_1 = board(Kind::TextLed), s.pViperTextLED_2 = board(Kind::TextLed);
-    s.pViperTextLCD_1 = board(Kind::TextLcd), s.pViperTextLCD_2 = board(Kind::TextLcd);
+    tavrel::bench::plugVirtualBoards(cockpit, false);
 
     auto &controls = cockpit.controls();
     if (mode != Mode::DataServer) {
