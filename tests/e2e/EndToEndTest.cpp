@@ -6,6 +6,7 @@
 #include "sources/RelayWire.h"
 #include "support/Desktop.h"
 #include "support/RelayProcess.h"
+#include "ui/Layout.h"
 
 #include <gtest/gtest.h>
 
@@ -30,14 +31,17 @@ QStringList missing(const QStringList &journal, qsizetype from, const QStringLis
 
 } // namespace
 
-// A second copy shows its message, is confirmed from outside and ends; the first runs on
-// until File > Exit, whose shutdown closes the data server last.
+// A second copy shows its message, is confirmed from outside and ends; the first runs on,
+// its "Open Epic" pressed (the virtual card: no EFReader here) sends every cycle, until
+// File > Exit, whose shutdown closes the card and the data server last.
 TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstEndsThroughItsMenu)
 {
     test::VirtualDisplay display;
     ASSERT_TRUE(display.isRunning()) << "Xvfb did not start";
     test::TavrelRun first;
-    first.writeFile(u"Tavrel.cfg"_s, "[COMPREF]\r\nDCOM\r\n");
+    first.writeFile(u"Tavrel.cfg"_s, "[COMPREF]\r\nDCOM\r\n[EPICAnalogs]\r\n10,Engine RPM,RPM,0\r\n");
+    first.setEnvironment(u"TAVREL_EPIC_JOURNAL"_s, u"epic"_s);
+    first.setEnvironment(u"QT_FONT_DPI"_s, u"96"_s); // 15 twips a pixel
     ASSERT_TRUE(first.start(display.name()));
     const unsigned long window = display.findWindow(u"^Tavrel Version 0\\.80$"_s);
     ASSERT_NE(window, 0u);
@@ -50,12 +54,23 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstEndsThroughItsMenu)
         display.pressKeys(box, {u"Return"_s}), second.process().waitForFinished(10000);
     EXPECT_TRUE(second.waitForCleanEnd());
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return first.journal().count(u"FillFlightData"_s) >= 3; }, kPatienceMs))
-        << "the first copy polls its data server";
+    // "Open Epic", then cycles (they run only while the data server is polled). The button's
+    // middle lies below a menu bar whose height the fonts decide: a few tries.
+    const auto epic = [&] { return QString::fromLatin1(first.readFile(u"epic"_s)); };
+    const int x = (layout::kTabStrip.left + layout::kFrames[15].left + layout::kOpenEpic.left + 700) / 15;
+    const int y = (layout::kTabStrip.top + layout::kFrames[15].top + layout::kOpenEpic.top + 170) / 15;
+    for (int menu : {18, 26, 34, 12}) {
+        display.xdotool({u"mousemove"_s, u"--window"_s, QString::number(window), QString::number(x),
+                         QString::number(y + menu), u"click"_s, u"1"_s});
+        if (QTest::qWaitFor([&] { return !epic().isEmpty(); }, 3000))
+            break;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return epic().count(u"SendRPMPH"_s) >= 3; }, kPatienceMs)) << epic().toStdString();
     for (int tries = 0; tries < 3 && first.process().state() != QProcess::NotRunning; ++tries)
         display.pressKeys(window, {u"Escape"_s, u"alt+f"_s, u"x"_s}), first.process().waitForFinished(10000);
     EXPECT_TRUE(first.waitForCleanEnd());
     EXPECT_EQ(first.journal().value(first.journal().size() - 1), u"Close"_s);
+    EXPECT_TRUE(epic().startsWith(u"OpenEpic"_s) && epic().endsWith(u"CloseEpic\t\n"_s)) << epic().toStdString();
 }
 
 // tavrel-relay replays a recorded flight over loopback: the boards follow it, lamps and

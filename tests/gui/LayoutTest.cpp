@@ -151,10 +151,6 @@ TEST_F(LayoutTest, TheWindowIsAViewBoundToTheCockpit)
     EXPECT_TRUE(cockpit.controls().optConnectType[0].value());
     QTest::keyClicks(find("fldGlimra_0"), u"9"_s);
     EXPECT_EQ(cockpit.controls().fldGlimra[0].text(), u"127.0.0.19"_s);
-    QTest::mouseClick(find("btnOpenEpic"), Qt::LeftButton); // the virtual card, present
-    EXPECT_TRUE(cockpit.flags().EpicOpen);
-    QTest::mouseClick(find("btnCloseEpic"), Qt::LeftButton);
-    EXPECT_FALSE(cockpit.flags().EpicOpen);
 
     // Models to widgets: what the program sets shows.
     cockpit.controls().lblTCPIPMsg.setCaption(u"No Connection"_s);

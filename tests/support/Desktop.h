@@ -27,9 +27,10 @@ public:
     unsigned long findWindow(const QString &titlePattern, int timeoutMs = 30000) const;
     // Gives the window the keyboard and types the keys (xdotool key names).
     bool pressKeys(unsigned long window, const QStringList &keys) const;
+    // Runs xdotool on this display; its output.
+    QString xdotool(const QStringList &arguments, bool *ok = nullptr) const;
 
 private:
-    QString xdotool(const QStringList &arguments, bool *ok = nullptr) const;
 
     QProcess server_;
     QString name_;
