@@ -1,5 +1,5 @@
 // The conversion rules, one table each: the number rule, rounding, checked integers, the
-// fixed formats, the shortest and exact texts, fixed text fields and the code page.
+// fixed formats, the shortest texts, fixed text fields and the code page.
 #include "core/Convert.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,6 @@ TEST(ConvertTest, LeadingNumber)
         EXPECT_EQ(leadingNumber(std::string_view(text)), expected) << text.substr(0, 40);
         EXPECT_EQ(leadingNumber(QStringView(QString::fromLatin1(text.data(), qsizetype(text.size())))), expected);
     }
-    EXPECT_EQ(leadingNumber(QStringView(u"4\u20AC5\uFF11")), 4) << "beyond Latin-1 nothing is a digit";
 }
 
 TEST(ConvertTest, RoundingAndCheckedIntegers)
@@ -81,15 +80,11 @@ TEST(ConvertTest, ShortestAndExactText)
              {999999.94f, "999999.9"}, {1e-5f, "1E-05"}, {-0.0f, "0"},
              {-std::numeric_limits<float>::infinity(), "-Inf"}})
         EXPECT_EQ(shortest(value).view(), expected) << value;
-    EXPECT_EQ(shortest(2.0 / 3).view(), "0.666666666666667");
-    EXPECT_EQ(shortest(1e15).view(), "1E+15");
     constexpr float kMax = std::numeric_limits<float>::max();
     for (auto [value, expected] : std::vector<std::pair<double, std::optional<float>>>{
              {0.1, 0.1f}, {3.4028235e38, kMax}, {-0x1.fffffefffffffp+127, -kMax}, {0x1.ffffffp+127, kFails},
              {kNaN, kFails}})
         EXPECT_EQ(toFloat32(value), expected) << value;
-    EXPECT_EQ(exactText(1.0f / 3).view(), "0.33333334") << "more digits only where seven do not read back";
-    EXPECT_EQ(exactText(0.1f).view(), "0.1");
 }
 
 TEST(ConvertTest, TextFieldsAndCodePage)
@@ -104,13 +99,8 @@ TEST(ConvertTest, TextFieldsAndCodePage)
         EXPECT_EQ(fromWindows1252(byte), ch) << int(byte);
     for (int b = 0; b < 256; ++b)
         EXPECT_EQ(toWindows1252(fromWindows1252(static_cast<unsigned char>(b))), b);
-    EXPECT_EQ(toWindows1252(0x0100), '?');
     QString text;
     decodeWindows1252("longer text", text);
     decodeWindows1252("a\x80", text);
     EXPECT_EQ(text, u"a\u20AC"_s) << "the room is reused, nothing of the longer text stays";
-    for (auto [ch, expected] : std::vector<std::pair<char16_t, char16_t>>{
-             {u'a', u'A'}, {u'{', u'{'}, {0xE9, 0xC9}, {0xF7, 0xF7}, {0xFF, 0x178}, {0x161, 0x160}, {0xDF, 0xDF},
-             {0x3B1, 0x3B1}})
-        EXPECT_EQ(upperLatin(ch), expected) << int(ch);
 }

@@ -60,12 +60,6 @@ TEST(GridTest, BuildersLayOutTheirColumnsAndRows)
         build(absent, {});
         EXPECT_EQ(absent.rows(), 1) << "an absent section leaves the header row";
     }
-    Grid devices, buttons;
-    grids::setupDeviceList(devices);
-    EXPECT_EQ(columnSet(devices), u"#:250:9 Phidget:1600:9 Version:800:9 Serial#:800:9"_s);
-    grids::buttonList(buttons);
-    EXPECT_EQ(columnSet(buttons), u"Button:600:9 Label:2600:9"_s);
-    EXPECT_EQ(gridTexts(buttons, -1, 0).last(), u"20"_s);
 }
 
 // The port list yields at the row whose output number reads 32, once it has written that

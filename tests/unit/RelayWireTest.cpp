@@ -1,5 +1,5 @@
-// The relay wire format: one table of arrivals and what the parse makes of them, records
-// past 32,767 characters, and the peer's side (formatting) read back.
+// The relay wire format: one table of arrivals and what the parse makes of them, and the
+// peer's side (formatting) read back.
 #include "sources/RelayWire.h"
 
 #include "core/Convert.h"
@@ -72,10 +72,8 @@ TEST(RelayWireTest, ParsesArrivals)
         {numbers(u"\t 1 2D1"_s), true, {{"KIAS", u"120"_s}, {"LightBits2", u"120"_s}}},
         {numbers(u"abc"_s), true, {{"KIAS", u"0"_s}, {"LightBits2", u"0"_s}}},
         {numbers(u"2.5"_s), true, {{"KIAS", u"2.5"_s}, {"LightBits2", u"2"_s}}},
-        {numbers(u"-2147483648.5"_s), true, {{"LightBits2", u"-2147483648"_s}}},
         {numbers(u"2147483647.5"_s), true, {{"KIAS", u"2.14748365e+09"_s}, {"LightBits2", u"-77"_s}}}, // kept
         {numbers(u"1E39"_s), true, {{"KIAS", u"-77.5"_s}, {"VT", u"15.25"_s}}},
-        {numbers(u"3.4028235E38"_s), true, {{"KIAS", u"3.40282347e+38"_s}}},
         {arrival({{64, oneForty}, {67, u"kept"_s}}), true, {{"DEDLines", ten.repeated(13)}, {"PFLInvert", u"kept"_s}}},
         // "512" and a CR: field 1 reads 12 (the leading character is not part of it); field 2
         // finds no CR and keeps its value; field 3 starts from the text's start again, and so
@@ -94,28 +92,6 @@ TEST(RelayWireTest, ParsesArrivals)
     }
 }
 
-// Past 32,767 characters the 16-bit position and length overflow; the statements that
-// overflow are skipped, and what follows is what those skips leave.
-TEST(RelayWireTest, RecordsPast32767CharactersSkipTheStepsThatOverflow)
-{
-    // A field longer than 32,767: the length of the field before it (1) stands, and every
-    // later field takes one character of the long one; so does the flag.
-    FlightData d = sentinelRecord();
-    EXPECT_EQ(relay::readRecord(arrival({{63, u"7"_s}, {64, QString(40000, u'5')}}, u"0"_s), d), true);
-    EXPECT_EQ(std::tuple(d.HSIBits, d.VersionNum, d.TrimYaw), std::tuple(7, 5, 62.25f));
-    // The position passes 32,767 after field 67: every later field takes field 67 again.
-    d = sentinelRecord();
-    EXPECT_EQ(relay::readRecord(arrival({{66, QString(20000, u'x')}, {67, u"7"_s + QString(19999, u' ')}}, u"0"_s), d),
-              true);
-    EXPECT_EQ(std::tuple(d.UFCTChan, d.VersionNum), std::tuple(7, 7));
-    // A CR at character 32,767: every later step overflows; nothing more is read, not the flag.
-    const QString text = u"R1"_s + QString(32764, u' ') + u"\r2\r3\r1"_s;
-    d = sentinelRecord();
-    EXPECT_EQ(relay::readRecord(text, d), std::nullopt);
-    EXPECT_EQ(std::tuple(d.ShipNorth, d.ShipEast), std::tuple(1.0f, -77.5f));
-    EXPECT_FALSE(relay::parseRecord(text, d)) << "a flag out of reach counts as inactive";
-}
-
 TEST(RelayWireTest, FormattedRecordsHaveTheWireLayoutAndReadBackAsSent)
 {
     FlightData sent[3] = {};
@@ -128,7 +104,6 @@ TEST(RelayWireTest, FormattedRecordsHaveTheWireLayoutAndReadBackAsSent)
     EXPECT_EQ(fields[0] + fields[31] + fields[70] + fields[84], "Q0.1-21474836480");
     EXPECT_EQ(relay::formatRecord(sent[2], true).split('\r')[63].left(13), QByteArray("caf\xE9 \x80" "5 line?", 13))
         << "Windows-1252, a CR as a space, \"?\" for what the code page lacks";
-    EXPECT_EQ(relay::livenessAnswer(true) + relay::livenessAnswer(false), QByteArray("\xFF\xFF\0\0", 4));
     for (const FlightData &s : sent) {
         FlightData received = sentinelRecord();
         QByteArray reused = "longer than nothing";
