@@ -6,7 +6,6 @@
 #include "sources/DataServerFill.h"
 #include "sources/ProgIdRegistry.h"
 
-#include <QScopeGuard>
 #include <QElapsedTimer>
 
 namespace tavrel {
@@ -148,25 +147,9 @@ void Cockpit::setOutputs(std::unique_ptr<CockpitOutputs> outputs)
     outputs_ = std::move(outputs);
 }
 
-bool Cockpit::mayRun(Work work) const
-{
-    if (openMessageBoxes_ > 0)
-        return false;
-    switch (phase_) {
-    case Phase::StartingUp:
-        return false;
-    case Phase::BuildingTables:
-        return work == Work::BoardEvent;
-    case Phase::Running:
-        break;
-    }
-    // The record and the boards belong to the cycle under way.
-    return !cycleRunning_ || work == Work::LivenessTick || work == Work::BoardEvent;
-}
-
 void Cockpit::enter(Phase phase)
 {
-    phase_ = phase;
+    gate_.setPhase(phase);
     runHeldWork();
     if (PhidgetManager_)
         PhidgetManager_->resume();
@@ -174,38 +157,19 @@ void Cockpit::enter(Phase phase)
 
 void Cockpit::messageBox(const QString &title, const QString &text)
 {
-    {
-        ++openMessageBoxes_;
-        const auto closed = qScopeGuard([this] { --openMessageBoxes_; });
-        platform_.messageBox(title, text);
-    }
-    if (openMessageBoxes_ == 0) {
-        runHeldWork();
-        if (PhidgetManager_)
-            PhidgetManager_->resume();
-    }
+    const auto open = gate_.messageBox();
+    platform_.messageBox(title, text);
 }
 
-// The lamp test is kept once, and reads its box when it runs: a check and an uncheck
-// inside one cycle come to one lamp test with the box as it is then.
 void Cockpit::operatorWork(Operator what)
 {
-    if (what != Operator::LampTest || !heldWork_.contains(what))
-        heldWork_.append(what);
+    gate_.hold(what);
     runHeldWork();
 }
 
 void Cockpit::runHeldWork()
 {
-    if (runningHeldWork_)
-        return; // the loop under way goes on with what is left
-    runningHeldWork_ = true;
-    const auto done = qScopeGuard([this] { runningHeldWork_ = false; });
-    while (!heldWork_.isEmpty() && mayRun(Work::OperatorWork)) {
-        const Operator what = heldWork_.front();
-        heldWork_.remove(0);
-        attempt([&] { perform(what); });
-    }
+    gate_.runHeld([this](Operator what) { attempt([&] { perform(what); }); });
 }
 
 void Cockpit::perform(Operator what)
@@ -238,7 +202,6 @@ void Cockpit::tmrGlimra_Timer()
         return; // the lamp test owns the outputs
     if (!flags_.SimActive)
         return;
-    // Skipped, never nested, inside a yield of a running cycle.
     if (!mayRun(Work::PollingTick))
         return;
     UpdateCycle();
@@ -247,11 +210,21 @@ void Cockpit::tmrGlimra_Timer()
 void Cockpit::UpdateCycle()
 {
     {
-        cycleRunning_ = true;
-        const auto done = qScopeGuard([this] { cycleRunning_ = false; });
+        const auto underWay = gate_.cycle();
         cycleSteps();
     }
-    runHeldWork();
+    // What the operator asked for meanwhile runs from the event loop, not inside the tick
+    // that ran this cycle: a message box it opens then lets the polling timer tick again.
+    if (gate_.hasHeldWork() && !heldWorkPosted_) {
+        heldWorkPosted_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                heldWorkPosted_ = false;
+                runHeldWork();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void Cockpit::cycleSteps()

@@ -2,6 +2,7 @@
 
 #include "cockpit/CockpitOutputs.h"
 #include "cockpit/Platform.h"
+#include "cockpit/WorkGate.h"
 #include "core/ConfigReader.h"
 #include "core/Controls.h"
 #include "core/FlightData.h"
@@ -98,15 +99,10 @@ public:
     // the gauge grid at start-up (empty before), then kept by the gauge routines.
     const GaugeTable &maGAUGES() const { return maGAUGES_; }
 
-    // What may run now; the one place that says so. Start-up holds everything back until
-    // it is done: ticks are skipped, board events and the operator's work wait (board
-    // events run in the yields of building the device tables, which find the tables built
-    // so far). A message box, whose event loop runs while it is open, holds everything back
-    // the same way until it is closed. A cycle under way skips further polling ticks, and
-    // operator work asked for in one of its yields (the lamp test, the EPIC buttons, the
-    // gear test) waits for its end, so that neither writes over the other.
-    enum class Work { PollingTick, LivenessTick, BoardEvent, OperatorWork };
-    bool mayRun(Work work) const;
+    // What may run now: the gate says so, in one place (WorkGate.h).
+    using Work = WorkGate::Work;
+    bool mayRun(Work work) const { return gate_.mayRun(work); }
+    const WorkGate &gate() const { return gate_; }
 
     // The polling tick: the gate, then the cycle.
     void tmrGlimra_Timer();
@@ -125,7 +121,8 @@ public:
     void Command2_Click();
     void Check1_Click();
     void Timer1_Timer();
-    // A message box under the cockpit's rule: nothing else runs while it is open.
+    // A message box under the gate's rule: during start-up nothing else runs while it is
+    // open; at run time its event loop is a yield.
     void messageBox(const QString &title, const QString &text);
     // The relay receiver: an arrival is the answer to "X" while LivenessPending, else a
     // record, parsed into the staging record and copied whole over the flight data.
@@ -185,7 +182,7 @@ public:
     QTimer &gearTestTimer() { return Timer1_; }
     // The keystroke routine and the injector its keys go to.
     F4Lib &keys() { return F4Lib_; }
-    bool isCycleRunning() const { return cycleRunning_; }
+    bool isCycleRunning() const { return gate_.cycleRunning(); }
 
     // "Open Epic" and "Close Epic": the card's link, opened only by the button.
     void btnOpenEpic_Click();
@@ -202,12 +199,12 @@ public:
 private:
     friend class CockpitOutputs; // the gauge routines own maGAUGES_; messages go to the platform
 
-    enum class Phase { Running, StartingUp, BuildingTables };
+    using Phase = WorkGate::Phase;
     // Moves to a phase and runs what waited for it.
     void enter(Phase phase);
-    // The operator's work, run now when it may, else kept (once each, in the order asked
-    // for) until start-up, the cycle under way or the open message box is over.
-    enum class Operator { LampTest, OpenEpic, CloseEpic, GearUp, GearDown, GearTestTick };
+    // The operator's work, run now when it may, else held by the gate until start-up, the
+    // cycle under way or the operator's work under way is over.
+    using Operator = WorkGate::Operator;
     void operatorWork(Operator what);
     void perform(Operator what);
     void pressGearUp();
@@ -269,11 +266,8 @@ private:
     bool GearTestToggle_ = false; // true: the last tick sent gear down
     F4Lib F4Lib_;
     std::unique_ptr<CockpitOutputs> outputs_;
-    bool cycleRunning_ = false;
-    Phase phase_ = Phase::Running;
-    int openMessageBoxes_ = 0;
-    QVarLengthArray<Operator, 8> heldWork_;
-    bool runningHeldWork_ = false;
+    WorkGate gate_;
+    bool heldWorkPosted_ = false;
     // [BOARDS], and the lines of it that did not read.
     BoardBinding boardBinding_;
     QStringList boardBindingErrors_;

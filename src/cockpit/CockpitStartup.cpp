@@ -32,12 +32,11 @@ QString creditLine(const VersionRecord &version)
 
 } // namespace
 
-// Nothing else runs until start-up is done, not even inside its message boxes (each runs
-// an event loop of its own): ticks are skipped, and boards that report meanwhile wait for
-// the yields of building the device tables.
+// Nothing else runs until start-up is done, not even inside its message boxes (the gate
+// holds it): boards that report meanwhile wait for the yields of building the device tables.
 void Cockpit::startUp()
 {
-    phase_ = Phase::StartingUp;
+    gate_.setPhase(Phase::StartingUp);
     try {
         runStartUp();
     } catch (const Error &error) {
@@ -198,7 +197,7 @@ void Cockpit::yieldToBoards()
 {
     enter(Phase::BuildingTables);
     outputs_->yieldToEvents();
-    phase_ = Phase::StartingUp;
+    gate_.setPhase(Phase::StartingUp);
 }
 
 void Cockpit::shutdown()

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
+#include <utility>
+
 using namespace tavrel;
 using namespace Qt::StringLiterals;
 
@@ -80,4 +84,31 @@ TEST_F(CycleTest, StepsRunInTheirFixedOrderAndTheTickGuardsTheCycle)
     outputs->duringYield = nullptr;
     cockpit.tmrGlimra_Timer();
     EXPECT_EQ(outputs->steps.count(u"DriveGForceServo"_s), 2) << "the next tick runs again";
+}
+
+// A box opened inside a cycle keeps that cycle under way: ticks in its loop start nothing.
+TEST_F(CycleTest, ABoxInsideACycleNestsNoCycle)
+{
+    bool boxOpened = false;
+    outputs->duringYield = [&] {
+        if (!std::exchange(boxOpened, true))
+            cockpit.messageBox(u"Ostrel Mon Error"_s, u"Overflow"_s);
+    };
+    platform.onMessageBox = [&] { cockpit.tmrGlimra_Timer(); };
+    cockpit.flags().SimActive = true;
+    cockpit.tmrGlimra_Timer();
+    EXPECT_EQ(outputs->steps.count(u"DriveGForceServo"_s), 1);
+}
+
+// Gear test ticks that fall due while a long cycle or box holds them come to one press.
+TEST_F(CycleTest, HeldGearTestTicksDoNotPileUp)
+{
+    outputs->duringYield = [&] {
+        outputs->duringYield = nullptr;
+        for (int tick = 0; tick < 12; ++tick)
+            cockpit.Timer1_Timer();
+    };
+    cockpit.UpdateCycle();
+    QCoreApplication::processEvents(); // held work runs from the event loop after the cycle
+    EXPECT_EQ(platform.events.count(u"beep"_s), 1);
 }
