@@ -232,8 +232,8 @@ void Cockpit::cycleSteps()
     CockpitOutputs &out = *outputs_;
 
     sourceStep();
-    if (recovery_.dark)
-        return; // the relay data is stale: the outputs stay dark until fresh data comes
+    if (recovery_.dark || awaitingRecord())
+        return; // stale or old relay data: the outputs wait for a fresh record
     flags_.SpeedBrakeOpen = flightData_.SpeedBrake > 0.0f;
 
     attempt([&] { out.BuildTextLedContent(3); });

@@ -129,10 +129,12 @@ public:
     void sktTavrel_DataArrival(qint64 bytesTotal);
 
     // [TCPIP-RECOVER] TRUE: the relay link mends itself. Answers are gathered across
-    // arrivals and only whole ones are read, one request is out at a time (asked again
-    // after kAnswerWaitMs), a connection that closed or failed is made again every
-    // kReconnectMs, and a source silent for more than kStaleMs shows "Stale n s" and,
-    // after kDarkMs, puts the outputs dark as at shutdown until fresh data comes.
+    // arrivals and only whole ones are read, as soon as they are in; one request is out
+    // at a time (asked again after kAnswerWaitMs); a record that is not plausible as one
+    // is dropped like silence; no record from before the simulator came or went reaches
+    // the outputs; a connection that closed or failed is made again every kReconnectMs,
+    // and a source silent for more than kStaleMs shows "Stale n s" and, after kDarkMs,
+    // puts the outputs dark as at shutdown until fresh data comes.
     static constexpr int kAnswerWaitMs = 500;
     static constexpr int kReconnectMs = 2000;
     static constexpr int kStaleMs = 2000;
@@ -144,6 +146,8 @@ public:
     QTimer &reconnectTimer() { return tmrReconnect_; }
     // Whether the outputs are dark because the relay data went stale.
     bool isDark() const { return recovery_.dark; }
+    // Answers shaped like a record that were no record, dropped since start-up.
+    int droppedRecords() const { return recovery_.droppedRecords; }
     // Milliseconds on a clock that never goes back, read by the recovery rules; a test
     // puts its own in place.
     using Clock = std::function<qint64()>;
@@ -229,6 +233,8 @@ private:
     bool mayAsk();
     void checkStaleness();
     void recoveryArrival();
+    bool takeRecoveryAnswer();
+    bool awaitingRecord() const;
     void resetRecovery();
     void showStale(qint64 seconds);
     bool isStale() const;
@@ -281,6 +287,8 @@ private:
         qint64 askedAt = 0;
         qint64 lastData = 0;  // when the source last said something that counts
         bool dark = false;
+        bool haveRecord = false; // a record came since the link began or the simulator came or went
+        int droppedRecords = 0;  // record-shaped answers that were no record
         int waitingTicks = 0; // reconnection ticks a connection attempt has been pending
         qint64 staleShown = -1;
         QString staleText;

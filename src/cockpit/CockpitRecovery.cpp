@@ -67,34 +67,57 @@ void Cockpit::showStale(qint64 seconds)
     setMessage(r.staleText);
 }
 
-// An arrival with recovery on: only a whole answer to the request that is out counts;
-// anything else waits for the rest of its answer or, asked for by nobody, is dropped.
+// An arrival with recovery on. Whole answers are read for as long as bytes come: one
+// that comes in while this handler yields (a cycle in that yield asks again, and the
+// answer is quick) brings no arrival of its own, since the socket does not signal again
+// inside its own handler, so it is read here rather than left for the re-ask.
 void Cockpit::recoveryArrival()
 {
+    do {
+        relayBytes_.resize(0);
+        attempt([&] { sktTavrel_.getText(relayBytes_); });
+        recovery_.assembler.append(relayBytes_);
+        if (!takeRecoveryAnswer())
+            return;
+        outputs_->yieldToEvents();
+    } while (sktTavrel_.bytesAvailable() > 0);
+}
+
+// Only a whole answer to the request that is out counts; anything else waits for the
+// rest of its answer or, asked for by nobody, is dropped. True when an answer was taken.
+bool Cockpit::takeRecoveryAnswer()
+{
     auto &r = recovery_;
-    relayBytes_.resize(0);
-    attempt([&] { sktTavrel_.getText(relayBytes_); });
-    r.assembler.append(relayBytes_);
     if (!r.asked) {
         r.assembler.clear();
-        return;
+        return false;
     }
     if (flags_.LivenessPending) {
         std::int16_t answer = 0;
         if (!r.assembler.takeBoolean(answer))
-            return;
+            return false;
         LivenessReply_ = answer == -1;
+        if (flags_.SimActive != LivenessReply_)
+            r.haveRecord = false; // what the record holds is from before the change
         flags_.SimActive = LivenessReply_;
         flags_.LivenessPending = false;
         r.lastData = clock_();
     } else {
         if (!r.assembler.takeRecord(r.record))
-            return;
+            return false;
         RelayText_.resize(0);
         convert::decodeWindows1252(r.record, RelayText_);
+        if (!relay::isPlausibleRecord(RelayText_)) {
+            // Garbage shaped like a record: dropped, and the source counts as silent.
+            ++r.droppedRecords;
+            r.asked = false;
+            r.assembler.clear();
+            return false;
+        }
         if (const std::optional<bool> active = relay::readRecord(RelayText_, relayRecord_))
             flags_.SimActive = *active;
         flightData_ = relayRecord_;
+        r.haveRecord = true;
         r.lastData = clock_();
         if (r.staleShown >= 0) { // fresh data: the stale notice goes
             r.staleShown = -1;
@@ -112,7 +135,14 @@ void Cockpit::recoveryArrival()
     }
     r.asked = false;
     r.assembler.clear(); // whatever came after the answer was asked for by nobody
-    outputs_->yieldToEvents();
+    return true;
+}
+
+// Whether the outputs must wait: with recovery, until a record has come since the link
+// began or the simulator came and went, so old data is never written as live.
+bool Cockpit::awaitingRecord() const
+{
+    return recovery_.on && controls_.optConnectType[0].value() && !recovery_.haveRecord;
 }
 
 // A new start for the link: by the operator's choice of source, or a new connection.
@@ -124,6 +154,7 @@ void Cockpit::resetRecovery()
     r.waitingTicks = 0;
     r.lastData = clock_();
     r.staleShown = -1;
+    r.haveRecord = false;
     if (r.dark) {
         r.dark = false;
         attempt([&] { RestoreDisplays(boards_, controls_.sldGlimra[CockpitControls::kBrightness].value()); });

@@ -211,24 +211,33 @@ std::optional<double> scanRadix(In &in, int radix) noexcept
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
+// The number rule; with `whole`, only a number that takes the whole text counts, and no
+// number at all is empty rather than 0.
 template <typename Unit>
-std::optional<double> leadingNumberOf(const Unit *begin, const Unit *end) noexcept
+std::optional<double> leadingNumberOf(const Unit *begin, const Unit *end, bool whole = false) noexcept
 {
     Cursor<Unit, true> in(begin, end);
+    const auto ends = [&](std::optional<double> value) -> std::optional<double> {
+        if (whole && !in.atEnd())
+            return std::nullopt;
+        return value;
+    };
     if (in.peek() == '&') {
         in.advance();
         const char kind = in.peek();
         const int radix = kind == 'H' || kind == 'h' ? 16 : kind == 'O' || kind == 'o' ? 8 : 0;
         if (radix == 0)
-            return 0.0;
+            return whole ? std::nullopt : std::optional<double>(0.0);
         in.advance();
-        return scanRadix(in, radix);
+        const std::optional<double> value = scanRadix(in, radix);
+        return ends(value);
     }
     try {
         NumberBuffer number;
         if (!scanDecimal(in, number))
-            return 0.0;
-        return readDecimal(number);
+            return whole ? std::nullopt : std::optional<double>(0.0);
+        const std::optional<double> value = readDecimal(number);
+        return ends(value);
     } catch (const std::bad_alloc &) {
         // Only a digit run of hundreds of megabytes gets here.
         return std::nullopt;
@@ -413,6 +422,11 @@ std::optional<double> leadingNumber(QStringView text) noexcept
 std::optional<double> leadingNumber(std::string_view text) noexcept
 {
     return leadingNumberOf(text.data(), text.data() + text.size());
+}
+
+std::optional<double> wholeLeadingNumber(QStringView text) noexcept
+{
+    return leadingNumberOf(text.utf16(), text.utf16() + text.size(), true);
 }
 
 double roundHalfEven(double value) noexcept

@@ -36,6 +36,11 @@ std::optional<double> leadingNumber(QStringView text) noexcept;
 // only its ASCII part can form a number).
 std::optional<double> leadingNumber(std::string_view text) noexcept;
 
+// The number rule with nothing left over: the same reading, but only when the number
+// takes the whole text (blanks, tabs and line feeds aside). Empty for no number at all
+// (the empty text included), for anything after the number, and beyond the double range.
+std::optional<double> wholeLeadingNumber(QStringView text) noexcept;
+
 // To the nearest 32-bit float. Empty when that would lie past the largest float, where
 // the runtime raises an overflow (values just above it still round down to it), or for
 // a value that is not a number.

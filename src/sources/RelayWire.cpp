@@ -174,6 +174,24 @@ std::optional<bool> readRecord(QStringView text, FlightData &record)
     return std::nullopt;
 }
 
+bool isPlausibleRecord(QStringView text) noexcept
+{
+    qsizetype start = 1; // after the leading character
+    for (const int index : kWireFields) {
+        const qsizetype end = text.indexOf(u'\r', start);
+        if (end < 0)
+            return false;
+        if (index >= 0) {
+            const FieldKind kind = kFlightDataFields[std::size_t(index)].kind;
+            if ((kind == FieldKind::Float || kind == FieldKind::Int)
+                && !convert::wholeLeadingNumber(text.sliced(start, end - start)))
+                return false;
+        }
+        start = end + 1;
+    }
+    return text.size() == start + 1 && (text[start] == u'0' || text[start] == u'1');
+}
+
 bool parseRecord(QStringView text, FlightData &record)
 {
     return readRecord(text, record).value_or(false);

@@ -35,6 +35,11 @@ bool parseRecord(QStringView text, FlightData &record);
 // window's flag keeps its value (parseRecord counts it inactive).
 std::optional<bool> readRecord(QStringView text, FlightData &record);
 
+// Whether a whole record (as the assembler hands it on, decoded) is plausible as one: 84
+// fields each ended by a CR, every number field a number by the number rule with nothing
+// left over, and the flag "0" or "1" as the last character. A peer that sends records
+// never fails this; record-shaped garbage does.
+bool isPlausibleRecord(QStringView text) noexcept;
 
 // One record for the peer to send: the leading character, every carried field in wire
 // order in its shortest decimal form (text fields as their 130 characters), six empty

@@ -54,6 +54,8 @@ public:
     void getText(QByteArray &text);
     // Takes one boolean: the next two bytes as a 16-bit little-endian value.
     std::int16_t getBoolean();
+    // What has arrived and not been taken yet.
+    qint64 bytesAvailable() const { return socket_.bytesAvailable(); }
     void close();
 
 Q_SIGNALS:

@@ -2,9 +2,11 @@
 // cockpit must end on fresh data, its lamp lit, without the operator. The cockpit's clock
 // is the test's, the timers are run by hand, every wait polls with a generous deadline.
 #include "cockpit/Cockpit.h"
+#include "cockpit/CockpitOutputs.h"
 #include "phidget/VirtualBoard.h"
 #include "sources/RelayWire.h"
 #include "sources/SimulatedFlight.h"
+#include "support/JournalBoards.h"
 #include "support/ScriptedServer.h"
 #include "support/TestPlatform.h"
 
@@ -120,6 +122,149 @@ TEST(RelayRecovery, APeerThatMisbehavesAndHealsEndsInARecoveredCockpit)
         EXPECT_TRUE(shown() == 1 && !cockpit.isDark() && lamp->discreteLED(0) == 100);
         EXPECT_FALSE(cockpit.controls().lblTCPIPMsg.caption().startsWith(u"Stale"_s));
     }
+}
+
+// Output routines whose next yield outside a cycle (the arrival handler's) runs `hook`.
+class HookedOutputs : public CockpitOutputs
+{
+public:
+    using CockpitOutputs::CockpitOutputs;
+    std::function<void()> hook;
+
+    void yieldToEvents() override
+    {
+        CockpitOutputs::yieldToEvents();
+        if (hook && !cockpit().isCycleRunning())
+            std::exchange(hook, nullptr)();
+    }
+};
+
+// A cockpit with recovery on, its clock stopped (nothing is ever asked again for want of
+// an answer), one lamp on a journalled board, and a loopback peer that answers "X" with
+// `active` and every "Y" with `next` while `answering`, counting the requests.
+class FreshRelay : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(peer.listen(QHostAddress::LocalHost, 0));
+        QObject::connect(&peer, &QTcpServer::newConnection, [this] {
+            QTcpSocket *socket = peer.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                for (const char request : socket->readAll()) {
+                    if (request == 'X')
+                        socket->write(relay::livenessAnswer(active));
+                    else if (++requests, answering)
+                        socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
+                }
+            });
+        });
+        platform.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n0,Lamp,1,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
+                                            + QByteArray::number(peer.serverPort())
+                                            + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
+        auto hooked = std::make_unique<HookedOutputs>(cockpit);
+        outputs = hooked.get();
+        cockpit.setOutputs(std::move(hooked));
+        cockpit.setClock([this] { return now; });
+        cockpit.startUp();
+        for (QTimer *timer : {&cockpit.pollingTimer(), &cockpit.livenessTimer(), &cockpit.reconnectTimer()})
+            timer->stop();
+        cockpit.setPhidgetManager(nullptr);
+        cockpit.boards().pViperLED_1 = lamp;
+        QObject::connect(&cockpit.socket(), &WinsockClient::dataArrival, [this] { ++arrivals; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit.socket().state() == WinsockClient::Connected; }, kWaitMs));
+        ASSERT_TRUE(afterArrival([&] { cockpit.tmrOstrel_Timer(); }));
+        ASSERT_TRUE(cockpit.flags().SimActive);
+    }
+
+    // Record n: ShipNorth n, the lamp's bit set.
+    static FlightData numbered(int n)
+    {
+        FlightData d{};
+        d.ShipNorth = float(n);
+        d.LightBits = 1;
+        return d;
+    }
+    bool afterArrival(const std::function<void()> &step)
+    {
+        const int before = arrivals;
+        step();
+        return QTest::qWaitFor([&] { return arrivals > before; }, kWaitMs);
+    }
+    // The lamp's writes since the last call, as their values.
+    QStringList lampWrites()
+    {
+        QStringList values;
+        for (const QString &line : boards.take())
+            if (line.startsWith(u"1001\tDiscreteLED\t0\t"_s))
+                values << line.section(u'\t', 3);
+        return values;
+    }
+
+    QTcpServer peer;
+    bool active = true;
+    bool answering = true;
+    QByteArray next; // empty: the numbered record of the request
+    int requests = 0;
+    int arrivals = 0;
+    qint64 now = 0;
+    test::TestPlatform platform;
+    Cockpit cockpit{platform, test::scriptedFactory(std::make_shared<test::ServerScript>())};
+    HookedOutputs *outputs = nullptr;
+    test::JournalBoards boards;
+    std::shared_ptr<VirtualBoard> lamp = boards.add(VirtualBoard::Kind::Led64, 1001);
+};
+
+// The answer to a request sent by a cycle that ran in the arrival handler's yield comes
+// while the handler still runs: it is read then, not left in the socket for the re-ask.
+TEST_F(FreshRelay, AnAnswerThatComesWhileTheArrivalYieldsIsReadAtOnce)
+{
+    outputs->hook = [this] {
+        cockpit.tmrGlimra_Timer();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.socket().bytesAvailable() > 0; }, kWaitMs));
+    };
+    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.flightData().ShipNorth == 2.0f; }, kWaitMs))
+        << "record " << cockpit.flightData().ShipNorth << " of " << requests;
+}
+
+// Garbage with the record's shape is dropped and counts as silence: the lamp keeps the
+// last record's state, and the source goes stale.
+TEST_F(FreshRelay, RecordShapedJunkNeverReachesTheBoards)
+{
+    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
+    next = "R" + QByteArray("junk\r").repeated(84) + "1";
+    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
+    EXPECT_EQ(cockpit.droppedRecords(), 1);
+    EXPECT_EQ(cockpit.flightData().ShipNorth, 1.0f);
+    now += 2500;
+    lampWrites();
+    cockpit.tmrGlimra_Timer();
+    EXPECT_EQ(lampWrites(), QStringList{u"100"_s});
+    EXPECT_EQ(cockpit.controls().lblTCPIPMsg.caption(), u"Stale 2 s"_s);
+}
+
+// The simulator stops and comes back: the cycles after its return write nothing until
+// a record from after the return is in.
+TEST_F(FreshRelay, NoRecordFromBeforeTheSimulatorCameBackIsWritten)
+{
+    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
+    next = relay::formatRecord(numbered(1), false);
+    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
+    ASSERT_FALSE(cockpit.flags().SimActive);
+    ASSERT_TRUE(afterArrival([&] { cockpit.tmrOstrel_Timer(); }));
+    ASSERT_TRUE(cockpit.flags().SimActive);
+
+    answering = false;
+    next = relay::formatRecord(FlightData{}, true); // the lamp's bit clear
+    lampWrites();
+    cockpit.tmrGlimra_Timer();
+    EXPECT_EQ(lampWrites(), QStringList());
+    now += 600; // the request is asked again, and answered
+    answering = true;
+    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
+    cockpit.tmrGlimra_Timer();
+    EXPECT_EQ(lampWrites(), QStringList{u"0"_s});
 }
 
 } // namespace

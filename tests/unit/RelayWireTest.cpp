@@ -118,3 +118,28 @@ TEST(RelayWireTest, FormattedRecordsHaveTheWireLayoutAndReadBackAsSent)
         }
     }
 }
+
+// What the link with recovery takes for a record: whatever a peer formats, never garbage
+// that merely has the record's shape.
+TEST(RelayWireTest, PlausibleRecords)
+{
+    FlightData sample{};
+    SimulatedFlight().sample(150.05, sample);
+    sample.Beta = 3.4028235e38f, sample.LightBits = INT32_MIN;
+    const std::pair<QString, bool> cases[] = {
+        {convert::decodeWindows1252(relay::formatRecord(sample, true)), true},
+        {arrival({}, u"0"_s), true},
+        {arrival({{14, u"\t 1 2D1"_s}, {36, u"&H1F"_s}}), true}, // the number rule's own forms
+        {arrival({{64, u"no number"_s}, {71, u"junk"_s}}), true}, // a text field, a field not kept
+        {arrival({}, u"7"_s), false},
+        {arrival({}, u""_s), false},
+        {arrival({{14, u""_s}}), false},
+        {arrival({{14, u"12abc"_s}}), false},
+        {arrival({{36, u"1.5.2"_s}}), false},
+        {u"R"_s + u"1\r"_s.repeated(83) + u"1"_s, false},
+        {u"R"_s + u"junk\r"_s.repeated(84) + u"1"_s, false},
+        {u"R"_s + u"\r"_s.repeated(84) + u"1"_s, false},
+    };
+    for (const auto &[text, plausible] : cases)
+        EXPECT_EQ(relay::isPlausibleRecord(text), plausible) << text.left(40).toStdString();
+}
