@@ -1,7 +1,8 @@
 // Fuzz target for the relay receiver: the bytes are one arrival from a relay peer, in
 // Windows-1252. Besides not crashing or hanging, the parse leaves the reserved block
 // alone, and what it made survives being written out by the peer's side and read back:
-// the same bytes again, the same flag. The recovering link's record assembler hands on
+// the same bytes again, the same flag; and what the peer's side writes is always a
+// plausible record, whose flag the plausibility check agrees with. The recovering link's record assembler hands on
 // the same whole records whether the bytes come at once or in pieces.
 #include "core/Convert.h"
 #include "sources/RelayAssembler.h"
@@ -50,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (first.FlightDataReserved[7] != 0x5A5A5A5A || relay::parseRecord(text, second) != active
         || relay::readRecord(convert::decodeWindows1252(bytes), second) != active
         || relay::formatRecord(second, active) != bytes)
+        std::abort();
+    if (!relay::isPlausibleRecord(convert::decodeWindows1252(bytes)))
+        std::abort();
+    if (relay::isPlausibleRecord(text) && active != text.endsWith(u'1'))
         std::abort();
     return 0;
 }
