@@ -114,7 +114,7 @@ void CockpitOutputs::DriveDiscreteOutputs(int index)
     const CockpitControls &c = cockpit_.controls();
     const LampInputs in{cockpit_.flightData(), cockpit_.flags().SpeedBrakeOpen, cockpit_.flags().ScreenUpdate,
                         [&c] { return c.sldGlimra[CockpitControls::kBrightness].value(); },
-                        [this] { yieldToEvents(); }};
+                        [this] { yieldToEvents(); }, &lampReadings_[std::size_t(index)]};
     tavrel::DriveDiscreteOutputs(index, table(out->section), (cockpit_.boards().*out->slot).get(), grid(index), in);
 }
 

@@ -2,9 +2,12 @@
 
 #include "core/ConfigReader.h"
 #include "core/GridBuilders.h"
+#include "phidget/LampOutputs.h"
 
 #include <QString>
 #include <QStringView>
+
+#include <array>
 
 namespace tavrel {
 
@@ -69,6 +72,7 @@ private:
     Cockpit &cockpit_;
     // Rebuilt every cycle; kept so that their room is reused.
     QString displayText_;
+    std::array<LampReadings, 6> lampReadings_; // by lamp grid: 0, 1, 2 and 5
     QString pflText_;
     QString gForceText_;
 };

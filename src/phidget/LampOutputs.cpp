@@ -60,11 +60,21 @@ std::optional<std::int32_t> lampMask(QStringView text) noexcept
     return single ? convert::toInt32(*single) : std::nullopt;
 }
 
+int builtInLampRule(QStringView description) noexcept
+{
+    int rule = 0;
+    while (rule < int(kBuiltInLampRules.size()) && description != kBuiltInLampRules[std::size_t(rule)])
+        ++rule;
+    return rule;
+}
+
 bool builtInLamp(QStringView description, const FlightData &d, bool speedBrakeOpen)
 {
-    std::size_t rule = 0;
-    while (rule < kBuiltInLampRules.size() && description != kBuiltInLampRules[rule])
-        ++rule;
+    return builtInLamp(builtInLampRule(description), d, speedBrakeOpen);
+}
+
+bool builtInLamp(int rule, const FlightData &d, bool speedBrakeOpen)
+{
     switch (rule) {
     case 0:
         return between(d.DistanceToBeacon, 4.0, 4.4);
@@ -92,26 +102,31 @@ void DriveDiscreteOutputs(int gridIndex, const ConfigTable &table, PhidgetBoard 
     // of the pass does.
     std::int16_t output = 0;
     const int count = configEntries(table);
+    LampReadings scratch;
+    LampReadings &readings = in.readings ? *in.readings : scratch;
+    if (readings.size() < std::size_t(count))
+        readings.resize(std::size_t(count)); // once per table: the readings keep their room
     for (int i = 0; i < count; ++i) {
         const ConfigRow &entry = std::as_const(table)[i];
+        LampReading &read = readings[std::size_t(i)];
         attempt([&] {
-            const auto number = lampOutput(entry[0]);
+            const auto number = read.output.of(entry[0], lampOutput);
             if (!number)
                 throw Error(Error::Overflow, QStringLiteral("Overflow"));
             output = *number;
         });
         // The lamp pass stops at an unknown bit word: this entry and every later one stay
         // undriven and unmarked this cycle, and the pass does not yield.
-        const auto bitWord = lampBitWord(entry[3]);
+        const auto bitWord = read.bitWord.of(entry[3], lampBitWord);
         if (!bitWord)
             return;
 
         bool on = false;
         if (*bitWord == 0) {
-            on = builtInLamp(entry[1], in.data, in.SpeedBrakeOpen);
+            on = builtInLamp(read.rule.of(entry[1], builtInLampRule), in.data, in.SpeedBrakeOpen);
         } else {
             // A mask beyond the 32-bit range cannot be tested: its lamp stays dark.
-            const auto bits = lampMask(entry[2]);
+            const auto bits = read.mask.of(entry[2], lampMask);
             on = bits && (lampWord(in.data, *bitWord) & *bits) != 0;
         }
 

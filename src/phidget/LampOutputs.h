@@ -2,6 +2,7 @@
 
 #include "core/ConfigReader.h"
 #include "core/FlightData.h"
+#include "core/TextReading.h"
 #include "phidget/PhidgetBoard.h"
 
 #include <QList>
@@ -11,13 +12,26 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace tavrel {
 
 class Grid;
 
+// What the lamp pass read of each entry of its table, kept from cycle to cycle: each
+// field is read again only when its text changed.
+struct LampReading
+{
+    TextReading<std::optional<std::int16_t>> output;
+    TextReading<int> rule; // of kBuiltInLampRules, or their count for none
+    TextReading<std::optional<std::int32_t>> mask;
+    TextReading<std::optional<int>> bitWord;
+};
+using LampReadings = std::vector<LampReading>;
+
 // What the lamp pass reads besides its table: the record, two window flags, the
-// brightness slider (read afresh for every lit LED) and the yield to pending events.
+// brightness slider (read afresh for every lit LED) and the yield to pending events;
+// where it keeps its readings of the table (none: it reads every field every time).
 struct LampInputs
 {
     const FlightData &data;
@@ -25,6 +39,7 @@ struct LampInputs
     bool ScreenUpdate = true;
     std::function<std::int32_t()> brightness;
     std::function<void()> yield;
+    LampReadings *readings = nullptr;
 };
 
 // The descriptions that name the seven built-in lamp rules of bit word 0.
@@ -45,6 +60,9 @@ std::optional<std::int32_t> lampMask(QStringView text) noexcept;
 // Whether the built-in lamp rule named by `description` (exact, letter case included)
 // is on. A description that names none of the seven rules lights nothing.
 bool builtInLamp(QStringView description, const FlightData &data, bool speedBrakeOpen);
+// The same by the rule's place in kBuiltInLampRules (their count and beyond: none).
+int builtInLampRule(QStringView description) noexcept;
+bool builtInLamp(int rule, const FlightData &data, bool speedBrakeOpen);
 
 // One pass over a lamp table (0/1 LED-64, 2/5 interface kit): every entry's state from
 // its bit word and mask or its built-in rule, written to the board (when there is one)
