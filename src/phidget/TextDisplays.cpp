@@ -152,27 +152,30 @@ void BuildTextLedContent(ConfigTable &table, const FlightData &data)
 void BuildDisplay(QStringView text, QString &result, const std::function<void()> &yield,
                   const std::function<void(const Error &)> &report)
 {
-    result.resize(0);
+    // Written in place: at most one character for each of the text's and one CR for each
+    // of its five lines, in room the result keeps from one cycle to the next.
+    result.resize(text.size() + 5);
+    char16_t *const out = reinterpret_cast<char16_t *>(result.data());
+    qsizetype n = 0;
     try {
         for (qsizetype p = 1; p <= text.size(); ++p) {
             const char16_t ch = text[p - 1].unicode();
             const int code = convert::toWindows1252(ch);
             if (code >= 33 && code <= 128)
-                result.append(QChar(ch));
+                out[n++] = ch;
             else if (code == 1)
-                result.append(QChar(u'\u00A6'));
+                out[n++] = u'\u00A6';
             else if (code == 2)
-                result.append(u'*');
+                out[n++] = u'*';
             else if (code == 32 && p != 1)
-                result.append(u' ');
+                out[n++] = u' ';
             if (p % 26 == 0 && p <= 130) {
-                qsizetype end = result.size();
-                while (end > 0 && result[end - 1] == u' ')
-                    --end;
-                result.truncate(end);
-                result.append(QChar(kCr));
+                while (n > 0 && out[n - 1] == u' ')
+                    --n;
+                out[n++] = kCr;
             }
         }
+        result.truncate(n);
         yield();
     } catch (const Error &error) {
         report(error);
