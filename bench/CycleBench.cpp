@@ -1,4 +1,5 @@
 #include "cockpit/Cockpit.h"
+#include "core/EventLoop.h"
 #include "epic/VirtualEpicCard.h"
 #include "phidget/VirtualBoard.h"
 #include "sources/DataServerFill.h"
@@ -159,6 +160,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    tavrel::preferPlainEventDispatcher(); // as the program does
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

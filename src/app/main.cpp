@@ -1,4 +1,5 @@
 #include "cockpit/Cockpit.h"
+#include "core/EventLoop.h"
 #include "core/TerminationSignals.h"
 #include "core/Version.h"
 #include "ui/DesktopPlatform.h"
@@ -8,6 +9,7 @@
 
 int main(int argc, char **argv)
 {
+    tavrel::preferPlainEventDispatcher();
     QApplication app(argc, argv);
     QApplication::setApplicationName(tavrel::versionRecord().productName);
     // The program ends through its shutdown only, never because a message box closed.

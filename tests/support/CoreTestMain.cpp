@@ -1,3 +1,5 @@
+#include "core/EventLoop.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 // and queued events work as they do in the program.
 int main(int argc, char **argv)
 {
+    tavrel::preferPlainEventDispatcher(); // the event loop the program runs
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
