@@ -211,11 +211,70 @@ std::optional<double> scanRadix(In &in, int radix) noexcept
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22}; // all exact
+constexpr int kMaxExactPow10 = 22;
+
+// The plain decimal text that relay fields and table cells nearly always hold, read
+// without copying it out: the whole text is a sign, digits with at most one point and
+// an exponent, nothing else (no blank, nothing after), its digits a whole number of at
+// most 2^53 and its power of ten within 10^22 either way. Both are then exact doubles,
+// so the one product or quotient is the correctly rounded value, the same from_chars
+// gives. Any other text is left to the full rule (false).
+template <typename Unit>
+bool readPlainDecimal(const Unit *p, const Unit *end, double &value) noexcept
+{
+    constexpr std::uint64_t kExactLimit = std::uint64_t(1) << 53;
+    const auto digit = [](Unit u) { return u >= Unit('0') && u <= Unit('9'); };
+    const bool negative = p != end && *p == Unit('-');
+    if (p != end && (*p == Unit('-') || *p == Unit('+')))
+        ++p;
+    std::uint64_t digits = 0;
+    int scale = 0;
+    int count = 0;
+    for (; p != end && digit(*p); ++p, ++count)
+        if ((digits = digits * 10 + std::uint64_t(*p - Unit('0'))) > kExactLimit)
+            return false;
+    if (p != end && *p == Unit('.')) {
+        for (++p; p != end && digit(*p); ++p, ++count, --scale)
+            if ((digits = digits * 10 + std::uint64_t(*p - Unit('0'))) > kExactLimit)
+                return false;
+    }
+    if (count == 0)
+        return false;
+    if (p != end && (*p == Unit('E') || *p == Unit('e') || *p == Unit('D') || *p == Unit('d'))) {
+        ++p;
+        const bool down = p != end && *p == Unit('-');
+        if (p != end && (*p == Unit('-') || *p == Unit('+')))
+            ++p;
+        if (p == end || !digit(*p))
+            return false;
+        int exponent = 0;
+        for (; p != end && digit(*p); ++p)
+            if ((exponent = exponent * 10 + int(*p - Unit('0'))) > 1000)
+                return false;
+        scale += down ? -exponent : exponent;
+    }
+    if (p != end)
+        return false;
+    double v = double(digits);
+    if (digits != 0) {
+        if (scale < -kMaxExactPow10 || scale > kMaxExactPow10)
+            return false;
+        v = scale < 0 ? v / kPow10[-scale] : v * kPow10[scale];
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
 // The number rule; with `whole`, only a number that takes the whole text counts, and no
 // number at all is empty rather than 0.
 template <typename Unit>
 std::optional<double> leadingNumberOf(const Unit *begin, const Unit *end, bool whole = false) noexcept
 {
+    if (double plain = 0; readPlainDecimal(begin, end, plain))
+        return plain;
     Cursor<Unit, true> in(begin, end);
     const auto ends = [&](std::optional<double> value) -> std::optional<double> {
         if (whole && !in.atEnd())
@@ -247,10 +306,6 @@ std::optional<double> leadingNumberOf(const Unit *begin, const Unit *end, bool w
 // ---------------------------------------------------------------------------------------
 // Rounding
 
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22}; // all exact
-constexpr int kMaxExactPow10 = 22;
 
 template <typename Int>
 std::optional<Int> toInt(double value) noexcept

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
 using namespace tavrel;
 using namespace tavrel::convert;
 using namespace Qt::StringLiterals;
@@ -29,6 +33,30 @@ TEST(ConvertTest, LeadingNumber)
     for (const auto &[text, expected] : cases) {
         EXPECT_EQ(leadingNumber(std::string_view(text)), expected) << text.substr(0, 40);
         EXPECT_EQ(leadingNumber(QStringView(QString::fromLatin1(text.data(), qsizetype(text.size())))), expected);
+    }
+}
+
+// Plain decimal texts, the relay's and the tables' usual form, are read without the full
+// scan: every one must read exactly as the correctly rounding reader does, at the edges
+// of that shortcut (2^53, 10^22) and across many digits and exponents.
+TEST(ConvertTest, PlainDecimalsReadAsTheFullRuleDoes)
+{
+    std::vector<std::string> texts = {"9007199254740992", "9007199254740993", "-0", "-0.0", "0e400", "1e22", "1e23",
+                                      "1e-22", "1e-23", "4.35", "0.1", "123456789012345678", "1.5D+3", "+.5", "5."};
+    std::uint64_t seed = 88172645463325252u;
+    for (int i = 0; i < 3000; ++i) { // xorshift: the same texts every run
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        const double value = double(seed % 100000000000u) / double(1u << (seed % 31)) * ((seed & 1) ? -1 : 1);
+        char text[64];
+        std::snprintf(text, sizeof text, i % 3 == 0 ? "%.17g" : i % 3 == 1 ? "%.6f" : "%.9e", value);
+        texts.emplace_back(text);
+    }
+    for (const std::string &text : texts) {
+        std::string cleaned = text;
+        std::replace(cleaned.begin(), cleaned.end(), 'D', 'e');
+        double exact = 0;
+        std::from_chars(cleaned.data() + (cleaned[0] == '+'), cleaned.data() + cleaned.size(), exact);
+        EXPECT_EQ(leadingNumber(std::string_view(text)), exact) << text;
     }
 }
 
