@@ -52,7 +52,7 @@ void CockpitOutputs::SendEpicData()
     Cockpit &c = cockpit();
     tavrel::SendEpicData(table(DeviceSection::EPICAnalogs), c.flightData(),
                          c.flags().EpicOpen ? &c.epicLibrary() : nullptr, grid(kEpicGrid), c.flags().ScreenUpdate,
-                         [this] { yieldToEvents(); });
+                         [this] { yieldToEvents(); }, &epicReadings_);
 }
 
 } // namespace tavrel

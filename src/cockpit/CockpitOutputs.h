@@ -2,6 +2,7 @@
 
 #include "core/ConfigReader.h"
 #include "core/GridBuilders.h"
+#include "epic/EpicTransfer.h"
 #include "phidget/LampOutputs.h"
 
 #include <QString>
@@ -73,6 +74,7 @@ private:
     // Rebuilt every cycle; kept so that their room is reused.
     QString displayText_;
     std::array<LampReadings, 6> lampReadings_; // by lamp grid: 0, 1, 2 and 5
+    EpicReadings epicReadings_;
     QString pflText_;
     QString gForceText_;
 };

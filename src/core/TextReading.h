@@ -15,10 +15,13 @@ template <typename Value>
 class TextReading
 {
 public:
+    // Whether the value was read from this very text.
+    bool isOf(const QString &text) const { return text_.isSharedWith(text) && text_.size() == text.size(); }
+
     template <typename Read>
     const Value &of(const QString &text, Read &&read)
     {
-        if (!text_.isSharedWith(text) || text_.size() != text.size()) {
+        if (!isOf(text)) {
             text_ = text;
             value_ = read(QStringView(text));
         }

@@ -6,6 +6,7 @@
 #include "epic/EpicLibrary.h"
 
 #include <array>
+#include <cstring>
 #include <optional>
 
 namespace tavrel {
@@ -86,12 +87,18 @@ constexpr std::array<Keyword, 28> kKeywords = {{
     {u"AUX", Shown::Whole, nullptr, &FlightData::AUXTChan, 0, EpicChannel::AUX},
 }};
 
+int keywordIndex(QStringView text)
+{
+    for (std::size_t i = 0; i < kKeywords.size(); ++i)
+        if (convert::equalsUpperLatin(text, kKeywords[i].name))
+            return int(i);
+    return -1;
+}
+
 const Keyword *findKeyword(QStringView text)
 {
-    for (const Keyword &k : kKeywords)
-        if (convert::equalsUpperLatin(text, k.name))
-            return &k;
-    return nullptr;
+    const int i = keywordIndex(text);
+    return i < 0 ? nullptr : &kKeywords[std::size_t(i)];
 }
 
 // The column keeps its room, so a steady flight writes its values without allocating.
@@ -101,6 +108,24 @@ void setValue(QString &cell, QLatin1String text)
     cell.append(text);
 }
 
+convert::NumberText shortestDouble(double value)
+{
+    return convert::shortest(value);
+}
+
+// The "Value" column written from a number, unless it was last written from the same
+// one (the same bits: -0 and 0 may show differently).
+template <typename Format>
+void showNumber(QString &cell, double number, EpicReading &reading, Format &&format)
+{
+    if (reading.shown && std::memcmp(&reading.shownValue, &number, sizeof number) == 0)
+        return;
+    setValue(cell, format(number).latin1());
+    reading.shown = true;
+    reading.shownValue = number;
+}
+
+
 // One library call as one statement: a function the library lacks is skipped without a
 // raised error, so an incomplete library costs the cycle nothing.
 void invoke(EpicLibrary &card, epic::Function function, std::int32_t argument = 0)
@@ -109,16 +134,22 @@ void invoke(EpicLibrary &card, epic::Function function, std::int32_t argument = 
         attempt([&] { card.call(function, argument); });
 }
 
-void transfer(const Keyword &k, const FlightData &d, ConfigRow &entry, EpicLibrary *card)
+void transfer(const Keyword &k, const FlightData &d, ConfigRow &entry, EpicLibrary *card, EpicReading &reading)
 {
     QString &cell = entry[kValueColumn];
-    const std::optional<std::int32_t> pigeonhole = card ? epicPigeonhole(entry[0]) : std::nullopt;
+    std::int32_t pigeonholeNumber = 0;
+    bool hasPigeonhole = false;
+    if (card) {
+        const std::optional<std::int32_t> &read = reading.pigeonhole.of(entry[0], epicPigeonhole);
+        hasPigeonhole = read.has_value();
+        pigeonholeNumber = read.value_or(0);
+    }
     if (k.shown == Shown::Word) {
         const std::int32_t bits = d.*k.whole;
         setValue(cell, bits == 0 ? QLatin1String("InActive") : QLatin1String("Sending"));
         if (card) {
-            if (pigeonhole)
-                invoke(*card, epic::selectLightBits(k.wordOrFixed), *pigeonhole);
+            if (hasPigeonhole)
+                invoke(*card, epic::selectLightBits(k.wordOrFixed), pigeonholeNumber);
             invoke(*card, epic::sendLightBits(k.wordOrFixed), bits);
         }
         return;
@@ -133,20 +164,20 @@ void transfer(const Keyword &k, const FlightData &d, ConfigRow &entry, EpicLibra
     switch (k.shown) {
     case Shown::Rounded:
         sent = double(d.*k.real);
-        setValue(cell, convert::shortest(convert::roundTo(sent, k.decimals)).latin1());
+        showNumber(cell, convert::roundTo(sent, k.decimals), reading, shortestDouble);
         break;
-    case Shown::AsIs:
+    case Shown::AsIs: // as the float: 7 digits at most
         sent = double(d.*k.real);
-        setValue(cell, convert::shortest(d.*k.real).latin1());
+        showNumber(cell, sent, reading, [](double v) { return convert::shortest(float(v)); });
         break;
     case Shown::Angle:
         sent = double(d.*k.real) * kDegreesPerRadian;
-        setValue(cell, convert::shortest(convert::roundTo(-sent, k.decimals)).latin1());
+        showNumber(cell, convert::roundTo(-sent, k.decimals), reading, shortestDouble);
         break;
     case Shown::Total: {
         const float total = d.InternalFuel + d.ExternalFuel;
         sent = double(total);
-        setValue(cell, convert::shortest(convert::roundTo(sent, 0)).latin1());
+        showNumber(cell, convert::roundTo(sent, 0), reading, shortestDouble);
         break;
     }
     case Shown::Whole:
@@ -163,8 +194,8 @@ void transfer(const Keyword &k, const FlightData &d, ConfigRow &entry, EpicLibra
         value = convert::toInt32(sent);
 
     const auto storePigeonhole = [&] {
-        if (pigeonhole)
-            invoke(*card, epic::storePigeonhole(k.channel), *pigeonhole);
+        if (hasPigeonhole)
+            invoke(*card, epic::storePigeonhole(k.channel), pigeonholeNumber);
     };
     const auto storeValue = [&] {
         if (value)
@@ -196,13 +227,20 @@ std::optional<std::int32_t> epicPigeonhole(QStringView text) noexcept
 }
 
 void SendEpicData(ConfigTable &maEPICAnalogs, const FlightData &data, EpicLibrary *openCard, Grid &grid,
-                  bool screenUpdate, const std::function<void()> &yield)
+                  bool screenUpdate, const std::function<void()> &yield, EpicReadings *readings)
 {
     const int count = configEntries(maEPICAnalogs);
+    EpicReadings scratch;
+    EpicReadings &kept = readings ? *readings : scratch;
+    if (kept.size() < std::size_t(count))
+        kept.resize(std::size_t(count)); // once per table: the readings keep their room
     for (int i = 0; i < count; ++i) {
         ConfigRow &entry = maEPICAnalogs[i];
-        if (const Keyword *k = findKeyword(entry[2]))
-            transfer(*k, data, entry, openCard);
+        EpicReading &reading = kept[std::size_t(i)];
+        if (!reading.keyword.isOf(std::as_const(entry)[2]))
+            reading.shown = false; // another keyword, or another table: its value is written anew
+        if (const int k = reading.keyword.of(std::as_const(entry)[2], keywordIndex); k >= 0)
+            transfer(kKeywords[std::size_t(k)], data, entry, openCard, reading);
         // A row past the grid on screen is passed over before the call, as its failure would be.
         if (screenUpdate && i + 1 < grid.rows() && kValueColumn < grid.cols())
             attempt([&] { grid.setText(i + 1, kValueColumn, entry[kValueColumn]); });

@@ -2,12 +2,14 @@
 
 #include "core/ConfigReader.h"
 #include "core/FlightData.h"
+#include "core/TextReading.h"
 
 #include <QStringView>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace tavrel {
 
@@ -22,6 +24,19 @@ EpicKeyword epicKeyword(QStringView keyword) noexcept;
 // for one that is not, whose pigeonhole call is skipped.
 std::optional<std::int32_t> epicPigeonhole(QStringView text) noexcept;
 
+// What the transfer read of each entry, kept from cycle to cycle: the keyword (its place
+// among the 28, or -1) and the pigeonhole, each read again only when its text changes,
+// and the number the "Value" column was last written from, so that an unchanged number
+// is not written out as text again.
+struct EpicReading
+{
+    TextReading<int> keyword;
+    TextReading<std::optional<std::int32_t>> pigeonhole;
+    bool shown = false;
+    double shownValue = 0.0;
+};
+using EpicReadings = std::vector<EpicReading>;
+
 // The per-cycle transfer of flight data to the EPIC card. Each entry of the EPICAnalogs
 // table (pigeonhole, description, keyword, value) whose keyword, upper-cased and not
 // trimmed, is one of the 28 the card knows gets its "Value" column (column 3) set to the
@@ -31,7 +46,8 @@ std::optional<std::int32_t> epicPigeonhole(QStringView text) noexcept;
 // After the last entry the transfer yields once. Every statement runs with errors
 // ignored: a pigeonhole that is no number skips the pigeonhole call alone, a value beyond
 // the 32-bit range the value call alone, a function the library lacks that call alone.
+// With `readings`, what it read of the table is kept there (see EpicReading).
 void SendEpicData(ConfigTable &maEPICAnalogs, const FlightData &data, EpicLibrary *openCard, Grid &grid,
-                  bool screenUpdate, const std::function<void()> &yield);
+                  bool screenUpdate, const std::function<void()> &yield, EpicReadings *readings = nullptr);
 
 } // namespace tavrel
