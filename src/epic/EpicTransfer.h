@@ -3,6 +3,7 @@
 #include "core/ConfigReader.h"
 #include "core/FlightData.h"
 
+#include <QStringList>
 #include <QStringView>
 
 #include <cstdint>
@@ -18,6 +19,8 @@ class Grid;
 // a fixed number without sending anything, or send a value.
 enum class EpicKeyword { Unknown, ShownOnly, Sent };
 EpicKeyword epicKeyword(QStringView keyword) noexcept;
+// The 28 keywords, in upper case.
+QStringList epicKeywords();
 // The pigeonhole an entry's "PH#" names: the whole text must be a decimal number; empty
 // for one that is not, whose pigeonhole call is skipped.
 std::optional<std::int32_t> epicPigeonhole(QStringView text) noexcept;

@@ -1,6 +1,6 @@
 // tavrel-check: checks a Tavrel.cfg and names the line of every problem, in the form
 // compilers use so that editors can jump to it.
-#include "ConfigCheck.h"
+#include "check/ConfigCheck.h"
 
 #include <QString>
 #include <QStringList>
