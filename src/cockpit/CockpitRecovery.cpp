@@ -7,6 +7,7 @@
 
 #include "core/Convert.h"
 #include "core/Error.h"
+#include "core/Log.h"
 #include "phidget/LampOutputs.h"
 #include "sources/RelayWire.h"
 
@@ -49,8 +50,11 @@ void Cockpit::checkStaleness()
     if (!isStale())
         return;
     const qint64 silent = clock_() - r.lastData;
+    if (r.staleShown < 0)
+        qCWarning(lcRelay) << "stale: no answer from the relay peer for" << silent / 1000 << "s";
     showStale(silent / 1000);
     if (silent > kDarkMs && !r.dark) {
+        qCWarning(lcRelay) << "outputs dark: no answer from the relay peer for" << silent / 1000 << "s";
         r.dark = true;
         darkenCockpit();
     }
@@ -95,8 +99,10 @@ void Cockpit::recoveryArrival()
         if (const std::optional<bool> active = relay::readRecord(RelayText_, relayRecord_))
             flags_.SimActive = *active;
         flightData_ = relayRecord_;
+        noteRecord();
         r.lastData = clock_();
         if (r.staleShown >= 0) { // fresh data: the stale notice goes
+            qCInfo(lcRelay) << "records again after" << r.staleShown << "s";
             r.staleShown = -1;
             setMessage(QString());
         }

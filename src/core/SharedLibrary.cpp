@@ -28,8 +28,8 @@ QString whyNotLoaded(const QString &name, const QString &systemError)
 {
     const QString file = findSharedLibrary(name);
     if (file.isEmpty())
-        return u"%1 is not there (%2)"_s.arg(name, systemError);
-    const int bits = libraryBits(file);
+        return u"%1 is not installed (%2)"_s.arg(name, systemError);
+    const int bits = libraryFileBits(file);
     if (bits != 0 && bits != kProgramBits)
         return u"%1 is a %2-bit library and this program is %3-bit: it needs the vendor's %3-bit library"_s.arg(file)
             .arg(bits)
@@ -90,7 +90,7 @@ int libraryBits(QByteArrayView header)
     }
 }
 
-int libraryBits(const QString &file)
+int libraryFileBits(const QString &file)
 {
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? libraryBits(QByteArrayView(f.read(4096))) : 0;

@@ -27,7 +27,7 @@ QString loadedLibraryPath(QLibrary &library, const char *symbol);
 // The width of the code in a library file's header (ELF or PE): 32, 64, or 0 when the
 // header is neither or cannot be read.
 int libraryBits(QByteArrayView header);
-int libraryBits(const QString &file);
+int libraryFileBits(const QString &file);
 
 // Where the system would most likely find a library by its bare name: the file in the
 // program's folder, the working folder, the folders of PATH (Windows) or LD_LIBRARY_PATH

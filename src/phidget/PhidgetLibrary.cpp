@@ -13,9 +13,7 @@ std::unique_ptr<PhidgetManager> createPhidgetManager(QObject *parent, const QStr
         qCInfo(lcBoards).noquote() << QStringLiteral("board library: %1").arg(vendor->libraryName());
         return vendor;
     }
-    qCInfo(lcBoards).noquote() << QStringLiteral("board library: the built-in virtual boards; the vendor's %1 is not "
-                                                 "taken: %2")
-                                      .arg(library, why);
+    qCInfo(lcBoards).noquote() << QStringLiteral("board library: the built-in virtual boards (%1)").arg(why);
     return VirtualPhidgetManager::fromEnvironment(parent);
 }
 
