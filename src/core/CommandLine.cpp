@@ -68,6 +68,8 @@ QString CommandLine::helpText() const
     const qsizetype options = text.indexOf(u" [options]"_s);
     if (text.startsWith(usage) && options > 0)
         text.replace(usage.size(), options - usage.size(), command_);
+    if (!epilogue_.isEmpty())
+        text += u"\n\n"_s + epilogue_;
     return text;
 }
 

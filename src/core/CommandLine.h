@@ -27,6 +27,8 @@ public:
     CommandLine(const QString &command, const QString &description);
 
     QCommandLineParser &parser() { return parser_; }
+    // Text that --help shows after the options (the environment variables, say).
+    void setEpilogue(const QString &text) { epilogue_ = text; }
 
     // Reads the arguments (the program's own path first). Prints what --help or --version
     // asks for on stdout, or why the line is refused on stderr, and returns the code the
@@ -44,6 +46,7 @@ private:
     QCommandLineParser parser_;
     QCommandLineOption help_;
     QCommandLineOption version_;
+    QString epilogue_;
 };
 
 // argv as QCoreApplication::arguments() would give it, for use before the application
