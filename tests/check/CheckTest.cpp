@@ -1,7 +1,10 @@
 #include "check/ConfigCheck.h"
+#include "cockpit/Cockpit.h"
+#include "support/LogCapture.h"
 #include "support/TestPlatform.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +86,38 @@ TEST(CheckTest, EachFindingOnItsLine)
             const auto &[line, level, words] = findings[i];
             const Finding &f = found[qsizetype(i)];
             EXPECT_TRUE(f.line == line && f.level == level && f.message.contains(QStringView(words))) << shown(found);
+        }
+    }
+}
+
+// The program judges the file it reads at start-up by the same rules: each finding goes to
+// its log with the file's path and the line, at the level tavrel-check gives it.
+TEST(CheckTest, TheProgramLogsEachFindingAtStartUp)
+{
+    for (const auto &[text, findings] : kCases) {
+        SCOPED_TRACE(text.left(40).toStdString());
+        tavrel::test::TestPlatform platform;
+        platform.writeFile(u"Tavrel.cfg"_s, text.toLatin1());
+        tavrel::Cockpit cockpit(platform);
+        cockpit.setPhidgetManagerFactory([] { return nullptr; });
+        tavrel::test::LogCapture log;
+        try {
+            cockpit.startUp();
+        } catch (const tavrel::test::ProcessEnded &) {
+        }
+        const QRegularExpression finding(u"^tavrel\\.config (warning|error): %1:(\\d+): "_s.arg(
+            QRegularExpression::escape(cockpit.configFile())));
+        QStringList logged;
+        for (const QString &line : log.lines)
+            if (const auto match = finding.match(line); match.hasMatch())
+                logged << line;
+        ASSERT_EQ(size_t(logged.size()), findings.size()) << logged.join(u'\n').toStdString();
+        for (size_t i = 0; i < findings.size(); ++i) {
+            const auto &[line, level, words] = findings[i];
+            const auto match = finding.match(logged[qsizetype(i)]);
+            EXPECT_TRUE(match.captured(2).toInt() == line && (match.captured(1) == u"error") == (level == E) &&
+                        logged[qsizetype(i)].contains(QStringView(words)))
+                << logged[qsizetype(i)].toStdString();
         }
     }
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,6 +126,24 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
     EXPECT_EQ(peer.endWith(SIGTERM), 0);
     const QStringList blanked{u"1001\tDiscreteLED\t63\t0"_s, u"3001\tBacklight\t\t0"_s, u"4001\tBrightness\t\t0"_s};
     EXPECT_EQ(missing(run.boardJournal(), darkAt, blanked), QStringList()) << "the cockpit is dark after the process";
+}
+
+// --config reads a file in another folder, not the working folder's Tavrel.cfg: the boards
+// follow that file, and the log (--log) names it.
+TEST(EndToEnd, ConfigFromAnotherFolderDrivesTheBoards)
+{
+    test::TavrelRun run;
+    run.useVirtualBoards(u"PhidgetLED:1001"_s);
+    run.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n2,Working folder's lamp,1,1\r\n");
+    QDir(run.path({})).mkdir(u"elsewhere"_s);
+    run.writeFile(u"elsewhere/cockpit.cfg"_s, "[PLED64-1]\r\n5,Other folder's lamp,1,1\r\n");
+    const QString config = run.path(u"elsewhere/cockpit.cfg"_s);
+    ASSERT_TRUE(run.start({}, {u"--config"_s, config, u"--log"_s, run.path(u"tavrel.log"_s)}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run.boardJournal().contains(u"1001\tDiscreteLED\t5\t0"_s); }, kPatienceMs));
+    EXPECT_TRUE(run.boardJournal().filter(u"DiscreteLED\t2\t"_s).isEmpty()) << "the working folder's file was read";
+    run.process().terminate();
+    EXPECT_TRUE(run.waitForCleanEnd());
+    EXPECT_TRUE(QString::fromUtf8(run.readFile(u"tavrel.log"_s)).contains(u"tavrel.config info: configuration: "_s + config));
 }
 
 // --help and --version of every program answer on stdout and end with 0 where there is no
