@@ -91,18 +91,26 @@ qsizetype editDistance(QStringView a, QStringView b)
     return row[b.size()];
 }
 
-// The name a misspelling most likely meant: the nearest within two edits, and nearer than
-// the text is long; none when nothing is that near.
+// The name a misspelling most likely meant: the nearest within two edits (and nearer than
+// the text is long), else the shortest name that begins the text or that the text begins
+// ("OILPRESSURE" for "OILPRES") when `prefixes`; none when nothing is that near.
 template <typename Names>
-QString nearest(QStringView text, const Names &names)
+QString nearest(QStringView text, const Names &names, bool prefixes = true)
 {
+    text = text.trimmed();
     QString best;
-    qsizetype bestDistance = std::min<qsizetype>(3, text.trimmed().size());
+    qsizetype bestDistance = std::min<qsizetype>(3, text.size());
     for (QStringView name : names) {
-        const qsizetype d = editDistance(text.trimmed(), name);
+        const qsizetype d = editDistance(text, name);
         if (d < bestDistance)
             best = name.toString(), bestDistance = d;
     }
+    if (!best.isEmpty() || !prefixes || text.size() < 3)
+        return best;
+    for (QStringView name : names)
+        if ((name.startsWith(text, Qt::CaseInsensitive) || text.startsWith(name, Qt::CaseInsensitive))
+            && (best.isEmpty() || name.size() < best.size()))
+            best = name.toString();
     return best;
 }
 
@@ -380,8 +388,10 @@ private:
                 continue;
             const int line = rows[i].line;
             const QString held = u"the gauge holds its fourth field, %1"_s.arg(quoted(entries[i][3]));
-            const QString near = nearest(keyword, keywords);
-            const QString meant = near.isEmpty() ? QString() : u" (gauge keyword %1?)"_s.arg(near);
+            // A near miss is taken for a misspelling; a word of its own for a needle held still.
+            const QString near = nearest(keyword, keywords, false);
+            const QString suggested = nearest(keyword, keywords);
+            const QString meant = suggested.isEmpty() ? QString() : u" (gauge keyword %1?)"_s.arg(suggested);
             const QString other = tableOf(keyword);
             if (convert::checkedNumber(keyword))
                 warning(line, u"gauge keyword %1 is a number: %2 (the fields are gauge, description, keyword, "
