@@ -3,6 +3,7 @@
 #include "phidget/VirtualBoard.h"
 #include "sources/DataServerFill.h"
 #include "sources/SimulatedFlightServer.h"
+#include "support/LogCapture.h"
 #include "support/TestPlatform.h"
 #include "ui/FrmTavrel.h"
 
@@ -160,6 +161,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    tavrel::test::leaveOutProgramLog(); // the start-ups' lines would bury the results
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -71,35 +71,36 @@ QStringView sameButForCase(QStringView text, const Names &names)
     return {};
 }
 
-// The edits (letters put in, left out or changed) from one text to another, letter case
-// aside.
+// The edits (a letter put in, left out, changed, or two neighbours swapped) from one text
+// to another, letter case aside.
 qsizetype editDistance(QStringView a, QStringView b)
 {
-    QList<qsizetype> row(b.size() + 1);
-    for (qsizetype j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        qsizetype diagonal = row[0];
-        row[0] = i;
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const qsizetype above = row[j];
-            const bool same = a[i - 1].toUpper() == b[j - 1].toUpper();
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-            diagonal = above;
+    const qsizetype n = a.size(), m = b.size();
+    QList<qsizetype> d((n + 1) * (m + 1));
+    const auto at = [&](qsizetype i, qsizetype j) -> qsizetype & { return d[i * (m + 1) + j]; };
+    for (qsizetype i = 0; i <= n; ++i)
+        at(i, 0) = i;
+    for (qsizetype j = 0; j <= m; ++j)
+        at(0, j) = j;
+    const auto same = [&](qsizetype i, qsizetype j) { return a[i].toUpper() == b[j].toUpper(); };
+    for (qsizetype i = 1; i <= n; ++i)
+        for (qsizetype j = 1; j <= m; ++j) {
+            at(i, j) = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1, at(i - 1, j - 1) + (same(i - 1, j - 1) ? 0 : 1)});
+            if (i > 1 && j > 1 && same(i - 1, j - 2) && same(i - 2, j - 1))
+                at(i, j) = std::min(at(i, j), at(i - 2, j - 2) + 1);
         }
-    }
-    return row[b.size()];
+    return at(n, m);
 }
 
-// The name a misspelling most likely meant: the nearest within two edits (and nearer than
-// the text is long), else the shortest name that begins the text or that the text begins
+// The name a misspelling most likely meant: the nearest within one edit (two for a text of
+// six letters or more), else the shortest name that begins the text or that the text begins
 // ("OILPRESSURE" for "OILPRES") when `prefixes`; none when nothing is that near.
 template <typename Names>
 QString nearest(QStringView text, const Names &names, bool prefixes = true)
 {
     text = text.trimmed();
     QString best;
-    qsizetype bestDistance = std::min<qsizetype>(3, text.size());
+    qsizetype bestDistance = text.size() >= 6 ? 3 : 2; // one more than the edits allowed
     for (QStringView name : names) {
         const qsizetype d = editDistance(text, name);
         if (d < bestDistance)
