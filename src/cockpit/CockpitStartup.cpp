@@ -237,6 +237,7 @@ void Cockpit::yieldToBoards()
 
 void Cockpit::shutdown()
 {
+    qCInfo(lcConfig) << "shutdown: lamps and displays dark, boards and card let go, then the end";
     attempt([&] { tmrGlimra_.stop(); });
     attempt([&] { tmrOstrel_.stop(); });
     attempt([&] { tmrReconnect_.stop(); });

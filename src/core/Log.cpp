@@ -59,7 +59,7 @@ const char *levelWord(QtMsgType type)
     return "";
 }
 
-void write(QtMsgType type, const QMessageLogContext &context, const QString &message)
+void writeLine(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     const QByteArray line = formatLine(type, context.category, message).toUtf8() + '\n';
     Sink &s = sink();
@@ -121,7 +121,7 @@ bool install(const QString &file, bool quiet, QString *error)
         const QMutexLocker lock(&s.mutex);
         s.file = std::move(out);
     }
-    qInstallMessageHandler(write);
+    qInstallMessageHandler(writeLine);
     return ok;
 }
 

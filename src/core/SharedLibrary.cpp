@@ -28,7 +28,7 @@ QString whyNotLoaded(const QString &name, const QString &systemError)
 {
     const QString file = findSharedLibrary(name);
     if (file.isEmpty())
-        return u"%1 is not installed (%2)"_s.arg(name, systemError);
+        return u"%1 is not installed: %2"_s.arg(name, systemError);
     const int bits = libraryFileBits(file);
     if (bits != 0 && bits != kProgramBits)
         return u"%1 is a %2-bit library and this program is %3-bit: it needs the vendor's %3-bit library"_s.arg(file)
