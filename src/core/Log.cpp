@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace tavrel {

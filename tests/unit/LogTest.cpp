@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -128,4 +129,32 @@ TEST_F(LogTest, ACycleErrorIsLoggedAtMostOnceASecond)
     ASSERT_EQ(lines.size(), 4) << lines.join(u'\n').toStdString(); // at 0, 1, 2 and 3 s
     EXPECT_TRUE(lines[0].startsWith(u"tavrel.boards warning: "_s) && lines[0].contains(u"repeats are counted"_s));
     EXPECT_TRUE(lines[1].endsWith(u"skipped 10 times in the last 1.0 s"_s)) << lines[1].toStdString();
+}
+
+// The log file: every line with its time, appended; --quiet keeps warnings and errors only;
+// a file grown past 1 MiB is kept as FILE.old and a new one begun.
+TEST(LogFile, TimeStampedLinesAppendedQuietLeavesInformationOut)
+{
+    const test::TestPlatform folder;
+    const QString file = folder.dir.filePath(u"tavrel.log"_s);
+    QFile big(file);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray((1 << 20) + 1, 'x'));
+    big.close();
+    const QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    ASSERT_TRUE(log::install(file, true));
+    qCInfo(lcRelay) << "connected";
+    qCWarning(lcRelay) << "dropped";
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+
+    EXPECT_EQ(QFileInfo(file + u".old"_s).size(), (1 << 20) + 1);
+    QFile log(file);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} tavrel\\.relay warning: dropped$"_s)
+                    .match(lines[0])
+                    .hasMatch())
+        << lines[0].toStdString();
 }
