@@ -4,6 +4,7 @@
 #include "phidget/VirtualBoard.h"
 #include "sources/DataServerFill.h"
 #include "sources/SimulatedFlightServer.h"
+#include "support/LogCapture.h"
 #include "support/TestPlatform.h"
 #include "ui/FrmTavrel.h"
 
@@ -162,6 +163,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     tavrel::preferPlainEventDispatcher(); // as the program does
     QApplication app(argc, argv);
+    tavrel::test::leaveOutProgramLog(); // the start-ups' lines would bury the results
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

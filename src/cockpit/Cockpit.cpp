@@ -2,6 +2,7 @@
 
 #include "core/Convert.h"
 #include "core/Error.h"
+#include "core/Log.h"
 #include "core/Version.h"
 #include "sources/DataServerFill.h"
 #include "sources/ProgIdRegistry.h"
@@ -211,6 +212,7 @@ void Cockpit::UpdateCycle()
 {
     {
         const auto underWay = gate_.cycle();
+        const ErrorTally::Counting counting(errorTally_, clock_()); // what the cycle skips, for the log
         cycleSteps();
     }
     // What the operator asked for meanwhile runs from the event loop, not inside the tick
@@ -267,8 +269,10 @@ void Cockpit::sourceStep()
 {
     if (controls_.optConnectType[1].value()) {
         // Without a data server every member call fails, so nothing is filled.
-        if (dataServer_)
+        if (dataServer_) {
             fillFromDataServer(*dataServer_, flightData_);
+            noteRecord();
+        }
         return;
     }
     // Without recovery a request goes out on every cycle and nothing is ever stale.
@@ -288,6 +292,7 @@ void Cockpit::sourceStep()
 void Cockpit::tmrOstrel_Timer()
 {
     auto &c = controls_;
+    const bool wasActive = flags_.SimActive;
     if (c.optConnectType[1].value()) {
         attempt([&] {
             if (!dataServer_)
@@ -304,6 +309,8 @@ void Cockpit::tmrOstrel_Timer()
                 setMessage(kFalconCheck);
         }
     }
+    if (flags_.SimActive != wasActive)
+        qCInfo(lcSource) << (flags_.SimActive ? "the simulator is active" : "the simulator is inactive");
     attempt([&] { c.sbStatusBar.setPanelText(2, flags_.SimActive ? kOstrel : kFalconInactive); });
     setTimerEnabled(tmrOstrel_, !flags_.SimActive);
 }
@@ -311,6 +318,7 @@ void Cockpit::tmrOstrel_Timer()
 void Cockpit::optConnectType_Click(int index)
 {
     auto &c = controls_;
+    qCInfo(lcSource) << "data source:" << (index == 0 ? "TCP/IP, the relay peer" : "DCOM, the data server");
     c.optConnectType[0].setBold(false);
     c.optConnectType[index].markSelected();
     setMessage(QString());

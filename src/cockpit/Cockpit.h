@@ -5,6 +5,7 @@
 #include "cockpit/WorkGate.h"
 #include "core/ConfigReader.h"
 #include "core/Controls.h"
+#include "core/ErrorTally.h"
 #include "core/FlightData.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
@@ -23,6 +24,7 @@
 
 #include <array>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -139,6 +141,7 @@ public:
     static constexpr int kReconnectMs = 2000;
     static constexpr int kStaleMs = 2000;
     static constexpr int kDarkMs = 5000;
+    static constexpr int kDropReportMs = 1000;
     bool relayRecovery() const { return recovery_.on; }
     // The reconnection timer's tick; it runs all the time and acts only in relay mode
     // with recovery on.
@@ -173,7 +176,9 @@ public:
     void PhidgetManager_OnAttach(const Board &board);
     void PhidgetManager_OnDetach(const Board &board);
     void PhidgetManager_OnError(const Board &board, const QString &description, int scode);
-    void AddDeviceRow(int number, const QString &name, const QString &version, const QString &serial);
+    // `library` is the second line of the row's tooltip: what the device is driven through.
+    void AddDeviceRow(int number, const QString &name, const QString &version, const QString &serial,
+                      const QString &library = QString());
     void MarkDeviceRow(const Board &board, quint32 colour, const QString &toolTip);
     // The attach counters by kind; each counts every attach of its kind since start-up.
     enum AttachKind { CountInterfaceKit, CountTextLcd, CountTextLed, CountServo, CountLed64, CountMultiServo };
@@ -199,6 +204,13 @@ public:
     // Replaces the output routines (a test records the order through its own).
     void setOutputs(std::unique_ptr<CockpitOutputs> outputs);
     CockpitOutputs &outputs() { return *outputs_; }
+
+    // The configuration file start-up reads: Tavrel.cfg in the working folder unless
+    // another is set (--config); the upgrade from Glimra.cfg looks beside that file.
+    void setConfigFile(const QString &path) { configFile_ = path; }
+    QString configFile() const;
+    // The status bar's tooltip: the board library in use and when the last record came.
+    QString statusToolTip() const;
 
 private:
     friend class CockpitOutputs; // the gauge routines own maGAUGES_; messages go to the platform
@@ -289,6 +301,8 @@ private:
         bool dark = false;
         bool haveRecord = false; // a record came since the link began or the simulator came or went
         int droppedRecords = 0;  // record-shaped answers that were no record
+        int droppedUnreported = 0;                            // of them, not logged yet
+        qint64 dropReportedAt = std::numeric_limits<qint64>::min() / 2; // logged at most once a second
         int waitingTicks = 0; // reconnection ticks a connection attempt has been pending
         qint64 staleShown = -1;
         QString staleText;
@@ -297,6 +311,14 @@ private:
     } recovery_;
     Clock clock_;
     QTimer tmrReconnect_;
+
+    // What the log and the tooltips say beside the design's own texts.
+    void logFindings(const QString &file, const QString &text);
+    void noteRecord(); // a record came from the source now
+    QString configFile_;
+    QString boardNote_;     // the "Devices" rows' library line: "virtual board" or the library's path
+    qint64 lastRecordAt_ = 0; // milliseconds since the epoch; 0 before the first
+    ErrorTally errorTally_;
 };
 
 } // namespace tavrel

@@ -8,7 +8,9 @@
 
 #include "core/Convert.h"
 #include "core/Error.h"
+#include "core/Log.h"
 #include "phidget/PhidgetLibrary.h"
+#include "phidget/VirtualPhidgets.h"
 
 #include <QTime>
 
@@ -47,10 +49,26 @@ void countAttach(int &counter)
     ++counter;
 }
 
-// What a row's colour means, and since when: "Detached at 14:05:10".
-QString stateNote(const char *state)
+// What a row's colour means, and since when: "Detached at 14:05:10"; then, on a line of
+// its own, what the device is driven through.
+QString stateNote(const char *state, const QString &library)
 {
-    return QLatin1String(state) + u" at "_s + QTime::currentTime().toString(u"HH:mm:ss"_s);
+    QString note = QLatin1String(state) + u" at "_s + QTime::currentTime().toString(u"HH:mm:ss"_s);
+    if (!library.isEmpty())
+        note += u'\n' + library;
+    return note;
+}
+
+// A board as the log names it: "PhidgetLED serial 1001 in slot PLED64-1".
+QString boardText(const Board &board, const BoardSlots &slots, QString type = QString())
+{
+    if (type.isEmpty())
+        attempt([&] { type = board->deviceType(); });
+    const auto serial = serialOf(board);
+    const QStringView slot = slotHolding(slots, board);
+    return u"%1 %2 %3"_s.arg(type.isEmpty() ? u"board"_s : type,
+                             serial ? u"serial %1"_s.arg(*serial) : u"(serial unreadable)"_s,
+                             slot.isEmpty() ? u"in no slot"_s : u"in slot "_s + slot.toString());
 }
 
 } // namespace
@@ -58,8 +76,11 @@ QString stateNote(const char *state)
 void Cockpit::setPhidgetManager(std::unique_ptr<PhidgetManager> manager)
 {
     PhidgetManager_ = std::move(manager);
+    boardNote_.clear();
     if (!PhidgetManager_)
         return;
+    const QString library = PhidgetManager_->libraryName();
+    boardNote_ = library == kVirtualBoards ? u"virtual board"_s : library;
     connect(PhidgetManager_.get(), &PhidgetManager::OnAttach, this, &Cockpit::PhidgetManager_OnAttach);
     connect(PhidgetManager_.get(), &PhidgetManager::OnDetach, this, &Cockpit::PhidgetManager_OnDetach);
     connect(PhidgetManager_.get(), &PhidgetManager::OnError, this, &Cockpit::PhidgetManager_OnError);
@@ -175,34 +196,39 @@ void Cockpit::PhidgetManager_OnAttach(const Board &board)
     attempt([&] {
         const auto version = convert::shortest(board->version());
         const QString serial = QString::number(board->serialNumber());
-        AddDeviceRow(number, name, version.latin1(), serial);
+        AddDeviceRow(number, name, version.latin1(), serial, boardNote_);
     });
+    qCInfo(lcBoards).noquote() << u"attached: "_s + boardText(board, boards_, name);
     outputs_->yieldToEvents();
 }
 
 void Cockpit::PhidgetManager_OnDetach(const Board &board)
 {
     forget(attached_, board);
-    MarkDeviceRow(board, Grid::kRed, stateNote("Detached"));
+    qCWarning(lcBoards).noquote() << u"detached: "_s + boardText(board, boards_);
+    MarkDeviceRow(board, Grid::kRed, stateNote("Detached", boardNote_));
 }
 
 // The row turns yellow with the time in its tooltip; the board's description and code of
-// the error are neither shown nor kept.
-void Cockpit::PhidgetManager_OnError(const Board &board, const QString &, int)
+// the error are not shown, only logged.
+void Cockpit::PhidgetManager_OnError(const Board &board, const QString &description, int scode)
 {
-    MarkDeviceRow(board, Grid::kYellow, stateNote("Error"));
+    qCWarning(lcBoards).noquote() << u"board error: %1: %2 (code %3)"_s.arg(boardText(board, boards_), description)
+                                         .arg(scode);
+    MarkDeviceRow(board, Grid::kYellow, stateNote("Error", boardNote_));
 }
 
 // A serial number seen before re-greens its row and changes nothing else in it; a new
 // one gets a row at the end. Other callers (the EPIC link) list themselves here too.
-void Cockpit::AddDeviceRow(int number, const QString &name, const QString &version, const QString &serial)
+void Cockpit::AddDeviceRow(int number, const QString &name, const QString &version, const QString &serial,
+                           const QString &library)
 {
     Grid &list = controls_.grdTavrel[kDeviceList];
     attempt([&] {
         for (int row = 1; row < list.rows(); ++row) {
             if (list.text(row, kSerialColumn) == serial) {
                 list.setCellBackColor(row, kNameColumn, Grid::kGreen);
-                list.setRowToolTip(row, stateNote("Attached"));
+                list.setRowToolTip(row, stateNote("Attached", library));
                 return;
             }
         }
@@ -213,7 +239,7 @@ void Cockpit::AddDeviceRow(int number, const QString &name, const QString &versi
         list.setText(row, 2, version);
         list.setText(row, kSerialColumn, serial);
         list.setCellBackColor(row, kNameColumn, Grid::kGreen);
-        list.setRowToolTip(row, stateNote("Attached"));
+        list.setRowToolTip(row, stateNote("Attached", library));
     });
 }
 

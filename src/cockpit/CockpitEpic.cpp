@@ -4,6 +4,8 @@
 #include "cockpit/CockpitOutputs.h"
 
 #include "core/Error.h"
+#include "core/ErrorTally.h"
+#include "core/Log.h"
 #include "core/Version.h"
 #include "epic/EpicLink.h"
 #include "epic/EpicTransfer.h"
@@ -39,7 +41,7 @@ void CockpitOutputs::ConnectEpic()
     tavrel::ConnectEpic(
         c.epicLibrary(), c.flags().EpicOpen,
         [&c] { c.messageBox(versionRecord().productName, QStringLiteral("Epic Not Detected")); },
-        [&c] { c.AddDeviceRow(1, QStringLiteral("EPIC USB"), QString(), QString()); });
+        [&c] { c.AddDeviceRow(1, QStringLiteral("EPIC USB"), QString(), QString(), c.epicLibrary().name()); });
 }
 
 void CockpitOutputs::DisconnectEpic()
@@ -49,6 +51,7 @@ void CockpitOutputs::DisconnectEpic()
 
 void CockpitOutputs::SendEpicData()
 {
+    ErrorTally::at(lcEpic, u"EPICAnalogs");
     Cockpit &c = cockpit();
     tavrel::SendEpicData(table(DeviceSection::EPICAnalogs), c.flightData(),
                          c.flags().EpicOpen ? &c.epicLibrary() : nullptr, grid(kEpicGrid), c.flags().ScreenUpdate,

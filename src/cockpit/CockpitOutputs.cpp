@@ -2,6 +2,8 @@
 
 #include "cockpit/Cockpit.h"
 #include "core/Error.h"
+#include "core/ErrorTally.h"
+#include "core/Log.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
 #include "phidget/LampOutputs.h"
@@ -62,18 +64,22 @@ ConfigTable &CockpitOutputs::table(DeviceSection section)
     return cockpit_.tables_[std::size_t(section)];
 }
 
+// What runs in the yield is not the cycle's: its errors are not counted as the cycle's.
 void CockpitOutputs::yieldToEvents()
 {
+    const ErrorTally::Pause pause;
     QCoreApplication::processEvents();
 }
 
 void CockpitOutputs::UpdateGaugeValues()
 {
+    ErrorTally::at(lcBoards, u"GAUGES");
     tavrel::UpdateGaugeValues(maGAUGES(), cockpit_.flightData(), [this] { yieldToEvents(); });
 }
 
 void CockpitOutputs::DriveGaugeServos()
 {
+    ErrorTally::at(lcBoards, u"P4SERVO needles");
     const CockpitFlags &f = cockpit_.flags();
     const ServoInputs in{cockpit_.boards(), f.MultiServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
     tavrel::DriveGaugeServos(maGAUGES(), grid(7), in);
@@ -82,6 +88,7 @@ void CockpitOutputs::DriveGaugeServos()
 // lblGlimra(15) shows the G load, lblGlimra(24) and (25) the two servos' position.
 void CockpitOutputs::DriveGForceServo()
 {
+    ErrorTally::at(lcBoards, u"G-suit servo");
     const CockpitFlags &f = cockpit_.flags();
     const ServoInputs in{cockpit_.boards(), f.ServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
     auto &labels = cockpit_.controls().lblGlimra;
@@ -90,8 +97,10 @@ void CockpitOutputs::DriveGForceServo()
 
 void CockpitOutputs::BuildTextLedContent(int index)
 {
-    if (const auto out = outputOf(index))
+    if (const auto out = outputOf(index)) {
+        ErrorTally::at(lcBoards, sectionName(out->section));
         tavrel::BuildTextLedContent(table(out->section), cockpit_.flightData());
+    }
 }
 
 void CockpitOutputs::BuildTextLcdContent(int index)
@@ -99,6 +108,7 @@ void CockpitOutputs::BuildTextLcdContent(int index)
     const auto out = outputOf(index);
     if (!out)
         return;
+    ErrorTally::at(lcBoards, sectionName(out->section));
     const auto buildPfl = [this](QString &text) {
         const FlightData &d = cockpit_.flightData();
         BuildDisplay(QStringView(d.PFLLines, kTextFieldLength), text);
@@ -111,6 +121,7 @@ void CockpitOutputs::DriveDiscreteOutputs(int index)
     const auto out = outputOf(index);
     if (!out)
         return;
+    ErrorTally::at(lcBoards, sectionName(out->section));
     const CockpitControls &c = cockpit_.controls();
     const LampInputs in{cockpit_.flightData(), cockpit_.flags().SpeedBrakeOpen, cockpit_.flags().ScreenUpdate,
                         [&c] { return c.sldGlimra[CockpitControls::kBrightness].value(); },
@@ -121,16 +132,20 @@ void CockpitOutputs::DriveDiscreteOutputs(int index)
 // Both writers stop at their first failing call; the cycle skips the rest of the pass.
 void CockpitOutputs::WriteTextLed(int index)
 {
-    if (const auto out = outputOf(index))
+    if (const auto out = outputOf(index)) {
+        ErrorTally::at(lcBoards, sectionName(out->section));
         tavrel::WriteTextLed(table(out->section), (cockpit_.boards().*out->slot).get(), grid(index),
                              cockpit_.flags().ScreenUpdate, [this] { yieldToEvents(); });
+    }
 }
 
 void CockpitOutputs::WriteTextLcd(int index)
 {
-    if (const auto out = outputOf(index))
+    if (const auto out = outputOf(index)) {
+        ErrorTally::at(lcBoards, sectionName(out->section));
         tavrel::WriteTextLcd(table(out->section), (cockpit_.boards().*out->slot).get(), grid(index),
                              cockpit_.flags().ScreenUpdate, [this] { yieldToEvents(); });
+    }
 }
 
 void CockpitOutputs::BuildDisplay(QStringView text, QString &result)
@@ -142,6 +157,7 @@ void CockpitOutputs::BuildDisplay(QStringView text, QString &result)
 
 void CockpitOutputs::ShowTextDisplay(int label)
 {
+    ErrorTally::at(lcSource, u"text displays on screen");
     const FlightData &d = cockpit_.flightData();
     if (label == 0)
         BuildDisplay(QStringView(d.DEDLines, kTextFieldLength), displayText_);

@@ -7,6 +7,7 @@
 
 #include "core/Convert.h"
 #include "core/Error.h"
+#include "core/Log.h"
 #include "phidget/LampOutputs.h"
 #include "sources/RelayWire.h"
 
@@ -49,8 +50,11 @@ void Cockpit::checkStaleness()
     if (!isStale())
         return;
     const qint64 silent = clock_() - r.lastData;
+    if (r.staleShown < 0)
+        qCWarning(lcRelay) << "stale: no answer from the relay peer for" << silent / 1000 << "s";
     showStale(silent / 1000);
     if (silent > kDarkMs && !r.dark) {
+        qCWarning(lcRelay) << "outputs dark: no answer from the relay peer for" << silent / 1000 << "s";
         r.dark = true;
         darkenCockpit();
     }
@@ -110,6 +114,13 @@ bool Cockpit::takeRecoveryAnswer()
         if (!relay::isPlausibleRecord(RelayText_)) {
             // Garbage shaped like a record: dropped, and the source counts as silent.
             ++r.droppedRecords;
+            ++r.droppedUnreported;
+            if (const qint64 now = clock_(); now - r.dropReportedAt >= kDropReportMs) {
+                qCWarning(lcRelay).nospace() << "dropped " << r.droppedUnreported
+                                             << " answer(s) shaped like a record that were no record";
+                r.droppedUnreported = 0;
+                r.dropReportedAt = now;
+            }
             r.asked = false;
             r.assembler.clear();
             return false;
@@ -118,8 +129,10 @@ bool Cockpit::takeRecoveryAnswer()
             flags_.SimActive = *active;
         flightData_ = relayRecord_;
         r.haveRecord = true;
+        noteRecord();
         r.lastData = clock_();
         if (r.staleShown >= 0) { // fresh data: the stale notice goes
+            qCInfo(lcRelay) << "records again after" << r.staleShown << "s";
             r.staleShown = -1;
             setMessage(QString());
         }

@@ -43,6 +43,7 @@ void Cockpit::sktTavrel_DataArrival(qint64 /*bytesTotal*/)
         flags_.SimActive = *active;
     // One whole-record copy: every step of the cycle sees one record or the next.
     flightData_ = relayRecord_;
+    noteRecord();
     outputs_->yieldToEvents();
 }
 

@@ -3,13 +3,18 @@
 // what the earlier steps built.
 #include "cockpit/Cockpit.h"
 
+#include "check/ConfigCheck.h"
+#include "core/CommandLine.h"
 #include "core/Convert.h"
 #include "core/Error.h"
+#include "core/Log.h"
 #include "core/TextFile.h"
 #include "core/Version.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
 namespace tavrel {
 
@@ -50,6 +55,7 @@ void Cockpit::runStartUp()
 {
     auto &c = controls_;
     const VersionRecord &version = versionRecord();
+    qCInfo(lcConfig).noquote() << u"%1 %2 starts"_s.arg(version.productName, versionString());
 
     if (platform_.anotherInstanceRunning()) {
         messageBox(u"Duplicate Execution"_s,
@@ -65,6 +71,7 @@ void Cockpit::runStartUp()
         c.sbStatusBar.addPanel();
     c.sbStatusBar.setPanelText(2, u"Os'l"_s);
     c.sbStatusBar.setPanelText(1, creditLine(version));
+    c.sbStatusBar.setToolTipSource([this] { return statusToolTip(); });
 
     // The MFD and HUD pages have nothing on them: their tabs go. The switch page holds
     // the gear test: its tab stays in sight, greyed, unless a cockpit builder asks for it
@@ -96,23 +103,50 @@ void Cockpit::runStartUp()
     c.fraGlimra[20].setEnabled(false); // SIOC/IOCP: no function behind it
 }
 
+QString Cockpit::configFile() const
+{
+    return configFile_.isEmpty() ? QDir(platform_.workingDirectory()).filePath(kConfigFile) : configFile_;
+}
+
 QString Cockpit::readConfigurationText()
 {
-    const QDir folder(platform_.workingDirectory());
-    const QString config = folder.filePath(kConfigFile);
+    const QString config = configFile();
+    const QDir folder = QFileInfo(config).absoluteDir();
+    qCInfo(lcConfig).noquote() << u"configuration: "_s + QDir::toNativeSeparators(config);
     if (!textfile::exists(config)) {
         const QString old = folder.filePath(kOldConfigFile);
         if (!textfile::exists(old)) {
+            qCCritical(lcConfig).noquote() << u"%1 is missing, and there is no %2 beside it in %3: the program ends"_s.arg(
+                QFileInfo(config).fileName(), kOldConfigFile, QDir::toNativeSeparators(folder.absolutePath()));
             messageBox(u"Missing Config"_s, u"Tavrel.cfg File Is Missing - Program will Terminate"_s);
             platform_.endProcess();
         }
         textfile::copy(old, config);
+        qCInfo(lcConfig).noquote() << u"%1 copied to %2"_s.arg(QDir::toNativeSeparators(old),
+                                                               QDir::toNativeSeparators(config));
         messageBox(u"Upgrade Complete"_s,
                              u"Glimra.cfg File Has Been Copied to Tavrel.cfg for Use with Tavrel.  "
                              u"All Future Configuration Must Be Done In Tavrel.cfg"_s);
     }
     // One character past the limit is enough for the reader to refuse a file too long.
-    return textfile::readAnsi(config, kMaxConfigLength + 1);
+    QString text = textfile::readAnsi(config, kMaxConfigLength + 1);
+    logFindings(QDir::toNativeSeparators(config), text);
+    return text;
+}
+
+// tavrel-check's rules on the text just read: each finding to the log with its line, as
+// tavrel-check prints it, before the reader acts on the file.
+void Cockpit::logFindings(const QString &file, const QString &text)
+{
+    const QList<check::Finding> findings = check::checkText(text);
+    for (const check::Finding &finding : findings) {
+        const QString where = finding.line > 0 ? u"%1:%2"_s.arg(file).arg(finding.line) : file;
+        if (finding.level == check::Level::Error)
+            qCCritical(lcConfig).noquote() << where + u": "_s + finding.message;
+        else
+            qCWarning(lcConfig).noquote() << where + u": "_s + finding.message;
+    }
+    qCInfo(lcConfig).noquote() << check::summary(file, findings);
 }
 
 void Cockpit::readConfiguration()
@@ -202,6 +236,7 @@ void Cockpit::yieldToBoards()
 
 void Cockpit::shutdown()
 {
+    qCInfo(lcConfig) << "shutdown: lamps and displays dark, boards and card let go, then the end";
     attempt([&] { tmrGlimra_.stop(); });
     attempt([&] { tmrOstrel_.stop(); });
     attempt([&] { tmrReconnect_.stop(); });
@@ -212,6 +247,19 @@ void Cockpit::shutdown()
     CloseSockets();
     closeDataServer();
     platform_.endProcess();
+}
+
+QString Cockpit::statusToolTip() const
+{
+    const QString library = PhidgetManager_ ? PhidgetManager_->libraryName() : u"none"_s;
+    const QString record = lastRecordAt_ == 0 ? u"none yet"_s
+                                              : QDateTime::fromMSecsSinceEpoch(lastRecordAt_).toString(u"HH:mm:ss.zzz"_s);
+    return u"Board library: %1\nLast record: %2"_s.arg(library, record);
+}
+
+void Cockpit::noteRecord()
+{
+    lastRecordAt_ = QDateTime::currentMSecsSinceEpoch();
 }
 
 void Cockpit::CloseSockets()

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Control models: the small core objects behind every control that behaviour reads or
 // writes. Setting a value from code fires the same notification a user's click fires,
 // so a handler runs whether the operator or the program changed the control. The window
@@ -170,9 +172,14 @@ public:
     void addPanel() { panels_.append(QString()); notify(); }
     const QString &panelText(int panel) const;
     void setPanelText(int panel, const QString &text);
+    // The tooltip, made when the operator points at the bar (it may say what changes all
+    // the time, such as when the last record came).
+    void setToolTipSource(std::function<QString()> source) { toolTipSource_ = std::move(source); }
+    QString toolTip() const { return toolTipSource_ ? toolTipSource_() : QString(); }
 
 private:
     QStringList panels_;
+    std::function<QString()> toolTipSource_;
 };
 
 // The tab strip: which tabs exist and which are usable.

@@ -45,6 +45,10 @@ private:
 // line (lines separated by carriage returns).
 QString errorReport(const Error &error, QStringView routine);
 
+// Every error a statement run "with errors ignored" meets passes here: inside an update
+// cycle it is counted for the log (ErrorTally.h); elsewhere nothing happens.
+void noteSkippedError(const Error &error);
+
 // Runs one statement "with errors ignored": an Error it raises is swallowed and the
 // caller goes on with its next statement; the statement's targets keep their values.
 // Anything else (bad_alloc, logic errors) is a programming fault and passes through.
@@ -55,7 +59,8 @@ bool attempt(Statement &&statement)
     try {
         std::forward<Statement>(statement)();
         return true;
-    } catch (const Error &) {
+    } catch (const Error &error) {
+        noteSkippedError(error);
         return false;
     }
 }

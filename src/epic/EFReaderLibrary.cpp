@@ -31,6 +31,12 @@ std::unique_ptr<EFReaderLibrary> EFReaderLibrary::open(const QString &file, QStr
     for (int f = 0; f < epic::kFunctionCount; ++f)
         library->functions_[std::size_t(f)] =
             resolveFunction<QFunctionPointer>(library->library_, epic::functionName(epic::Function(f)).data());
+    library->path_ = library->library_.fileName();
+    for (int f = 0; f < epic::kFunctionCount; ++f)
+        if (library->functions_[std::size_t(f)]) {
+            library->path_ = loadedLibraryPath(library->library_, epic::functionName(epic::Function(f)).data());
+            break;
+        }
     return library;
 }
 

@@ -21,12 +21,13 @@ public:
 
     bool provides(epic::Function function) const override { return functions_[function] != nullptr; }
     std::int32_t call(epic::Function function, std::int32_t argument) override;
-    QString name() const override { return library_.fileName(); }
+    QString name() const override { return path_; }
 
 private:
     EFReaderLibrary() = default;
 
     QLibrary library_;
+    QString path_; // the file, as loaded
     std::array<QFunctionPointer, epic::kFunctionCount> functions_{};
 };
 

@@ -1,10 +1,10 @@
 #include "epic/EpicLibrary.h"
 
+#include "core/Log.h"
 #include "epic/EFReaderLibrary.h"
 #include "epic/VirtualEpicCard.h"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
 
 namespace tavrel {
@@ -70,11 +70,16 @@ std::unique_ptr<EpicLibrary> createEpicLibrary()
 {
     const QString named = qEnvironmentVariable("TAVREL_EPIC_LIBRARY");
     QString error;
-    if (auto library = EFReaderLibrary::open(named.isEmpty() ? QStringLiteral("EFReader") : named, &error))
+    if (auto library = EFReaderLibrary::open(named.isEmpty() ? QStringLiteral("EFReader") : named, &error)) {
+        qCInfo(lcEpic).noquote() << QStringLiteral("EPIC library: %1").arg(library->name());
         return library;
-    if (!named.isEmpty())
-        std::fprintf(stderr, "tavrel: EPIC library %s cannot be loaded (%s); the virtual card stands in\n",
-                     qPrintable(named), qPrintable(error));
+    }
+    // A file the operator named and that does not load is a mistake worth a warning.
+    const QString line = QStringLiteral("EPIC library: the built-in virtual card; %1").arg(error);
+    if (named.isEmpty())
+        qCInfo(lcEpic).noquote() << line;
+    else
+        qCWarning(lcEpic).noquote() << line;
     return VirtualEpicCard::fromEnvironment();
 }
 

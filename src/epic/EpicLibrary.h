@@ -62,8 +62,8 @@ public:
 
 // The driver library the program runs with: the file TAVREL_EPIC_LIBRARY names, else
 // EFReader (EFReader.dll, libEFReader.so) from the system's library path; when neither
-// loads, the built-in virtual card (TAVREL_EPIC_JOURNAL, TAVREL_EPIC_CARD). A file named
-// but not loadable is reported on standard error.
+// loads, the built-in virtual card (TAVREL_EPIC_JOURNAL, TAVREL_EPIC_CARD). The log says
+// which, and why no library file was taken.
 std::unique_ptr<EpicLibrary> createEpicLibrary();
 
 } // namespace tavrel

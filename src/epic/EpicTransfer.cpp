@@ -215,6 +215,14 @@ void transfer(const Keyword &k, const FlightData &d, ConfigRow &entry, EpicLibra
 
 } // namespace
 
+QStringList epicKeywords()
+{
+    QStringList names;
+    for (const Keyword &k : kKeywords)
+        names += k.name.toString();
+    return names;
+}
+
 EpicKeyword epicKeyword(QStringView keyword) noexcept
 {
     const Keyword *k = findKeyword(keyword);

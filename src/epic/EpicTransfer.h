@@ -4,6 +4,7 @@
 #include "core/FlightData.h"
 #include "core/TextReading.h"
 
+#include <QStringList>
 #include <QStringView>
 
 #include <cstdint>
@@ -20,6 +21,8 @@ class Grid;
 // a fixed number without sending anything, or send a value.
 enum class EpicKeyword { Unknown, ShownOnly, Sent };
 EpicKeyword epicKeyword(QStringView keyword) noexcept;
+// The 28 keywords, in upper case.
+QStringList epicKeywords();
 // The pigeonhole an entry's "PH#" names: the whole text must be a decimal number; empty
 // for one that is not, whose pigeonhole call is skipped.
 std::optional<std::int32_t> epicPigeonhole(QStringView text) noexcept;

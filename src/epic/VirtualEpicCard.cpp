@@ -1,8 +1,8 @@
 #include "epic/VirtualEpicCard.h"
 
 #include "core/Convert.h"
+#include "core/Log.h"
 
-#include <cstdio>
 
 namespace tavrel {
 
@@ -13,8 +13,8 @@ VirtualEpicCard::VirtualEpicCard(bool present, const QString &journalPath)
         return;
     journal_ = std::make_unique<JournalFile>(journalPath);
     if (!journal_->isOpen())
-        std::fprintf(stderr, "tavrel: virtual EPIC card: journal %s cannot be written: %s\n", qPrintable(journalPath),
-                     qPrintable(journal_->errorString()));
+        qCWarning(lcEpic).noquote() << QStringLiteral("virtual EPIC card: journal %1 cannot be written: %2")
+                                           .arg(journalPath, journal_->errorString());
 }
 
 std::unique_ptr<VirtualEpicCard> VirtualEpicCard::fromEnvironment()
@@ -22,8 +22,9 @@ std::unique_ptr<VirtualEpicCard> VirtualEpicCard::fromEnvironment()
     const QString card = qEnvironmentVariable("TAVREL_EPIC_CARD");
     const bool absent = card == QLatin1String("absent");
     if (!absent && !card.isEmpty() && card != QLatin1String("present"))
-        std::fprintf(stderr, "tavrel: virtual EPIC card: TAVREL_EPIC_CARD \"%s\" is neither present nor absent; "
-                     "the card is present\n", qPrintable(card));
+        qCWarning(lcEpic).noquote() << QStringLiteral("virtual EPIC card: TAVREL_EPIC_CARD \"%1\" is neither present "
+                                                      "nor absent; the card is present")
+                                           .arg(card);
     return std::make_unique<VirtualEpicCard>(!absent, qEnvironmentVariable("TAVREL_EPIC_JOURNAL"));
 }
 

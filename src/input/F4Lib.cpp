@@ -1,6 +1,9 @@
 #include "input/F4Lib.h"
 
 #include "core/Error.h"
+#include "core/Log.h"
+
+#include <QStringList>
 
 #include <array>
 
@@ -28,6 +31,15 @@ std::int16_t F4Lib::PressKeys(std::uint8_t k1, std::uint8_t k2, std::uint8_t k3,
     for (std::size_t i = n + 1; i-- > 0;)
         records[i] = KeyRecord{keys[i], keys[i], kKeyScanCode | kKeyUp, 0, 0};
     const int accepted = send(std::span(records.data(), n + 1));
+    QStringList pressed;
+    for (std::size_t i = 0; i <= n; ++i)
+        pressed += QString::number(keys[i]);
+    const QString line =
+        QStringLiteral("keys %1 pressed: %2 of %3 key releases taken").arg(pressed.join(u'+')).arg(accepted).arg(n + 1);
+    if (accepted == int(n + 1))
+        qCInfo(lcKeys).noquote() << line;
+    else
+        qCWarning(lcKeys).noquote() << line;
 
     yield_();
     return static_cast<std::int16_t>(accepted);

@@ -3,9 +3,9 @@
 #include "input/KeyJournal.h"
 #include "input/XTestInjector.h"
 
-#include <QtGlobal>
+#include "core/Log.h"
 
-#include <cstdio>
+#include <QtGlobal>
 
 namespace tavrel {
 
@@ -22,7 +22,7 @@ class NoKeyInjector final : public KeyInjector
 public:
     NoKeyInjector()
     {
-        std::fputs("tavrel: keys are not pressed: no X display with the XTEST extension\n", stderr);
+        qCWarning(lcKeys) << "keys are not pressed: no X display with the XTEST extension";
     }
     int send(std::span<const KeyRecord>) override { return 0; }
 };
@@ -33,14 +33,19 @@ public:
 std::unique_ptr<KeyInjector> makeKeyInjector()
 {
     const QString journal = qEnvironmentVariable("TAVREL_KEY_JOURNAL");
-    if (!journal.isEmpty())
+    if (!journal.isEmpty()) {
+        qCInfo(lcKeys).noquote() << QStringLiteral("keys go to the journal %1 (TAVREL_KEY_JOURNAL)").arg(journal);
         return std::make_unique<KeyJournal>(journal);
+    }
 #ifdef _WIN32
+    qCInfo(lcKeys) << "keys go to the desktop through SendInput";
     return makeSendInputInjector();
 #else
 #ifdef TAVREL_HAVE_XTEST
-    if (auto injector = openXTestInjector())
+    if (auto injector = openXTestInjector()) {
+        qCInfo(lcKeys) << "keys go to the X display through XTEST";
         return injector;
+    }
 #endif
     return std::make_unique<NoKeyInjector>();
 #endif

@@ -44,6 +44,14 @@ std::optional<std::int32_t> serialIn(const Board &slot)
 
 } // namespace
 
+QStringView slotHolding(const BoardSlots &slots, const Board &board)
+{
+    for (const SlotName &slot : kSlotNames)
+        if (board && slots.*slot.slot == board)
+            return slot.name;
+    return {};
+}
+
 QString BoardBinding::addLine(QStringView line)
 {
     const qsizetype comma = line.indexOf(u',');

@@ -16,6 +16,9 @@ namespace tavrel {
 // PTLED-1, PTLCD-2, P4SERVO-1, ...) and the one-motor servo slots PSERVO-1 and PSERVO-2.
 // A listed board always takes its own slot, whenever it attaches; boards not listed share
 // the slots no listed board owns.
+// The name of the slot that holds a board ("PLED64-1"), or none.
+QStringView slotHolding(const BoardSlots &slots, const Board &board);
+
 class BoardBinding
 {
 public:

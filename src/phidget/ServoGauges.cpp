@@ -185,6 +185,14 @@ void setMotor(const Board &slot, std::optional<std::int32_t> motor, std::optiona
 
 } // namespace
 
+QStringList gaugeKeywords()
+{
+    QStringList names;
+    for (const KeywordName &k : kKeywords)
+        names += QString::fromUtf16(k.name);
+    return names;
+}
+
 bool isGaugeKeyword(QStringView keyword) noexcept
 {
     return keywordOf(keyword).has_value();

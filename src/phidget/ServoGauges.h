@@ -5,6 +5,7 @@
 #include "phidget/PhidgetBoard.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,8 @@ struct GForceLabels
 // Whether a keyword (any letter case) names a gauge value; an entry with any other keyword
 // holds its fourth field as it is.
 bool isGaugeKeyword(QStringView keyword) noexcept;
+// The gauge keywords, in upper case.
+QStringList gaugeKeywords();
 // How the servo step reads a needle position (an adjusted value) and a motor index: the
 // whole text must be a number; empty for one that is not, whose write is skipped.
 std::optional<float> needlePosition(QStringView text) noexcept;

@@ -73,14 +73,18 @@ struct Phidget21Api
     GetInt CPhidgetServo_getMotorCount;
     int(TAVREL_PHIDGET_CALL *CPhidgetServo_setPosition)(Handle, int, double);
 
-    // Loads the library and resolves every function; false when any is missing.
-    bool load(const QString &name)
+    // Loads the library and resolves every function; false when any is missing, with the
+    // reason in `why`.
+    bool load(const QString &name, QString &why)
     {
-        if (!loadSharedLibrary(library, name))
+        if (!loadSharedLibrary(library, name, &why))
             return false;
         bool complete = true;
         const auto resolve = [&](auto &function, const char *symbol) {
             function = resolveFunction<std::remove_reference_t<decltype(function)>>(library, symbol);
+            if (!function && complete)
+                why = u"%1 has no function %2"_s.arg(loadedLibraryPath(library, "CPhidget_open"),
+                                                     QLatin1String(symbol));
             complete = complete && function;
         };
 #define TAVREL_RESOLVE(name) resolve(name, #name)
@@ -306,21 +310,30 @@ struct Phidget21Callbacks
     }
 };
 
-std::unique_ptr<VendorPhidgetManager> VendorPhidgetManager::open(const QString &library, QObject *parent)
+std::unique_ptr<VendorPhidgetManager> VendorPhidgetManager::open(const QString &library, QObject *parent,
+                                                                 QString *why)
 {
     auto api = std::make_shared<Phidget21Api>();
-    if (!api->load(library))
+    QString reason;
+    const auto fail = [&](QString text) -> std::unique_ptr<VendorPhidgetManager> {
+        if (why)
+            *why = std::move(text);
         return nullptr;
+    };
+    if (!api->load(library, reason))
+        return fail(reason);
+    const QString path = loadedLibraryPath(api->library, "CPhidget_open");
     std::unique_ptr<VendorPhidgetManager> manager(new VendorPhidgetManager(std::move(api), parent));
+    manager->path_ = path;
     const Phidget21Api &f = *manager->api_;
     Handle handle = nullptr;
-    if (f.CPhidgetManager_create(&handle) != 0 || !handle)
-        return nullptr;
+    if (const int code = f.CPhidgetManager_create(&handle); code != 0 || !handle)
+        return fail(u"%1: its device manager cannot be made (code %2)"_s.arg(manager->libraryName()).arg(code));
     manager->manager_ = handle;
     f.CPhidgetManager_set_OnAttach_Handler(handle, &Phidget21Callbacks::managerAttach, manager.get());
     f.CPhidgetManager_set_OnDetach_Handler(handle, &Phidget21Callbacks::managerDetach, manager.get());
-    if (f.CPhidgetManager_open(handle) != 0)
-        return nullptr;
+    if (const int code = f.CPhidgetManager_open(handle); code != 0)
+        return fail(u"%1: its device manager does not open (code %2)"_s.arg(manager->libraryName()).arg(code));
     return manager;
 }
 
@@ -343,7 +356,7 @@ VendorPhidgetManager::~VendorPhidgetManager()
 
 QString VendorPhidgetManager::libraryName() const
 {
-    return api_->library.fileName();
+    return path_;
 }
 
 void VendorPhidgetManager::receive(std::function<void()> report)

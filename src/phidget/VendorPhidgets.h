@@ -27,8 +27,10 @@ class VendorPhidgetManager : public PhidgetManager
     Q_OBJECT
 public:
     // Loads the library (a file name such as "phidget21", or a path) and opens its
-    // manager; null when the library, one of its functions, or the manager is missing.
-    static std::unique_ptr<VendorPhidgetManager> open(const QString &library, QObject *parent = nullptr);
+    // manager; null when the library, one of its functions, or the manager is missing,
+    // with the reason in `why`.
+    static std::unique_ptr<VendorPhidgetManager> open(const QString &library, QObject *parent = nullptr,
+                                                      QString *why = nullptr);
     ~VendorPhidgetManager() override;
 
     QString libraryName() const override;
@@ -47,6 +49,7 @@ private:
     void deviceEvent(void *handle, EventKind kind, const QString &description = QString(), int code = 0);
 
     std::shared_ptr<const Phidget21Api> api_;
+    QString path_; // the library file, as loaded
     void *manager_ = nullptr;
     QHash<std::int32_t, std::shared_ptr<Board21>> boards_; // by serial number, the board as now bound
     std::deque<std::function<void()>> heldReports_;

@@ -1,5 +1,6 @@
 #include "phidget/VirtualPhidgets.h"
 
+#include "core/Log.h"
 #include "phidget/PhidgetJournal.h"
 
 #include <QFile>
@@ -11,7 +12,6 @@
 #endif
 
 #include <array>
-#include <cstdio>
 #include <limits>
 
 namespace tavrel {
@@ -48,7 +48,7 @@ std::optional<VirtualBoardEntry> readBoard(QStringView text, QString &error)
 
 void report(const QString &message)
 {
-    std::fprintf(stderr, "tavrel: virtual boards: %s\n", qPrintable(message));
+    qCWarning(lcBoards).noquote() << u"virtual boards: "_s + message;
 }
 
 QString environment(const char *name)
@@ -193,13 +193,19 @@ std::unique_ptr<VirtualPhidgetManager> VirtualPhidgetManager::fromEnvironment(QO
             report(u"TAVREL_VIRTUAL_PHIDGETS: "_s + error);
         boards = list.boards;
     }
+    QStringList listed;
+    for (const VirtualBoardEntry &board : std::as_const(boards))
+        listed += formatVirtualBoard(board);
+    qCInfo(lcBoards).noquote() << u"virtual boards: %1 attach (%2)%3"_s.arg(boards.size()).arg(
+        qEnvironmentVariableIsSet("TAVREL_VIRTUAL_PHIDGETS") ? u"TAVREL_VIRTUAL_PHIDGETS"_s : u"the default twelve"_s,
+        listed.isEmpty() ? QString() : u": "_s + listed.join(u", "_s));
     return std::make_unique<VirtualPhidgetManager>(boards, environment("TAVREL_PHIDGET_JOURNAL"),
                                                    environment("TAVREL_PHIDGET_CONTROL"), parent);
 }
 
 QString VirtualPhidgetManager::libraryName() const
 {
-    return u"virtual boards"_s;
+    return kVirtualBoards.toString();
 }
 
 void VirtualPhidgetManager::command(const HotPlugCommand &command)

@@ -80,6 +80,9 @@ FileIdentity fileIdentity(const QString &path);
 // event loop after it is made; lines appended to the hot-plug file while it lives attach,
 // pull and fail boards. A hot-plug file cut short, or replaced by a new file, is read
 // again from its start.
+// What the virtual boards' manager calls its library.
+inline constexpr QStringView kVirtualBoards = u"virtual boards";
+
 class VirtualPhidgetManager : public PhidgetManager
 {
     Q_OBJECT
@@ -90,7 +93,7 @@ public:
     ~VirtualPhidgetManager() override;
 
     // Built from TAVREL_VIRTUAL_PHIDGETS (the board list; unset means the default twelve),
-    // TAVREL_PHIDGET_JOURNAL and TAVREL_PHIDGET_CONTROL. Problems go to standard error.
+    // TAVREL_PHIDGET_JOURNAL and TAVREL_PHIDGET_CONTROL. Problems go to the log.
     static std::unique_ptr<VirtualPhidgetManager> fromEnvironment(QObject *parent = nullptr);
 
     QString libraryName() const override;

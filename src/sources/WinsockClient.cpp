@@ -2,12 +2,15 @@
 
 #include "core/Convert.h"
 #include "core/Error.h"
+#include "core/Log.h"
 
 #include <QHostAddress>
 
 #include <array>
 
 namespace tavrel {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 const QString kSource = QStringLiteral("sktTavrel");
@@ -30,15 +33,24 @@ WinsockClient::WinsockClient(QObject *parent)
         switch (s) {
         case QAbstractSocket::HostLookupState: setState(ResolvingHost); break;
         case QAbstractSocket::ConnectingState: setState(Connecting); break;
-        case QAbstractSocket::ConnectedState: setState(Connected); break;
-        case QAbstractSocket::UnconnectedState: setState(state_ == Connected ? Closing : Error); break;
+        case QAbstractSocket::ConnectedState:
+            setState(Connected);
+            logConnected();
+            break;
+        case QAbstractSocket::UnconnectedState:
+            logEnd(state_ == Connected ? Closing : Error);
+            setState(state_ == Connected ? Closing : Error);
+            break;
         default: break;
         }
     });
     connect(&socket_, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (state_ == Closed)
             return;
-        setState(error == QAbstractSocket::RemoteHostClosedError && state_ == Connected ? Closing : Error);
+        const std::int16_t end = error == QAbstractSocket::RemoteHostClosedError && state_ == Connected ? Closing : Error;
+        if (state_ != Closing && state_ != Error)
+            logEnd(end);
+        setState(end);
     });
     connect(&socket_, &QIODevice::readyRead, this, [this] { Q_EMIT dataArrival(socket_.bytesAvailable()); });
 }
@@ -64,6 +76,11 @@ void WinsockClient::connectToPeer()
     if (state_ != Closed)
         throw tavrel::Error(tavrel::Error::InvalidSocketOperation, QStringLiteral("Invalid operation at current state"),
                             kSource);
+    // Tries that fail the same way again and again are counted, not logged one by one.
+    if (failedTries_ == 0)
+        qCInfo(lcRelay).noquote() << u"%1 to %2"_s.arg(connections_ > 0 ? u"reconnecting"_s : u"connecting"_s, peer());
+    else
+        qCDebug(lcRelay).noquote() << u"connecting to %1 again"_s.arg(peer());
     const bool isAddress = !QHostAddress(remoteHost_).isNull();
     setState(isAddress ? Connecting : ResolvingHost);
     // A name Qt has looked up before goes straight to connecting inside this call; the
@@ -110,8 +127,36 @@ std::int16_t WinsockClient::getBoolean()
 
 void WinsockClient::close()
 {
+    if (state_ == Connected)
+        qCInfo(lcRelay).noquote() << u"connection to %1 closed by the program"_s.arg(peer());
     setState(Closed);
     socket_.abort();
+}
+
+QString WinsockClient::peer() const
+{
+    return u"%1 port %2"_s.arg(remoteHost_.isEmpty() ? u"\"\" (no address)"_s : remoteHost_).arg(remotePort_);
+}
+
+void WinsockClient::logConnected()
+{
+    ++connections_;
+    qCInfo(lcRelay).noquote() << u"connected to %1%2"_s.arg(
+        peer(), failedTries_ > 1 ? u" after %1 failed tries"_s.arg(failedTries_) : QString());
+    failedTries_ = 0;
+}
+
+// A connection that ends: dropped by the peer, lost, or never made.
+void WinsockClient::logEnd(std::int16_t end)
+{
+    if (state_ == Connected) {
+        qCWarning(lcRelay).noquote() << (end == Closing ? u"dropped: the relay peer at %1 closed the connection"_s
+                                                        : u"connection to %1 lost: %2"_s)
+                                            .arg(peer(), socket_.errorString());
+        return;
+    }
+    if (failedTries_++ == 0)
+        qCWarning(lcRelay).noquote() << u"cannot connect to %1: %2"_s.arg(peer(), socket_.errorString());
 }
 
 } // namespace tavrel

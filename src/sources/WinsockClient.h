@@ -64,12 +64,18 @@ Q_SIGNALS:
 
 private:
     void setState(std::int16_t state) { state_ = state; }
+    // The log's lines on the connection (tavrel.relay).
+    QString peer() const;
+    void logConnected();
+    void logEnd(std::int16_t end);
 
     QTcpSocket socket_;
     QString remoteHost_;
     std::int32_t remotePort_ = 0;
     std::int16_t state_ = Closed;
     bool starting_ = false;
+    int connections_ = 0; // made since the client was
+    int failedTries_ = 0; // in a row, since the last connection
     QByteArray sendBuffer_;
 };
 

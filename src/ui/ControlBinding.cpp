@@ -14,6 +14,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolTip>
+#include <QHelpEvent>
 
 #include <array>
 #include <memory>
@@ -21,6 +23,29 @@
 namespace tavrel::binding {
 
 namespace {
+
+// The status bar's tooltip, asked of the model each time it is shown (the panels pass the
+// event on to the bar, having none of their own).
+class StatusToolTip : public QObject
+{
+public:
+    StatusToolTip(QStatusBar *bar, const StatusBar &model) : QObject(bar), model_(model) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        const QString text = model_.toolTip();
+        if (text.isEmpty())
+            return false;
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), text, static_cast<QWidget *>(watched));
+        return true;
+    }
+
+private:
+    const StatusBar &model_;
+};
+
 // Runs `refresh` now and whenever the model changes, for as long as the widget lives.
 template <typename Widget, typename Model, typename Refresh>
 void follow(Widget *widget, Model &model, Refresh refresh)
@@ -172,6 +197,7 @@ void bind(QStatusBar *widget, StatusBar &model)
         panel1->setText(model.panelCount() >= 1 ? model.panelText(1) : QString());
         panel2->setText(model.panelCount() >= 2 ? model.panelText(2) : QString());
     });
+    widget->installEventFilter(new StatusToolTip(widget, model));
 }
 
 void bind(QTabWidget *widget, TabStrip &model)

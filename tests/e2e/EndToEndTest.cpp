@@ -2,6 +2,7 @@
 // shows is checked here (its message boxes, the single copy per session, the end of the
 // process; records from the real tavrel-relay reaching its boards; the hot-plug file).
 #include "Recording.h"
+#include "core/CommandLine.h"
 #include "core/Convert.h"
 #include "sources/RelayWire.h"
 #include "support/Desktop.h"
@@ -10,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tavrel;
@@ -122,4 +126,64 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
     EXPECT_EQ(peer.endWith(SIGTERM), 0);
     const QStringList blanked{u"1001\tDiscreteLED\t63\t0"_s, u"3001\tBacklight\t\t0"_s, u"4001\tBrightness\t\t0"_s};
     EXPECT_EQ(missing(run.boardJournal(), darkAt, blanked), QStringList()) << "the cockpit is dark after the process";
+}
+
+// --config reads a file in another folder, not the working folder's Tavrel.cfg: the boards
+// follow that file, and the log (--log) names it.
+TEST(EndToEnd, ConfigFromAnotherFolderDrivesTheBoards)
+{
+    test::TavrelRun run;
+    run.useVirtualBoards(u"PhidgetLED:1001"_s);
+    run.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n2,Working folder's lamp,1,1\r\n");
+    QDir(run.path({})).mkdir(u"elsewhere"_s);
+    run.writeFile(u"elsewhere/cockpit.cfg"_s, "[PLED64-1]\r\n5,Other folder's lamp,1,1\r\n");
+    const QString config = run.path(u"elsewhere/cockpit.cfg"_s);
+    ASSERT_TRUE(run.start({}, {u"--config"_s, config, u"--log"_s, run.path(u"tavrel.log"_s)}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run.boardJournal().contains(u"1001\tDiscreteLED\t5\t0"_s); }, kPatienceMs));
+    EXPECT_TRUE(run.boardJournal().filter(u"DiscreteLED\t2\t"_s).isEmpty()) << "the working folder's file was read";
+    run.process().terminate();
+    EXPECT_TRUE(run.waitForCleanEnd());
+    EXPECT_TRUE(QString::fromUtf8(run.readFile(u"tavrel.log"_s)).contains(u"tavrel.config info: configuration: "_s + config));
+}
+
+// --help and --version of every program answer on stdout and end with 0 where there is no
+// display, no platform named and no Tavrel.cfg; an unknown option ends tavrel with 2
+// before its window opens.
+TEST(EndToEnd, EveryProgramAnswersHelpAndVersionWithoutADisplay)
+{
+    struct Row
+    {
+        const char *program;
+        QStringList arguments;
+        int code;
+        QString firstLine;
+        const char *platform;
+    };
+    const QString version = versionString();
+    const Row rows[] = {
+        {TAVREL_BINARY, {u"--version"_s}, 0, u"tavrel "_s + version, nullptr},
+        {TAVREL_BINARY, {u"--help"_s}, 0, u"Usage: tavrel [options]"_s, nullptr},
+        {TAVREL_BINARY, {u"--no-such-option"_s}, 2, QString(), "offscreen"},
+        {TAVREL_RELAY_BINARY, {u"--version"_s}, 0, u"tavrel-relay "_s + version, nullptr},
+        {TAVREL_CHECK_BINARY, {u"--version"_s}, 0, u"tavrel-check "_s + version, nullptr},
+    };
+    const QTemporaryDir empty;
+    for (const Row &row : rows) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            environment.remove(name);
+        if (row.platform)
+            environment.insert(u"QT_QPA_PLATFORM"_s, QString::fromLatin1(row.platform));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(empty.path());
+        program.start(QString::fromUtf8(row.program), row.arguments);
+        if (!program.waitForFinished(kPatienceMs))
+            program.kill(), program.waitForFinished();
+        const QString says = QString::fromLocal8Bit(program.readAllStandardOutput());
+        const QString shown = QString::fromUtf8(row.program) + u' ' + row.arguments.join(u' ');
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << shown.toStdString();
+        EXPECT_EQ(program.exitCode(), row.code) << shown.toStdString();
+        EXPECT_EQ(says.section(u'\n', 0, 0), row.firstLine) << shown.toStdString();
+    }
 }

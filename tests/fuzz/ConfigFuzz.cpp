@@ -4,7 +4,7 @@
 // runs on) holds a line end, only the BOARDS list keeps commas in a switch value; the
 // reader reads the same with an outline as without one, the outline matches what was
 // read, and every finding of the checker stands on a line of the file.
-#include "ConfigCheck.h"
+#include "check/ConfigCheck.h"
 #include "core/ConfigReader.h"
 #include "core/Convert.h"
 

@@ -78,7 +78,7 @@ void TavrelRun::useVirtualBoards(const QString &list)
     setEnvironment(u"TAVREL_PHIDGET_CONTROL"_s, dir_->filePath(u"boards.control"_s));
 }
 
-bool TavrelRun::start(const QString &display)
+bool TavrelRun::start(const QString &display, const QStringList &arguments)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The board library's variables come from the test alone.
@@ -92,7 +92,7 @@ bool TavrelRun::start(const QString &display)
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(dir_->path());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral(TAVREL_BINARY), {});
+    process_.start(QStringLiteral(TAVREL_BINARY), arguments);
     return process_.waitForStarted(10000);
 }
 

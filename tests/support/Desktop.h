@@ -77,8 +77,10 @@ public:
     // Any other variable for the libraries the program loads, for the next start.
     void setEnvironment(const QString &name, const QString &value) { environment_.insert(name, value); }
 
-    // Starts on the given display, or offscreen when it is empty.
-    bool start(const QString &display = QString());
+    // Starts on the given display, or offscreen when it is empty, with the arguments.
+    bool start(const QString &display = QString(), const QStringList &arguments = {});
+    // A path in the run's folder.
+    QString path(const QString &name) const { return dir_->filePath(name); }
     QProcess &process() { return process_; }
     // Waits for the end of the process; true when it ended by itself with code 0.
     bool waitForCleanEnd(int timeoutMs = 30000);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/LogCapture.h"
+
 // Window tests run on the offscreen platform unless the caller chose another (Xvfb).
 int main(int argc, char **argv)
 {
@@ -11,6 +13,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     tavrel::preferPlainEventDispatcher(); // the event loop the program runs
     QApplication app(argc, argv);
+    tavrel::test::leaveOutProgramLog();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -62,6 +62,9 @@ TEST_F(CycleTest, StepsRunInTheirFixedOrderAndTheTickGuardsTheCycle)
         EXPECT_EQ(outputs->steps.join(u','), steps) << "screen " << screen << " epic " << epicAnyway << epicOpen;
         EXPECT_EQ(script->calls.value(0), u"FillFlightData"_s) << "the snapshot comes before any property";
     }
+    // The status bar's tooltip: the board library (none here) and the last record's time.
+    EXPECT_TRUE(cockpit.controls().sbStatusBar.toolTip().contains(u"Board library: none\nLast record: "_s));
+    EXPECT_FALSE(cockpit.controls().sbStatusBar.toolTip().contains(u"none yet"_s));
     for (auto [brake, open] : {std::pair{0.5, true}, {0.0, false}, {-0.1, false}, {1e-6, true}}) {
         script->properties.insert(u"SpeedBrake"_s, brake);
         cockpit.UpdateCycle();

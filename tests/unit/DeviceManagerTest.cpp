@@ -50,7 +50,7 @@ struct Events
             frame.setEnabled(false);
     }
     // The "Devices" list's rows as "number|name|version|serial=colour"; each row's tooltip
-    // says what its colour means and since when.
+    // says what its colour means and since when (and, on a line of its own, the library).
     QString rows()
     {
         const Grid &list = cockpit.controls().grdTavrel[4];
@@ -58,7 +58,7 @@ struct Events
         for (int r = 1; r < list.rows(); ++r) {
             const quint32 c = list.cellBackColor(r, 1);
             const QString state = c == Grid::kGreen ? u"Attached"_s : c == Grid::kRed ? u"Detached"_s : u"Error"_s;
-            const QRegularExpression note(u"^%1 at \\d\\d:\\d\\d:\\d\\d$"_s.arg(state));
+            const QRegularExpression note(u"^%1 at \\d\\d:\\d\\d:\\d\\d(\n.+)?$"_s.arg(state));
             EXPECT_TRUE(note.match(list.rowToolTip(r)).hasMatch()) << list.rowToolTip(r).toStdString();
             out << u"%1|%2|%3|%4="_s.arg(list.text(r, 0), list.text(r, 1), list.text(r, 2), list.text(r, 3))
                        + (c == Grid::kGreen ? u"green"_s : c == Grid::kRed ? u"red"_s : u"yellow"_s);
@@ -162,5 +162,6 @@ TEST(DeviceManagerTest, StartSettingsReachTheBoards)
         EXPECT_EQ(kit->written, refused == 3 ? 15 : 16) << refused;
     }
     EXPECT_EQ(e.rows().count(u"2001"_s), 1) << "listed once: the second one's version could not be read";
+    EXPECT_EQ(e.cockpit.controls().grdTavrel[4].rowToolTip(1).section(u'\n', 1), u"virtual board"_s);
     EXPECT_EQ(e.cockpit.boards().pViper01616_2->serialNumber(), 2001);
 }

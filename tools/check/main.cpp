@@ -1,6 +1,7 @@
 // tavrel-check: checks a Tavrel.cfg and names the line of every problem, in the form
 // compilers use so that editors can jump to it.
-#include "ConfigCheck.h"
+#include "check/ConfigCheck.h"
+#include "core/CommandLine.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,50 +12,40 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kUsageError = 2;
-
-void printLine(const QString &line)
+void printLine(std::FILE *stream, const QString &line)
 {
     const QByteArray bytes = line.toLocal8Bit() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
-
-const char kUsage[] = "usage: tavrel-check [--quiet] [FILE]\n"
-                      "Checks a Tavrel configuration file (default: Tavrel.cfg in the working folder).\n"
-                      "Prints FILE:LINE: error|warning: ... for each finding, then a summary (not with --quiet).\n"
-                      "Exit code: 0 clean, 1 warnings only, 2 errors or a file that cannot be read.\n";
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    bool quiet = false;
-    QStringList files;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == u"--quiet"_s || arg == u"-q"_s) {
-            quiet = true;
-        } else if (arg == u"--help"_s || arg == u"-h"_s) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (arg.startsWith(u'-') && arg != u"-"_s) {
-            std::fprintf(stderr, "tavrel-check: unknown option %s\n%s", argv[i], kUsage);
-            return kUsageError;
-        } else {
-            files += arg;
-        }
-    }
+    tavrel::CommandLine commandLine(
+        u"tavrel-check"_s,
+        u"Checks a Tavrel configuration file by the program's own rules and prints FILE:LINE: error|warning: ... "
+        u"for each finding, then a summary."_s);
+    QCommandLineParser &parser = commandLine.parser();
+    const QCommandLineOption quiet({u"q"_s, u"quiet"_s}, u"Leaves the summary out."_s);
+    parser.addOption(quiet);
+    parser.addPositionalArgument(u"FILE"_s, u"The file to check (default: Tavrel.cfg in the working folder)."_s,
+                                 u"[FILE]"_s);
+    commandLine.setEpilogue(u"Exit code: 0 clean, 1 warnings only, 2 errors or a file that cannot be read."_s);
+    if (const auto code = commandLine.parse(tavrel::argumentsOf(argc, argv)))
+        return *code;
+    const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
-        std::fputs(kUsage, stderr);
-        return kUsageError;
+        printLine(stderr, u"tavrel-check: one FILE at most\n(see tavrel-check --help)"_s);
+        return tavrel::CommandLine::kUsageError;
     }
     const QString file = files.isEmpty() ? u"Tavrel.cfg"_s : files.first();
 
     const QList<tavrel::check::Finding> findings = tavrel::check::checkFile(file);
     for (const tavrel::check::Finding &finding : findings)
-        printLine(tavrel::check::formatFinding(file, finding));
-    if (!quiet)
-        printLine(tavrel::check::summary(file, findings));
+        printLine(stdout, tavrel::check::formatFinding(file, finding));
+    if (!parser.isSet(quiet))
+        printLine(stdout, tavrel::check::summary(file, findings));
     std::fflush(stdout);
     return tavrel::check::exitCode(findings);
 }

@@ -1,4 +1,4 @@
-#include "ConfigCheck.h"
+#include "check/ConfigCheck.h"
 
 #include "core/ConfigReader.h"
 #include "core/Convert.h"
@@ -71,6 +71,76 @@ QStringView sameButForCase(QStringView text, const Names &names)
     return {};
 }
 
+// The edits (a letter put in, left out, changed, or two neighbours swapped) from one text
+// to another, letter case aside.
+qsizetype editDistance(QStringView a, QStringView b)
+{
+    const qsizetype n = a.size(), m = b.size();
+    QList<qsizetype> d((n + 1) * (m + 1));
+    const auto at = [&](qsizetype i, qsizetype j) -> qsizetype & { return d[i * (m + 1) + j]; };
+    for (qsizetype i = 0; i <= n; ++i)
+        at(i, 0) = i;
+    for (qsizetype j = 0; j <= m; ++j)
+        at(0, j) = j;
+    const auto same = [&](qsizetype i, qsizetype j) { return a[i].toUpper() == b[j].toUpper(); };
+    for (qsizetype i = 1; i <= n; ++i)
+        for (qsizetype j = 1; j <= m; ++j) {
+            at(i, j) = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1, at(i - 1, j - 1) + (same(i - 1, j - 1) ? 0 : 1)});
+            if (i > 1 && j > 1 && same(i - 1, j - 2) && same(i - 2, j - 1))
+                at(i, j) = std::min(at(i, j), at(i - 2, j - 2) + 1);
+        }
+    return at(n, m);
+}
+
+// The name a misspelling most likely meant: the nearest within one edit (two for a text of
+// six letters or more), else the shortest name that begins the text or that the text begins
+// ("OILPRESSURE" for "OILPRES") when `prefixes`; none when nothing is that near.
+template <typename Names>
+QString nearest(QStringView text, const Names &names, bool prefixes = true)
+{
+    text = text.trimmed();
+    QString best;
+    qsizetype bestDistance = text.size() >= 6 ? 3 : 2; // one more than the edits allowed
+    for (QStringView name : names) {
+        const qsizetype d = editDistance(text, name);
+        if (d < bestDistance)
+            best = name.toString(), bestDistance = d;
+    }
+    if (!best.isEmpty() || !prefixes || text.size() < 3)
+        return best;
+    for (QStringView name : names)
+        if ((name.startsWith(text, Qt::CaseInsensitive) || text.startsWith(name, Qt::CaseInsensitive))
+            && (best.isEmpty() || name.size() < best.size()))
+            best = name.toString();
+    return best;
+}
+
+// Every name a section header can have.
+QStringList sectionNames()
+{
+    QStringList names;
+    for (QStringView name : kDeviceSectionNames)
+        names += name.toString();
+    for (QStringView name : kSwitchSectionNames)
+        names += name.toString();
+    names += kBoardsSection.toString();
+    return names;
+}
+
+// The other tables a keyword belongs to, for one written under the wrong section.
+QString tableOf(QStringView keyword)
+{
+    if (isGaugeKeyword(keyword))
+        return u"a gauge keyword"_s;
+    if (epicKeyword(keyword) != EpicKeyword::Unknown)
+        return u"an EPIC keyword"_s;
+    if (textLedKeyword(keyword) >= 0)
+        return u"a text LED keyword"_s;
+    if (textLcdMode(keyword) >= 0)
+        return u"a text LCD mode"_s;
+    return {};
+}
+
 QString firstLine(const QString &message)
 {
     return message.section(u'\r', 0, 0);
@@ -82,8 +152,12 @@ public:
     explicit Checker(QStringView text)
         : text_(text)
     {
-        for (QStringView line : text.split(u'\n'))
+        qsizetype start = 0;
+        for (QStringView line : text.split(u'\n')) {
+            lineStarts_ += start;
+            start += line.size() + 1;
             lines_ += line.endsWith(u'\r') ? line.chopped(1) : line;
+        }
     }
 
     QList<Finding> run()
@@ -93,11 +167,25 @@ public:
             error(line, firstLine(tooLongMessage()) + u" (it goes past the limit on this line)"_s);
             return findings_;
         }
+        // The program stops reading at a format fault; the check reads on from the next
+        // section header, so that one run names the faults of the whole file.
         ConfigOutline outline;
-        const ConfigReadResult read = readConfiguration(text_, &outline);
-        if (read.error == ConfigError::Format)
-            formatError(outline);
-        sections(outline, read.config);
+        Configuration config;
+        for (int from = 1;;) {
+            ConfigOutline piece;
+            const ConfigReadResult read = readConfiguration(text_.sliced(lineStarts_[from - 1]), &piece);
+            merge(outline, config, piece, read.config, from - 1);
+            if (read.error != ConfigError::Format)
+                break;
+            const int line = piece.formatErrorLine + from - 1;
+            formatError(line, outline);
+            from = line + 1;
+            while (from <= lines_.size() && !lineText(from).startsWith(u'['))
+                ++from;
+            if (from > lines_.size())
+                break;
+        }
+        sections(outline, config);
         lastLine();
         std::stable_sort(findings_.begin(), findings_.end(),
                          [](const Finding &a, const Finding &b) { return a.line < b.line; });
@@ -113,9 +201,25 @@ private:
         return line >= 1 && line <= lines_.size() ? lines_[line - 1] : QStringView();
     }
 
-    void formatError(const ConfigOutline &outline)
+    // A piece of the file read on its own, from the line after `offset` on: its sections
+    // join those read before, and its tables replace theirs.
+    static void merge(ConfigOutline &outline, Configuration &config, ConfigOutline &piece, const Configuration &read,
+                      int offset)
     {
-        const int line = outline.formatErrorLine;
+        for (ConfigOutline::Section &s : piece.sections) {
+            s.line += offset;
+            for (ConfigOutline::Row &row : s.rows)
+                row.line += offset, row.lastLine += offset;
+            outline.sections.append(std::move(s));
+        }
+        for (std::size_t i = 0; i < config.tables.size(); ++i)
+            if (!read.tables[i].isEmpty())
+                config.tables[i] = read.tables[i];
+        config.switches += read.switches;
+    }
+
+    void formatError(int line, const ConfigOutline &outline)
+    {
         int before = line - 1;
         while (before >= 1 && lineText(before).trimmed().isEmpty())
             --before;
@@ -170,13 +274,14 @@ private:
                         warning(row.line, u"[BOARDS] line left out: %1"_s.arg(plain(why)));
                 }
             } else if (device < 0) {
-                const QStringView hint = sameButForCase(s.name, kDeviceSectionNames).isNull()
-                                             ? sameButForCase(s.name, kSwitchSectionNames)
-                                             : sameButForCase(s.name, kDeviceSectionNames);
+                const QStringList names = sectionNames();
+                const QStringView sameName = sameButForCase(s.name, names);
+                const QString near = nearest(s.name, names);
+                const QString hint = !sameName.isNull() ? u" (names are exact: [%1]?)"_s.arg(sameName)
+                                     : !near.isEmpty()  ? u" (nearest valid name: [%1])"_s.arg(near)
+                                                        : QString();
                 if (!s.name.contains(u'\n'))
-                    warning(s.line,
-                            u"unknown section [%1]: read and dropped%2"_s.arg(
-                                plain(s.name), hint.isNull() ? QString() : u" (names are exact: [%1]?)"_s.arg(hint)));
+                    warning(s.line, u"unknown section [%1]: read and dropped%2"_s.arg(plain(s.name), hint));
             } else if (lastOne == i) {
                 table(DeviceSection(device), config, s.rows);
             }
@@ -225,6 +330,11 @@ private:
                                 .arg(later.line));
                     break;
                 }
+        } else if (s.name == u"TCPIP-PORT") {
+            const auto port = convert::checkedInt32(value.value);
+            if (!port || *port < 0 || *port > 65535)
+                warning(line, u"port %1 is no number from 0 to 65535: the relay link cannot connect"_s.arg(
+                                  quoted(value.value)));
         } else if (s.name == u"NOSCREENUPDATE" || s.name == u"UPDATEEPICANYWAY" || s.name == kRecoverSection) {
             if (!convert::equalsUpperLatin(value.value, u"TRUE") && !convert::equalsUpperLatin(value.value, u"FALSE"))
                 warning(line, u"%1 is neither TRUE nor FALSE: it reads as FALSE"_s.arg(quoted(value.value)));
@@ -266,14 +376,35 @@ private:
         }
     }
 
+    // An entry whose keyword is none of the gauge keywords holds its fourth field: right for
+    // a needle held still (a word of its own and a number), wrong for a number or another
+    // table's keyword in the keyword's place, or a gauge keyword misspelled.
     void gauges(const ConfigTable &entries, const Rows &rows)
     {
         const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
-        for (qsizetype i = 0; i < count; ++i)
-            if (!isGaugeKeyword(entries[i][2]) && !needlePosition(entries[i][3]))
-                warning(rows[i].line,
-                        u"%1 is no gauge keyword, so the gauge holds its fourth field, and %2 is no "
-                        u"number: no needle can show it"_s.arg(quoted(entries[i][2]), quoted(entries[i][3])));
+        const QStringList keywords = gaugeKeywords();
+        for (qsizetype i = 0; i < count; ++i) {
+            const QString &keyword = entries[i][2];
+            if (isGaugeKeyword(keyword))
+                continue;
+            const int line = rows[i].line;
+            const QString held = u"the gauge holds its fourth field, %1"_s.arg(quoted(entries[i][3]));
+            // A near miss is taken for a misspelling; a word of its own for a needle held still.
+            const QString near = nearest(keyword, keywords, false);
+            const QString suggested = nearest(keyword, keywords);
+            const QString meant = suggested.isEmpty() ? QString() : u" (gauge keyword %1?)"_s.arg(suggested);
+            const QString other = tableOf(keyword);
+            if (convert::checkedNumber(keyword))
+                warning(line, u"gauge keyword %1 is a number: %2 (the fields are gauge, description, keyword, "
+                              u"start value)"_s.arg(quoted(keyword), held));
+            else if (!other.isEmpty())
+                warning(line, u"%1 is %2, not a gauge keyword: %3%4"_s.arg(quoted(keyword), other, held, meant));
+            else if (!needlePosition(entries[i][3]))
+                warning(line, u"%1 is no gauge keyword, so the gauge holds its fourth field, and %2 is no "
+                              u"number: no needle can show it"_s.arg(quoted(keyword), quoted(entries[i][3])));
+            else if (!near.isEmpty())
+                warning(line, u"%1 is no gauge keyword: %2%3"_s.arg(quoted(keyword), held, meant));
+        }
     }
 
     void pigeonholes(const ConfigTable &entries, const Rows &rows)
@@ -295,8 +426,15 @@ private:
             else if (convert::equalsUpperLatin(entry[2], u"NOZZLE2") && epicKeyword(u"NOZZZLE2") == EpicKeyword::Sent)
                 warning(line, u"%1 matches nothing: the second nozzle's keyword is NOZZZLE2, with three Z"_s.arg(
                                   quoted(entry[2])));
+            else if (convert::checkedNumber(entry[2]))
+                warning(line, u"EPIC keyword %1 is a number: nothing is sent (the fields are pigeonhole, "
+                              u"description, keyword, value)"_s.arg(quoted(entry[2])));
+            else if (const QString other = tableOf(entry[2]); !other.isEmpty())
+                warning(line, u"%1 is %2, not an EPIC keyword: nothing is sent%3"_s.arg(
+                                  quoted(entry[2]), other, suggestion(entry[2], epicKeywords(), u"EPIC keyword")));
             else
-                warning(line, u"unknown EPIC keyword %1: nothing is sent"_s.arg(quoted(entry[2])));
+                warning(line, u"unknown EPIC keyword %1: nothing is sent%2"_s.arg(
+                                  quoted(entry[2]), suggestion(entry[2], epicKeywords(), u"EPIC keyword")));
         }
     }
 
@@ -315,7 +453,13 @@ private:
                 warning(line, u"motor %1 is none of the board's motors 0 to %2"_s.arg(quoted(entry[0]))
                                   .arg(VirtualBoard::kServo4Motors - 1));
             const auto gauge = assignedGauge(entry[3]);
-            if (!gauge || *gauge < 1)
+            const bool names = gauge && *gauge >= 1 && *gauge <= gaugeCount;
+            if (!convert::checkedNumber(entry[3]))
+                warning(line, u"gauge number %1 is no number: it reads as %2"_s.arg(
+                                  quoted(entry[3]), names ? u"gauge %1"_s.arg(*gauge)
+                                                          : u"%1, which names no gauge: the motor drives nothing"_s.arg(
+                                                                gauge ? QString::number(*gauge) : u"nothing"_s)));
+            else if (!gauge || *gauge < 1)
                 warning(line, u"gauge %1 names no gauge: gauges count from 1"_s.arg(quoted(entry[3])));
             else if (*gauge > gaugeCount)
                 warning(line, u"gauge %1 is beyond the %2 entries of [GAUGES]"_s.arg(*gauge).arg(gaugeCount));
@@ -336,6 +480,8 @@ private:
                     dark += rows[j].line;
                 error(line, u"bit word %1 is not 0 to 4: the lamp pass stops here and %2 stay%3 undriven"_s.arg(
                                 quoted(entry[3]), lineList(dark), dark.size() == 1 ? u"s"_s : QString()));
+            } else if (!convert::checkedNumber(entry[3])) {
+                warning(line, u"bit word %1 is no number: it reads as %2"_s.arg(quoted(entry[3])).arg(*bitWord));
             }
             const auto output = lampOutput(entry[0]);
             if (!output || *output < 0 || *output >= outputs)
@@ -406,8 +552,15 @@ private:
         warning(int(lines_.size()), u"the last line has no line end: Tavrel loses its final characters"_s);
     }
 
+    static QString suggestion(QStringView text, const QStringList &names, QStringView what)
+    {
+        const QString near = nearest(text, names);
+        return near.isEmpty() ? QString() : u" (%1 %2?)"_s.arg(what, near);
+    }
+
     QStringView text_;
     QList<QStringView> lines_;
+    QList<qsizetype> lineStarts_;
     QList<Finding> findings_;
 };
 

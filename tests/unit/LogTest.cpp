@@ -1,0 +1,160 @@
+// The log: each event in its layer's category, and the errors a cycle skips counted and
+// logged at most once a second per kind.
+#include "cockpit/Cockpit.h"
+#include "core/Error.h"
+#include "core/SharedLibrary.h"
+#include "epic/EpicLink.h"
+#include "epic/VirtualEpicCard.h"
+#include "phidget/PhidgetLibrary.h"
+#include "sources/ProgIdRegistry.h"
+#include "support/JournalBoards.h"
+#include "support/LogCapture.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+using namespace tavrel;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct LogTest : ::testing::Test
+{
+    test::TestPlatform platform;
+    Cockpit cockpit{platform};
+    test::JournalBoards boards;
+    test::LogCapture log;
+
+    // Runs start-up; the end of the process it may come to is caught.
+    void startUp()
+    {
+        cockpit.setPhidgetManagerFactory([] { return nullptr; });
+        try {
+            cockpit.startUp();
+        } catch (const test::ProcessEnded &) {
+        }
+    }
+};
+
+// A file whose header is a 32-bit library's: ELF on Linux, PE on Windows.
+QByteArray libraryHeader(int bits, bool pe)
+{
+    QByteArray header(0x100, '\0');
+    if (!pe)
+        return header.replace(0, 5, QByteArray("\x7f" "ELF") + char(bits == 32 ? 1 : 2));
+    header.replace(0, 2, "MZ");
+    header[0x3c] = char(0x80);
+    header.replace(0x80, 6, QByteArray("PE\0\0", 4) + (bits == 32 ? QByteArray("\x4c\x01", 2) : QByteArray("\x64\x86", 2)));
+    return header;
+}
+
+} // namespace
+
+// Each event, and the line it leaves: its category, level and what it says.
+TEST_F(LogTest, EachEventInItsCategory)
+{
+    const auto led = boards.add(VirtualBoard::Kind::Led64, 1001);
+    const QString narrow = platform.dir.filePath(u"libphidget21.so"_s);
+    platform.writeFile(u"libphidget21.so"_s, libraryHeader(32, false));
+    QTcpServer peer;
+    ASSERT_TRUE(peer.listen(QHostAddress::LocalHost));
+    const QString relay = u"127.0.0.1 port %1"_s.arg(peer.serverPort());
+
+    const std::pair<std::function<void()>, QString> events[] = {
+        {[&] { cockpit.PhidgetManager_OnAttach(led); }, u"tavrel.boards info: attached: PhidgetLED serial 1001 in slot PLED64-1"_s},
+        {[&] { cockpit.PhidgetManager_OnError(led, u"overcurrent"_s, 9); },
+         u"tavrel.boards warning: board error: PhidgetLED serial 1001 in slot PLED64-1: overcurrent (code 9)"_s},
+        {[&] { cockpit.PhidgetManager_OnDetach(led); }, u"tavrel.boards warning: detached: PhidgetLED serial 1001"_s},
+        {[&] { createPhidgetManager(nullptr, narrow); },
+         u"tavrel.boards info: board library: the built-in virtual boards (%1 is a 32-bit library and this program "
+         u"is 64-bit"_s.arg(narrow)},
+        {[&] { createPhidgetManager(nullptr, QStringLiteral(TAVREL_FAKE_PHIDGET21)); },
+         u"tavrel.boards info: board library: "_s + QFileInfo(QStringLiteral(TAVREL_FAKE_PHIDGET21)).absoluteFilePath()},
+        {[&] {
+             cockpit.socket().setRemoteHost(u"127.0.0.1"_s);
+             cockpit.socket().setRemotePort(peer.serverPort());
+             cockpit.socket().connectToPeer();
+             ASSERT_TRUE(peer.waitForNewConnection(30000));
+             ASSERT_TRUE(QTest::qWaitFor([&] { return !log.with(u"connected to"_s).isEmpty(); }, 30000));
+             peer.nextPendingConnection()->close();
+             (void)QTest::qWaitFor([&] { return !log.with(u"dropped"_s).isEmpty(); }, 30000);
+         },
+         u"tavrel.relay warning: dropped: the relay peer at %1 closed the connection"_s.arg(relay)},
+        {[&] {
+             VirtualEpicCard absent(false, QString());
+             bool open = false;
+             ConnectEpic(absent, open, [] {}, [] {});
+         },
+         u"tavrel.epic warning: EPIC card not found: OpenEpic answered 0 (virtual card)"_s},
+        {[&] { EXPECT_THROW(createObject(u"No.Server"), Error); },
+         u"tavrel.source warning: data server No.Server cannot be created"_s},
+        {[&] {
+             platform.removeFile(u"Tavrel.cfg"_s);
+             startUp();
+         },
+         u"tavrel.config error: Tavrel.cfg is missing, and there is no Glimra.cfg beside it in "_s
+             + QDir::toNativeSeparators(platform.dir.path())},
+    };
+    for (const auto &[event, expected] : events) {
+        log.lines.clear();
+        event();
+        EXPECT_EQ(log.lines.filter(expected).size(), 1) << expected.toStdString() << "\nin\n"
+                                                        << log.lines.join(u'\n').toStdString();
+    }
+    EXPECT_EQ(libraryBits(libraryHeader(32, true)), 32);
+    EXPECT_EQ(libraryBits(libraryHeader(64, true)), 64);
+}
+
+// A pulled board fails every write of every cycle: the first error is logged at once,
+// then one line a second with the count, however many cycles run in between.
+TEST_F(LogTest, ACycleErrorIsLoggedAtMostOnceASecond)
+{
+    qint64 now = 0;
+    cockpit.setClock([&] { return now; });
+    startUp();
+    cockpit.applyConfiguration(readConfiguration(u"[PLED64-1]\r\n0,a,1,1\r\n"_s).config);
+    const auto led = boards.add(VirtualBoard::Kind::Led64, 1001);
+    led->setAttached(false);
+    cockpit.boards().pViperLED_1 = led;
+    log.lines.clear();
+    for (; now < 3500; now += 100) // 35 cycles in 3.5 s
+        cockpit.UpdateCycle();
+    const QStringList lines = log.with(u"PLED64-1: Phidget error 5"_s);
+    ASSERT_EQ(lines.size(), 4) << lines.join(u'\n').toStdString(); // at 0, 1, 2 and 3 s
+    EXPECT_TRUE(lines[0].startsWith(u"tavrel.boards warning: "_s) && lines[0].contains(u"repeats are counted"_s));
+    EXPECT_TRUE(lines[1].endsWith(u"skipped 10 times in the last 1.0 s"_s)) << lines[1].toStdString();
+}
+
+// The log file: every line with its time, appended; --quiet keeps warnings and errors only;
+// a file grown past 1 MiB is kept as FILE.old and a new one begun.
+TEST(LogFile, TimeStampedLinesAppendedQuietLeavesInformationOut)
+{
+    const test::TestPlatform folder;
+    const QString file = folder.dir.filePath(u"tavrel.log"_s);
+    QFile big(file);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray((1 << 20) + 1, 'x'));
+    big.close();
+    const QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    ASSERT_TRUE(log::install(file, true));
+    qCInfo(lcRelay) << "connected";
+    qCWarning(lcRelay) << "dropped";
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+
+    EXPECT_EQ(QFileInfo(file + u".old"_s).size(), (1 << 20) + 1);
+    QFile log(file);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} tavrel\\.relay warning: dropped$"_s)
+                    .match(lines[0])
+                    .hasMatch())
+        << lines[0].toStdString();
+}
