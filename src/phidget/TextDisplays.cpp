@@ -160,7 +160,7 @@ void BuildDisplay(QStringView text, QString &result, const std::function<void()>
     try {
         for (qsizetype p = 1; p <= text.size(); ++p) {
             const char16_t ch = text[p - 1].unicode();
-            const int code = convert::toWindows1252(ch);
+            const int code = ch < 0x80 ? int(ch) : convert::toWindows1252(ch);
             if (code >= 33 && code <= 128)
                 out[n++] = ch;
             else if (code == 1)

@@ -99,7 +99,15 @@ QVariant SimulatedFlightServer::get(std::string_view name)
         journal(running ? QLatin1String("Ostrely\t1") : QLatin1String("Ostrely\t0"));
         return QVariant(running);
     }
-    const FieldInfo *field = findFlightDataField(name);
+    // A caller that reads the fields in the record's order (the cycle's fill does) finds
+    // the next one at once; any other name is looked up.
+    const FieldInfo *field = nullptr;
+    if (nextField_ < kFlightDataFields.size() && kFlightDataFields[nextField_].name == name)
+        field = &kFlightDataFields[nextField_];
+    else
+        field = findFlightDataField(name);
+    if (field)
+        nextField_ = std::size_t(field - kFlightDataFields.data()) + 1;
     if (!field || !offeredByServer(*field))
         memberNotFound();
     switch (field->kind) {

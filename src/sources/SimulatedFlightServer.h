@@ -50,6 +50,7 @@ private:
     SimulatedFlight flight_;
     FlightData snapshot_{};
     std::array<QString, 4> texts_; // the four text fields as shared strings
+    std::size_t nextField_ = 0;    // the field after the one read last
     bool closed_ = false;
     std::unique_ptr<QFile> journal_;
 };
