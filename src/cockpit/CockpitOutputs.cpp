@@ -74,7 +74,7 @@ void CockpitOutputs::yieldToEvents()
 void CockpitOutputs::UpdateGaugeValues()
 {
     ErrorTally::at(lcBoards, u"GAUGES");
-    tavrel::UpdateGaugeValues(maGAUGES(), cockpit_.flightData(), [this] { yieldToEvents(); });
+    tavrel::UpdateGaugeValues(maGAUGES(), cockpit_.flightData(), [this] { yieldToEvents(); }, &gaugeReadings_);
 }
 
 void CockpitOutputs::DriveGaugeServos()
@@ -82,7 +82,7 @@ void CockpitOutputs::DriveGaugeServos()
     ErrorTally::at(lcBoards, u"P4SERVO needles");
     const CockpitFlags &f = cockpit_.flags();
     const ServoInputs in{cockpit_.boards(), f.MultiServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
-    tavrel::DriveGaugeServos(maGAUGES(), grid(7), in);
+    tavrel::DriveGaugeServos(maGAUGES(), grid(7), in, &gaugeReadings_);
 }
 
 // lblGlimra(15) shows the G load, lblGlimra(24) and (25) the two servos' position.

@@ -4,6 +4,7 @@
 #include "core/GridBuilders.h"
 #include "epic/EpicTransfer.h"
 #include "phidget/LampOutputs.h"
+#include "phidget/ServoGauges.h"
 
 #include <QString>
 #include <QStringView>
@@ -75,6 +76,7 @@ private:
     QString displayText_;
     std::array<LampReadings, 6> lampReadings_; // by lamp grid: 0, 1, 2 and 5
     EpicReadings epicReadings_;
+    GaugeReadings gaugeReadings_;
     QString pflText_;
     QString gForceText_;
 };

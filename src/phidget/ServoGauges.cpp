@@ -6,6 +6,8 @@
 #include "core/Grid.h"
 
 #include <algorithm>
+#include <cstring>
+#include <tuple>
 #include <optional>
 
 namespace tavrel {
@@ -53,6 +55,26 @@ std::optional<Keyword> keywordOf(QStringView text)
         if (convert::equalsUpperLatin(text, QStringView(k.name)))
             return k.keyword;
     return std::nullopt;
+}
+
+int keywordNumber(QStringView text)
+{
+    const std::optional<Keyword> k = keywordOf(text);
+    return k ? int(*k) : -1;
+}
+
+// The readings of a table, kept where the caller keeps them or for this pass only.
+GaugeReadings &readingsFor(const GaugeTable &gauges, GaugeReadings *kept, GaugeReadings &scratch)
+{
+    GaugeReadings &readings = kept ? *kept : scratch;
+    if (readings.size() < std::size_t(gauges.size()))
+        readings.resize(std::size_t(gauges.size())); // once per table: the readings keep their room
+    return readings;
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 // A gauge's value, read from the record, and its adjusted needle value: a rounded double,
@@ -209,39 +231,55 @@ std::optional<std::int32_t> motorIndex(QStringView text) noexcept
     return convert::checkedInt32(text);
 }
 
-void UpdateGaugeValues(GaugeTable &gauges, FlightData &data, const std::function<void()> &yield)
+void UpdateGaugeValues(GaugeTable &gauges, FlightData &data, const std::function<void()> &yield,
+                       GaugeReadings *kept)
 {
     yield();
+    GaugeReadings scratch;
+    GaugeReadings &readings = readingsFor(gauges, kept, scratch);
     const int entries = gaugeEntries(gauges);
     for (int i = 0; i < entries; ++i) {
         GaugeRow &row = gauges[i];
-        const auto keyword = keywordOf(row[2]);
-        if (!keyword) {
+        GaugeReading &read = readings[std::size_t(i)];
+        if (!read.keyword.isOf(std::as_const(row)[2]))
+            read.shown = false; // another keyword, or another table: its values are written anew
+        const int keyword = read.keyword.of(std::as_const(row)[2], keywordNumber);
+        if (keyword < 0) {
             copyText(row[kGaugeAdjusted], row[kGaugeValue]);
             continue;
         }
-        const Reading r = readGauge(*keyword, data);
+        const Reading r = readGauge(Keyword(keyword), data);
+        if (read.shown && sameBits(r.value, read.value) && sameBits(r.adjusted, read.adjusted)
+            && r.adjustedIsFloat == read.adjustedIsFloat)
+            continue; // the columns already show these numbers
         putNumber(row[kGaugeValue], convert::shortest(r.value));
         putNumber(row[kGaugeAdjusted], r.adjustedIsFloat ? convert::shortest(float(r.adjusted))
                                                          : convert::shortest(r.adjusted));
+        read.shown = true;
+        read.value = r.value;
+        read.adjusted = r.adjusted;
+        read.adjustedIsFloat = r.adjustedIsFloat;
     }
 }
 
-void DriveGaugeServos(const GaugeTable &gauges, Grid &grid, const ServoInputs &in)
+void DriveGaugeServos(const GaugeTable &gauges, Grid &grid, const ServoInputs &in, GaugeReadings *kept)
 {
-    static constexpr std::pair<int, Board BoardSlots::*> kBoards[] = {
-        {kGaugeMotor1, &BoardSlots::pViper4Servo_1}, {kGaugeMotor2, &BoardSlots::pViper4Servo_2}};
+    static constexpr std::tuple<int, Board BoardSlots::*, TextReading<std::optional<std::int32_t>> GaugeReading::*>
+        kBoards[] = {{kGaugeMotor1, &BoardSlots::pViper4Servo_1, &GaugeReading::motor1},
+                     {kGaugeMotor2, &BoardSlots::pViper4Servo_2, &GaugeReading::motor2}};
+    GaugeReadings scratch;
+    GaugeReadings &readings = readingsFor(gauges, kept, scratch);
     const int entries = gaugeEntries(gauges);
     // The spare row after the last entry holds the last gauge's motors: it is visited for
     // them, and it has no grid row.
     for (int i = 0; i < int(gauges.size()); ++i) {
         const GaugeRow &row = gauges[i];
-        for (const auto &[column, slot] : kBoards) {
+        for (const auto &[column, slot, reading] : kBoards) {
             const QString &motor = row[std::size_t(column)];
             if (QStringView(motor).trimmed().isEmpty() || !in.present)
                 continue;
             const auto position = i > 0 ? needlePosition(gauges[i - 1][kGaugeAdjusted]) : std::nullopt;
-            setMotor(in.boards.*slot, motorIndex(motor), position, in);
+            setMotor(in.boards.*slot, (readings[std::size_t(i)].*reading).of(motor, motorIndex), position, in);
         }
         in.yield();
         if (i < entries && in.ScreenUpdate) {
