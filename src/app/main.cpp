@@ -1,4 +1,5 @@
 #include "cockpit/Cockpit.h"
+#include "core/CommandLine.h"
 #include "core/TerminationSignals.h"
 #include "core/Version.h"
 #include "ui/DesktopPlatform.h"
@@ -8,8 +9,20 @@
 
 int main(int argc, char **argv)
 {
+    tavrel::CommandLine commandLine(
+        QStringLiteral("tavrel"),
+        QStringLiteral("Drives the lamps, text displays, gauges and EPIC card of a home-built cockpit from "
+                       "the simulator's flight data. Reads Tavrel.cfg in the working folder."));
+    // --help and --version before the application object, so they need no display.
+    if (const auto code = commandLine.parse(tavrel::argumentsOf(argc, argv),
+                                            tavrel::CommandLine::Mode::OnlyHelpAndVersion))
+        return *code;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(tavrel::versionRecord().productName);
+    // The rest once Qt has taken its own options (-platform and the like) off the line.
+    if (const auto code = commandLine.parse(QApplication::arguments()))
+        return *code;
     // The program ends through its shutdown only, never because a message box closed.
     QApplication::setQuitOnLastWindowClosed(false);
 

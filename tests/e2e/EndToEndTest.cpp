@@ -2,6 +2,7 @@
 // shows is checked here (its message boxes, the single copy per session, the end of the
 // process; records from the real tavrel-relay reaching its boards; the hot-plug file).
 #include "Recording.h"
+#include "core/CommandLine.h"
 #include "core/Convert.h"
 #include "sources/RelayWire.h"
 #include "support/Desktop.h"
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tavrel;
@@ -122,4 +125,46 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
     EXPECT_EQ(peer.endWith(SIGTERM), 0);
     const QStringList blanked{u"1001\tDiscreteLED\t63\t0"_s, u"3001\tBacklight\t\t0"_s, u"4001\tBrightness\t\t0"_s};
     EXPECT_EQ(missing(run.boardJournal(), darkAt, blanked), QStringList()) << "the cockpit is dark after the process";
+}
+
+// --help and --version of every program answer on stdout and end with 0 where there is no
+// display, no platform named and no Tavrel.cfg; an unknown option ends tavrel with 2
+// before its window opens.
+TEST(EndToEnd, EveryProgramAnswersHelpAndVersionWithoutADisplay)
+{
+    struct Row
+    {
+        const char *program;
+        QStringList arguments;
+        int code;
+        QString firstLine;
+        const char *platform;
+    };
+    const QString version = versionString();
+    const Row rows[] = {
+        {TAVREL_BINARY, {u"--version"_s}, 0, u"tavrel "_s + version, nullptr},
+        {TAVREL_BINARY, {u"--help"_s}, 0, u"Usage: tavrel [options]"_s, nullptr},
+        {TAVREL_BINARY, {u"--no-such-option"_s}, 2, QString(), "offscreen"},
+        {TAVREL_RELAY_BINARY, {u"--version"_s}, 0, u"tavrel-relay "_s + version, nullptr},
+        {TAVREL_CHECK_BINARY, {u"--version"_s}, 0, u"tavrel-check "_s + version, nullptr},
+    };
+    const QTemporaryDir empty;
+    for (const Row &row : rows) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            environment.remove(name);
+        if (row.platform)
+            environment.insert(u"QT_QPA_PLATFORM"_s, QString::fromLatin1(row.platform));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(empty.path());
+        program.start(QString::fromUtf8(row.program), row.arguments);
+        if (!program.waitForFinished(kPatienceMs))
+            program.kill(), program.waitForFinished();
+        const QString says = QString::fromLocal8Bit(program.readAllStandardOutput());
+        const QString shown = QString::fromUtf8(row.program) + u' ' + row.arguments.join(u' ');
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << shown.toStdString();
+        EXPECT_EQ(program.exitCode(), row.code) << shown.toStdString();
+        EXPECT_EQ(says.section(u'\n', 0, 0), row.firstLine) << shown.toStdString();
+    }
 }

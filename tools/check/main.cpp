@@ -1,6 +1,7 @@
 // tavrel-check: checks a Tavrel.cfg and names the line of every problem, in the form
 // compilers use so that editors can jump to it.
 #include "ConfigCheck.h"
+#include "core/CommandLine.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,7 @@ void printLine(const QString &line)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
-const char kUsage[] = "usage: tavrel-check [--quiet] [FILE]\n"
+const char kUsage[] = "usage: tavrel-check [--quiet] [FILE] | --version\n"
                       "Checks a Tavrel configuration file (default: Tavrel.cfg in the working folder).\n"
                       "Prints FILE:LINE: error|warning: ... for each finding, then a summary (not with --quiet).\n"
                       "Exit code: 0 clean, 1 warnings only, 2 errors or a file that cannot be read.\n";
@@ -36,6 +37,9 @@ int main(int argc, char *argv[])
             quiet = true;
         } else if (arg == u"--help"_s || arg == u"-h"_s) {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == u"--version"_s) {
+            printLine(tavrel::versionText(u"tavrel-check"_s));
             return 0;
         } else if (arg.startsWith(u'-') && arg != u"-"_s) {
             std::fprintf(stderr, "tavrel-check: unknown option %s\n%s", argv[i], kUsage);

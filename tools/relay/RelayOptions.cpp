@@ -1,6 +1,6 @@
 #include "RelayOptions.h"
 
-#include <QCommandLineParser>
+#include "core/CommandLine.h"
 
 #include <optional>
 
@@ -29,18 +29,18 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
     RelayOptionsParse result;
     RelayOptions &options = result.options;
 
-    QCommandLineParser parser;
 #ifdef Q_OS_WIN
-    parser.setApplicationDescription(
+    const QString description(
         u"Relay peer for Tavrel: serves flight data records to the cockpit over TCP (what the simulator "
         u"publishes in its shared memory, the built-in simulated flight, or a recording), or records another "
         u"peer into a file."_s);
 #else
-    parser.setApplicationDescription(
+    const QString description(
         u"Relay peer for Tavrel: serves flight data records to the cockpit over TCP (the built-in simulated "
         u"flight, or a recording), or records another peer into a file."_s);
 #endif
-    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help and ends."_s);
+    CommandLine commandLine(u"tavrel-relay"_s, description);
+    QCommandLineParser &parser = commandLine.parser();
     const QCommandLineOption listen(u"listen"_s, u"Address to listen on (default 127.0.0.1)."_s, u"address"_s);
     const QCommandLineOption port(u"port"_s, u"Port to listen on, 0 for any free port (default %1)."_s.arg(kDefaultPort),
                                   u"n"_s);
@@ -61,19 +61,15 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
     const QCommandLineOption fromStart(
         u"from-start"_s, u"With --replay: every client gets the recording from its first entry, at its pace."_s);
     const QCommandLineOption verbose(u"verbose"_s, u"Prints one line per request on stdout."_s);
-    parser.addOptions({help, listen, port, simulated, replay, record, from, interval, fromStart, verbose});
-    result.helpText = parser.helpText();
+    parser.addOptions({listen, port, simulated, replay, record, from, interval, fromStart, verbose});
 
     const auto refuse = [&result](const QString &message) {
         result.error = message;
         return result;
     };
-    if (!parser.parse(arguments))
-        return refuse(parser.errorText());
-    if (parser.isSet(help)) {
-        result.help = true;
+    result.exitCode = commandLine.parse(arguments);
+    if (result.exitCode)
         return result;
-    }
     if (!parser.positionalArguments().isEmpty())
         return refuse(u"unexpected argument '%1'"_s.arg(parser.positionalArguments().first()));
     for (const QCommandLineOption &once : {listen, port, replay, record, from, interval})

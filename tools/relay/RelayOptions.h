@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace tavrel::relay {
 
 inline constexpr quint16 kDefaultPort = 8091;
@@ -32,8 +34,9 @@ struct RelayOptions
 struct RelayOptionsParse
 {
     RelayOptions options;
-    bool help = false;
-    QString helpText;
+    // Set when the program ends at once: --help, --version or a line the option parser
+    // refused, already printed.
+    std::optional<int> exitCode;
     QString error; // set when the command line is refused
 };
 

@@ -108,13 +108,10 @@ int main(int argc, char **argv)
     QElapsedTimer sinceStart; // the simulated flight's time runs from here
     sinceStart.start();
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(u"tavrel-relay"_s);
 
     const RelayOptionsParse parse = parseRelayOptions(QCoreApplication::arguments());
-    if (parse.help) {
-        printLine(stdout, parse.helpText.trimmed());
-        return 0;
-    }
+    if (parse.exitCode)
+        return *parse.exitCode;
     if (!parse.error.isEmpty())
         return fail(parse.error + u"\n(see tavrel-relay --help)"_s);
     if (parse.options.mode == RelayOptions::Mode::Record)
