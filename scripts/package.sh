@@ -19,7 +19,8 @@ echo "package: $build/$deb"
 echo "package: Depends: $(dpkg-deb -f "$deb" Depends)"
 
 work=$(mktemp -d)
-trap 'kill "${tavrel:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
+tavrel=
+trap '[[ -z $tavrel ]] || kill "$tavrel" 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "package: $*" >&2; exit 1; }
 dpkg -x "$deb" "$work/root"
 usr=$work/root/usr
