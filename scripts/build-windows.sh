@@ -4,7 +4,8 @@
 # compiler and wine, builds a static Qt (Core, Network, Gui, Widgets) from Debian's
 # qt6-base source package once into a cache outside the clone (TAVREL_QT_WIN, by default
 # ~/.cache/tavrel/qt6-mingw-static; reused while it was built by the same recipe), then
-# builds the programs and the Windows test programs against it.
+# builds the programs and the Windows test programs against it, and the zip
+# tavrel-<version>-windows-x64.zip of the programs for users.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-win}
@@ -101,3 +102,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} 
   "$@" >/dev/null
 cmake --build "$build" -j "$jobs"
 echo "build-windows: $build/tavrel.exe, $build/tavrel-relay.exe, $build/tavrel-check.exe"
+# The zip for Windows users: the three programs, README.md, LICENSE.txt, the demo cockpit
+# as Tavrel.cfg and READ-ME-FIRST.txt, in one folder.
+rm -f "$build"/tavrel-*-windows-x64.zip
+(cd "$build" && cpack -G ZIP >/dev/null)
+echo "build-windows: $(ls "$build"/tavrel-*-windows-x64.zip)"

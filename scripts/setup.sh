@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build, run and test Tavrel.
+# Installs what a fresh Debian 12 machine lacks to build, run and test Tavrel, and the
+# packages named as arguments (scripts/package.sh names its tools so).
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxtst-dev xvfb xdotool x11-utils imagemagick openbox fonts-dejavu-core fonts-liberation2
+  "$@"
 )
 
 missing=()

@@ -3,8 +3,9 @@
 # and the link's check program runs headless; then tavrel.exe, started on the demo
 # configuration ("DCOM") under Xvfb, polls the server and drives virtual boards with its
 # values, and ends through its menu with Close reaching the server. Takes root, win
-# (build-win) and a prepared WINEPREFIX from its caller; run alone, it prepares a prefix
-# of its own. TAVREL_WIN_SCREENSHOT names a PNG file to save the screen to.
+# (build-win), app (the unpacked zip, if any) and a prepared WINEPREFIX from its caller;
+# run alone, it prepares a prefix of its own. TAVREL_WIN_SCREENSHOT names a PNG file to
+# save the screen to.
 set -euo pipefail
 root=${root:-$(cd "$(dirname "$0")/../.." && pwd)}
 win=${win:-${BUILD_WIN:-$root/build-win}}
@@ -56,12 +57,21 @@ pids+=($!)
 exec 4>&-
 wait_for "$work/display" '^[0-9]+$'
 export DISPLAY=:$(head -n 1 "$work/display")
-run=$work/run
-mkdir "$run"
-cp "$root/demo/Tavrel.cfg" "$run/"
+# From the unpacked zip where the caller gives one (app): its tavrel.exe started in its
+# folder, on the Tavrel.cfg beside it; otherwise the build's, on the demo cockpit.
+if [[ -n ${app:-} ]]; then
+  run=$app
+  exe=$app/tavrel.exe
+else
+  run=$work/run
+  exe=$win/tavrel.exe
+  mkdir "$run"
+  cp "$root/demo/Tavrel.cfg" "$run/"
+fi
+cmp -s "$run/Tavrel.cfg" "$root/demo/Tavrel.cfg" || die "$run/Tavrel.cfg is not the demo cockpit"
 export TAVREL_DATA_SERVER_JOURNAL="Z:$run/server.journal" TAVREL_PHIDGET_JOURNAL="Z:$run/boards.journal"
 unset TAVREL_VIRTUAL_PHIDGETS # the default twelve boards
-(cd "$run" && exec wine "$win/tavrel.exe") >"$work/tavrel.log" 2>&1 &
+(cd "$run" && exec wine "$exe") >"$work/tavrel.log" 2>&1 &
 tavrel=$!
 pids+=("$tavrel")
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows tests: the cross-built programs under wine, in a wine prefix of their own,
 # headless where they can be and on a private Xvfb display where a window is needed.
-# Needs build-win/ (scripts/build-windows.sh) and build/ (scripts/build.sh). Each part is
-# a script beside this one that reads root, win, build and work from the environment.
+# Needs build-win/ and its zip (scripts/build-windows.sh) and build/ (scripts/build.sh).
+# Each part is a script beside this one that reads root, win, app (the unpacked zip),
+# build and work from the environment.
 set -euo pipefail
 export root=$(cd "$(dirname "$0")/../.." && pwd)
 export win=${BUILD_WIN:-$root/build-win}
@@ -29,8 +30,13 @@ wait_for() {
 }
 export -f wait_for
 
+# The zip as a user unpacks it: the tests run the zip's programs from their folder.
+zip=$(ls "$win"/tavrel-*-windows-x64.zip)
+(cd "$work" && cmake -E tar xf "$zip")
+export app=$work/$(basename "$zip" .zip)
+
 wineboot -i >/dev/null 2>&1
-for part in relay com keys; do
+for part in zip relay com keys; do
   echo "== wine: $part"
   bash "$root/tests/windows/$part.sh"
 done
