@@ -27,6 +27,8 @@ usr=$work/root/usr
 
 desktop-file-validate "$usr"/share/applications/*.desktop
 appstreamcli validate --no-net "$usr"/share/metainfo/*.metainfo.xml
+demo=$(sed -n 's/^Exec=tavrel --config //p' "$usr"/share/applications/*.desktop)
+[[ -f $work/root$demo ]] || fail "the menu's demo action names $demo, which the package does not hold"
 lintian --fail-on error "$deb"
 echo "package: lintian finds no error"
 for program in tavrel tavrel-relay tavrel-check; do
