@@ -102,7 +102,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} 
   "$@" >/dev/null
 cmake --build "$build" -j "$jobs"
 echo "build-windows: $build/tavrel.exe, $build/tavrel-relay.exe, $build/tavrel-check.exe"
-# The zip for Windows users: the three programs, README.md, LICENSE.txt, the demo cockpit
+# The zip for Windows users: the three programs, README.md and docs/, LICENSE.txt, the demo cockpit
 # as Tavrel.cfg and READ-ME-FIRST.txt, in one folder.
 rm -f "$build"/tavrel-*-windows-x64.zip
 (cd "$build" && cpack -G ZIP >/dev/null)

@@ -52,6 +52,14 @@ QStringView slotHolding(const BoardSlots &slots, const Board &board)
     return {};
 }
 
+QStringList boardSlotNames()
+{
+    QStringList names;
+    for (const SlotName &slot : kSlotNames)
+        names += slot.name.toString();
+    return names;
+}
+
 QString BoardBinding::addLine(QStringView line)
 {
     const qsizetype comma = line.indexOf(u',');

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <cstdint>
@@ -18,6 +19,8 @@ namespace tavrel {
 // the slots no listed board owns.
 // The name of the slot that holds a board ("PLED64-1"), or none.
 QStringView slotHolding(const BoardSlots &slots, const Board &board);
+// The twelve slot names, as [BOARDS] lines write them.
+QStringList boardSlotNames();
 
 class BoardBinding
 {

@@ -9,7 +9,8 @@ die() {
   exit 1
 }
 [[ -d ${app:-} ]] || die "no unpacked zip (app='${app:-}')"
-for file in tavrel.exe tavrel-relay.exe tavrel-check.exe Tavrel.cfg README.md LICENSE.txt READ-ME-FIRST.txt; do
+for file in tavrel.exe tavrel-relay.exe tavrel-check.exe Tavrel.cfg README.md docs/configuration.md LICENSE.txt \
+  READ-ME-FIRST.txt; do
   [[ -f $app/$file ]] || die "no $file in $(basename "$app")"
 done
 version=${app##*/tavrel-}
