@@ -1,12 +1,15 @@
 // The conversion rules, one table each: the number rule, rounding, checked integers, the
 // fixed formats, the shortest texts, fixed text fields and the code page.
 #include "core/Convert.h"
+#include "core/TextReading.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <functional>
+#include <tuple>
 
 using namespace tavrel;
 using namespace tavrel::convert;
@@ -131,4 +134,26 @@ TEST(ConvertTest, TextFieldsAndCodePage)
     decodeWindows1252("longer text", text);
     decodeWindows1252("a\x80", text);
     EXPECT_EQ(text, u"a\u20AC"_s) << "the room is reused, nothing of the longer text stays";
+}
+
+// A value read from a cell's text is read again whenever the cell holds another text
+// (replaced, or changed in place), and never while it holds the same one.
+TEST(TextReadingTest, ReadsAgainOnlyWhenTheTextChanges)
+{
+    int reads = 0;
+    const auto number = [&reads](QStringView text) { return ++reads, text.toInt(); };
+    TextReading<int> reading;
+    QString cell = u"12"_s;
+    const std::tuple<std::function<void()>, int, int> steps[] = { // change, value, reads so far
+        {[] {}, 12, 1},
+        {[] {}, 12, 1},
+        {[&] { cell = u"34"_s; }, 34, 2},
+        {[&] { cell.data()[0] = u'5'; }, 54, 3},
+        {[&] { cell.chop(1); }, 5, 4},
+    };
+    for (const auto &[change, value, count] : steps) {
+        change();
+        EXPECT_EQ(reading.of(cell, number), value);
+        EXPECT_EQ(reads, count);
+    }
 }

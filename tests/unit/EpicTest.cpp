@@ -104,35 +104,6 @@ TEST(EpicTransfer, EveryKeywordShowsItsValueAndMakesItsCallsInOrder)
     EXPECT_EQ(grid.text(4, 3), u"84"_s);
 }
 
-// The transfer keeps what it read of each entry; a keyword or pigeonhole whose text
-// changes is read again at once.
-TEST(EpicTransfer, KeptReadingsFollowTheTable)
-{
-    test::TestPlatform folder;
-    VirtualEpicCard card(true, folder.dir.filePath(u"epic"_s));
-    ConfigTable table{{u"7"_s, u"d"_s, u"CHAFFCOUNT"_s, u""_s}, ConfigRow{}};
-    Grid grid;
-    grids::pigeonholeList(grid, table);
-    EpicReadings readings;
-    FlightData d{};
-    d.ChaffCount = d.RPM = 0.1f;
-    const auto pass = [&] { // the value shown, and the pigeonhole sent last
-        SendEpicData(table, d, &card, grid, true, nullptr, &readings);
-        const QStringList calls = lines(folder.readFile(u"epic"_s)).filter(u"PHCallRet"_s);
-        return table[0][3] + u' ' + calls.value(calls.size() - 1);
-    };
-    const std::pair<std::function<void()>, QString> changes[] = {
-        {[] {}, u"0.1 CHAFFPHCallRet\t7"_s},
-        {[&] { table[0][2] = u"RPM"_s; }, u"0 RPMPHCallRet\t7"_s},
-        {[&] { table[0][0] = u"9"_s; }, u"0 RPMPHCallRet\t9"_s},
-        {[&] { d.RPM = 3.0f; }, u"3 RPMPHCallRet\t9"_s},
-    };
-    for (const auto &[change, shown] : changes) {
-        change();
-        EXPECT_EQ(pass(), shown);
-    }
-}
-
 // "Open Epic" (O) and "Close Epic" (C) through the cockpit, on a card that is there or not.
 TEST(EpicLink, ButtonsOpenAndCloseTheLinkAndListTheCardOnce)
 {

@@ -125,34 +125,3 @@ TEST(LampOutputsTest, DrivesTheBoardAndMarksTheGrid)
         EXPECT_EQ(yields, c.yields ? 1 : 0);
     }
 }
-
-// The pass keeps what it read of each entry from cycle to cycle; a field whose text
-// changes, replaced or changed in place, is read again at once.
-TEST(LampOutputsTest, KeptReadingsFollowTheTable)
-{
-    ConfigTable table{row("3", "Gear - Nose Gear Down (Bit)", "1", "1"), ConfigRow{}};
-    Grid grid;
-    grid.setRows(2);
-    grid.setCols(3);
-    FlightData data{};
-    data.LightBits = 2;
-    LampReadings readings;
-    const auto pass = [&] {
-        test::JournalBoards boards;
-        const Board board = boards.add(VirtualBoard::Kind::Led64, 1);
-        DriveDiscreteOutputs(0, table, board.get(), grid, {data, false, true, [] { return 100; }, [] {}, &readings});
-        return boards.take().value(0).section(u'\t', 2).replace(u'\t', u' ');
-    };
-    const std::pair<std::function<void()>, const char *> changes[] = {
-        {[] {}, "3 0"},
-        {[&] { table[0][2] = u"2"_s; }, "3 100"},          // the mask replaced
-        {[&] { table[0][0].data()[0] = u'5'; }, "5 100"}, // the output changed in place
-        {[&] { table[0][3] = u"0"_s; }, "5 0"},            // a built-in rule, the nose gear up
-        {[&] { data.NoseGearPos = 1.0f; }, "5 100"},
-        {[&] { table[0][1] = u"Gear - Left Gear Down (Bit)"_s; }, "5 0"},
-    };
-    for (const auto &[change, write] : changes) {
-        change();
-        EXPECT_EQ(pass(), QLatin1String(write));
-    }
-}
