@@ -115,18 +115,6 @@ QString nearest(QStringView text, const Names &names, bool prefixes = true)
     return best;
 }
 
-// Every name a section header can have.
-QStringList sectionNames()
-{
-    QStringList names;
-    for (QStringView name : kDeviceSectionNames)
-        names += name.toString();
-    for (QStringView name : kSwitchSectionNames)
-        names += name.toString();
-    names += kBoardsSection.toString();
-    return names;
-}
-
 // The other tables a keyword belongs to, for one written under the wrong section.
 QString tableOf(QStringView keyword)
 {

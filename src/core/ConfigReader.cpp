@@ -186,6 +186,17 @@ QStringView sectionName(DeviceSection section)
     return i < kDeviceSectionNames.size() ? kDeviceSectionNames[i] : QStringView();
 }
 
+QStringList sectionNames()
+{
+    QStringList names;
+    for (QStringView name : kDeviceSectionNames)
+        names += name.toString();
+    for (QStringView name : kSwitchSectionNames)
+        names += name.toString();
+    names += kBoardsSection.toString();
+    return names;
+}
+
 QString formatMessage()
 {
     return QStringList{

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <array>
@@ -121,6 +122,8 @@ bool isSwitchSection(QStringView name);
 
 // The header name of a device section, e.g. "PLED64-1".
 QStringView sectionName(DeviceSection section);
+// Every name a section header can have: the device sections, the switches, [BOARDS].
+QStringList sectionNames();
 
 // The message shown when the file is not in the expected form (three lines joined by CR).
 QString formatMessage();

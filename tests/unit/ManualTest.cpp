@@ -111,12 +111,7 @@ TEST(ManualTest, EveryRelativeLinkLeadsToAFileAndHeading)
 // Every name and keyword the program's own tables know, as the reference writes it.
 QStringList programKeywords()
 {
-    QStringList keywords;
-    for (QStringView name : kDeviceSectionNames)
-        keywords += name.toString();
-    for (QStringView name : kSwitchSectionNames)
-        keywords += name.toString();
-    keywords += kBoardsSection.toString();
+    QStringList keywords = sectionNames();
     keywords += boardSlotNames();
     for (QStringView rule : kBuiltInLampRules)
         keywords += rule.toString();
