@@ -125,7 +125,7 @@ void fullCockpitCycle(benchmark::State &state, bool window)
     });
     std::unique_ptr<tavrel::FrmTavrel> frm;
     if (window)
-        frm = std::make_unique<tavrel::FrmTavrel>(cockpit);
+        frm = std::make_unique<tavrel::FrmTavrel>(cockpit.controls());
     cockpit.startUp();
     cockpit.pollingTimer().stop();
     cockpit.livenessTimer().stop();

@@ -16,9 +16,9 @@ namespace tavrel::bench {
 // interface kits, text LED and text LCD boards, and with `servos` the four servo boards.
 inline void plugVirtualBoards(Cockpit &cockpit, bool servos)
 {
-    using Kind = VirtualBoard::Kind;
-    cockpit.setPhidgetManager(nullptr);
-    auto &s = cockpit.boards();
+    using Kind = BoardKind;
+    cockpit.roster().setManager(nullptr);
+    auto &s = cockpit.roster().slots();
     std::int32_t serial = 1;
     const auto board = [&](Kind kind) { return std::make_shared<VirtualBoard>(kind, serial++); };
     s.pViperLED_1 = board(Kind::Led64), s.pViperLED_2 = board(Kind::Led64);
@@ -26,8 +26,8 @@ inline void plugVirtualBoards(Cockpit &cockpit, bool servos)
     s.pViperTextLED_1 = board(Kind::TextLed), s.pViperTextLED_2 = board(Kind::TextLed);
     s.pViperTextLCD_1 = board(Kind::TextLcd), s.pViperTextLCD_2 = board(Kind::TextLcd);
     if (servos) {
-        s.pViperServo_1 = board(Kind::Servo1), s.pViperServo_2 = board(Kind::Servo1);
-        s.pViper4Servo_1 = board(Kind::Servo4), s.pViper4Servo_2 = board(Kind::Servo4);
+        s.pViperServo_1 = board(Kind::Servo), s.pViperServo_2 = board(Kind::Servo);
+        s.pViper4Servo_1 = board(Kind::MultiServo), s.pViper4Servo_2 = board(Kind::MultiServo);
     }
 }
 
@@ -100,9 +100,9 @@ inline bool connectToPeer(tavrel::Cockpit &cockpit, quint16 port)
     controls.optConnectType[0].select();
     QElapsedTimer patience;
     patience.start();
-    while (cockpit.socket().state() != tavrel::WinsockClient::Connected && patience.elapsed() < 10000)
+    while (cockpit.relay().socket().state() != tavrel::WinsockClient::Connected && patience.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    return cockpit.socket().state() == tavrel::WinsockClient::Connected;
+    return cockpit.relay().socket().state() == tavrel::WinsockClient::Connected;
 }
 
 } // namespace tavrel::bench

@@ -110,7 +110,7 @@ void BM_PollingAt1ms(benchmark::State &state, Mode mode)
     });
     long long cycles = 0;
     cockpit.setOutputs(std::make_unique<CountingOutputs>(cockpit, cycles));
-    tavrel::FrmTavrel window(cockpit);
+    tavrel::FrmTavrel window(cockpit.controls());
     cockpit.startUp();
     window.show();
 
@@ -125,7 +125,7 @@ void BM_PollingAt1ms(benchmark::State &state, Mode mode)
     }
     cockpit.livenessTimer().stop();
     cockpit.flags().SimActive = true;
-    controls.sldGlimra[tavrel::CockpitControls::kPollingRate].setValue(1);
+    controls.sldGlimra[tavrel::SldPollingRate].setValue(1);
     runCycles(cycles, 2000); // warm: every page built, every buffer sized, the window painted
 
     QElapsedTimer wall;

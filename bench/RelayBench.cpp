@@ -95,7 +95,7 @@ void BM_RelayRoundTrip(benchmark::State &state)
     });
     cockpit.startUp();
     int arrivals = 0; // connected after the cockpit's receiver, so it runs once that has
-    QObject::connect(&cockpit.socket(), &tavrel::WinsockClient::dataArrival, [&] { ++arrivals; });
+    QObject::connect(&cockpit.relay().socket(), &tavrel::WinsockClient::dataArrival, [&] { ++arrivals; });
     if (!tavrel::bench::connectToPeer(cockpit, peer.serverPort())) {
         state.SkipWithError("the cockpit did not connect");
         return;
@@ -111,7 +111,7 @@ void BM_RelayRoundTrip(benchmark::State &state)
         const int before = arrivals;
         const float expected = north[served % north.size()];
         clock.start();
-        cockpit.socket().sendData(u"Y");
+        cockpit.relay().socket().sendData(u"Y");
         while (arrivals == before)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const double seconds = double(clock.nsecsElapsed()) / 1e9;

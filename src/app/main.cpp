@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     tavrel::Cockpit cockpit(platform);
     if (commandLine.parser().isSet(config))
         cockpit.setConfigFile(QFileInfo(commandLine.parser().value(config)).absoluteFilePath());
-    tavrel::FrmTavrel window(cockpit);
+    tavrel::FrmTavrel window(cockpit.controls());
     const auto shutdown = [&cockpit] { cockpit.shutdown(); };
     QObject::connect(&window, &tavrel::FrmTavrel::shutdownRequested, &cockpit, shutdown);
     // SIGTERM and SIGINT run the same shutdown as closing the window: the lamps go out.

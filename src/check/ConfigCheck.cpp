@@ -7,10 +7,10 @@
 #include "core/TextFile.h"
 #include "epic/EpicTransfer.h"
 #include "phidget/BoardBinding.h"
+#include "phidget/BoardKind.h"
 #include "phidget/LampOutputs.h"
 #include "phidget/ServoGauges.h"
 #include "phidget/TextDisplays.h"
-#include "phidget/VirtualBoard.h"
 
 #include <QHash>
 #include <QStringList>
@@ -251,7 +251,7 @@ private:
             if (isSwitchSection(s.name)) {
                 if (!s.rows.isEmpty() && nextSwitch < config.switches.size())
                     switchValue(s, config.switches[nextSwitch++], outline);
-            } else if (s.name == kBoardsSection) {
+            } else if (switchSection(s.name) == SwitchSection::BOARDS) {
                 // Every line is one binding, read as the program reads it.
                 BoardBinding binding;
                 for (const ConfigOutline::Row &row : s.rows) {
@@ -304,26 +304,29 @@ private:
     void switchValue(const ConfigOutline::Section &s, const ConfigSwitch &value, const ConfigOutline &outline)
     {
         const int line = s.rows.first().line;
-        if (s.name == u"COMPREF") {
+        const SwitchSection section = value.section;
+        if (section == SwitchSection::COMPREF) {
             if (value.value == u"DCOM")
                 return;
             if (!sameButForCase(value.value, std::array<QStringView, 1>{u"DCOM"}).isNull())
                 warning(line, u"%1 chooses the relay (TCP/IP), not the data server: only DCOM, exactly and in "
                               u"capitals, chooses the data server"_s.arg(quoted(value.value)));
             for (const ConfigOutline::Section &later : outline.sections)
-                if (later.line > s.line && (later.name == u"TCPIP-IP" || later.name == u"TCPIP-PORT")) {
+                if (later.line > s.line && (switchSection(later.name) == SwitchSection::TCPIP_IP
+                                            || switchSection(later.name) == SwitchSection::TCPIP_PORT)) {
                     warning(s.line,
                             u"COMPREF chooses the relay before [%1] (line %2) is read: it connects at "
                             u"once, without that setting; put TCPIP-IP and TCPIP-PORT above COMPREF"_s.arg(later.name)
                                 .arg(later.line));
                     break;
                 }
-        } else if (s.name == u"TCPIP-PORT") {
+        } else if (section == SwitchSection::TCPIP_PORT) {
             const auto port = convert::checkedInt32(value.value);
             if (!port || *port < 0 || *port > 65535)
                 warning(line, u"port %1 is no number from 0 to 65535: the relay link cannot connect"_s.arg(
                                   quoted(value.value)));
-        } else if (s.name == u"NOSCREENUPDATE" || s.name == u"UPDATEEPICANYWAY" || s.name == kRecoverSection) {
+        } else if (section == SwitchSection::NOSCREENUPDATE || section == SwitchSection::UPDATEEPICANYWAY
+                   || section == SwitchSection::TCPIP_RECOVER) {
             if (!convert::equalsUpperLatin(value.value, u"TRUE") && !convert::equalsUpperLatin(value.value, u"FALSE"))
                 warning(line, u"%1 is neither TRUE nor FALSE: it reads as FALSE"_s.arg(quoted(value.value)));
         }
@@ -335,11 +338,11 @@ private:
         switch (section) {
         case DeviceSection::PLED64_1:
         case DeviceSection::PLED64_2:
-            lamps(entries, rows, VirtualBoard::kLedCount, u"LED-64");
+            lamps(entries, rows, boardKind(BoardKind::Led64));
             break;
         case DeviceSection::P01616_1:
         case DeviceSection::P01616_2:
-            lamps(entries, rows, VirtualBoard::kKitOutputs, u"interface kit");
+            lamps(entries, rows, boardKind(BoardKind::InterfaceKit));
             break;
         case DeviceSection::PTLED_1:
         case DeviceSection::PTLED_2:
@@ -437,9 +440,9 @@ private:
                 continue;
             }
             const auto motor = motorIndex(entry[0]);
-            if (!motor || *motor < 0 || *motor >= VirtualBoard::kServo4Motors)
+            if (!motor || *motor < 0 || *motor >= boardKind(BoardKind::MultiServo).channels)
                 warning(line, u"motor %1 is none of the board's motors 0 to %2"_s.arg(quoted(entry[0]))
-                                  .arg(VirtualBoard::kServo4Motors - 1));
+                                  .arg(boardKind(BoardKind::MultiServo).channels - 1));
             const auto gauge = assignedGauge(entry[3]);
             const bool names = gauge && *gauge >= 1 && *gauge <= gaugeCount;
             if (!convert::checkedNumber(entry[3]))
@@ -454,8 +457,10 @@ private:
         }
     }
 
-    void lamps(const ConfigTable &entries, const Rows &rows, int outputs, QStringView board)
+    void lamps(const ConfigTable &entries, const Rows &rows, const BoardKindInfo &kind)
     {
+        const int outputs = kind.channels;
+        const QStringView board = kind.caption;
         QHash<int, int> driven; // output number -> line of the first row that drives it
         const qsizetype count = std::min<qsizetype>(configEntries(entries), rows.size());
         for (qsizetype i = 0; i < count; ++i) {
@@ -508,10 +513,10 @@ private:
                 warning(rows[i].line, u"unknown text LED keyword %1: the line stays empty (known: %2)"_s.arg(
                                           quoted(entry[2]), joined(kTextLedKeywords)));
             const auto line = textLedLine(entry[0]);
-            if (!line || *line < 0 || *line >= VirtualBoard::kTextLedLines)
+            if (!line || *line < 0 || *line >= boardKind(BoardKind::TextLed).channels)
                 warning(rows[i].line, u"line %1 is beyond the text LED's lines 0 to %2: the board's writes stop at "
                                       u"this entry"_s.arg(quoted(entry[0]))
-                                          .arg(VirtualBoard::kTextLedLines - 1));
+                                          .arg(boardKind(BoardKind::TextLed).channels - 1));
         }
     }
 
@@ -521,11 +526,11 @@ private:
         if (count > 0 && textLcdMode(entries[0][2]) < 0)
             warning(rows[0].line, u"unknown text LCD mode %1: the first entry's keyword chooses the mode (%2); "
                                   u"the board shows nothing"_s.arg(quoted(entries[0][2]), joined(kTextLcdModes)));
-        for (qsizetype i = VirtualBoard::kTextLcdLines; i < count; ++i)
+        for (qsizetype i = boardKind(BoardKind::TextLcd).channels; i < count; ++i)
             warning(rows[i].line, u"entry %1 goes to line %2, beyond the text LCD's lines 0 to %3: the board's "
                                   u"writes stop at this entry"_s.arg(i + 1)
                                       .arg(i)
-                                      .arg(VirtualBoard::kTextLcdLines - 1));
+                                      .arg(boardKind(BoardKind::TextLcd).channels - 1));
     }
 
     // The reader's scan ends two characters before the end of the text, where the last

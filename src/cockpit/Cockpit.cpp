@@ -7,16 +7,12 @@
 #include "sources/DataServerFill.h"
 #include "sources/ProgIdRegistry.h"
 
-#include <QElapsedTimer>
 
 namespace tavrel {
 
 namespace {
 
 // Texts of the message line and the status bar, made once so the cycle never allocates.
-const QString kSending = QStringLiteral("Sending");
-const QString kNoConnection = QStringLiteral("No Connection");
-const QString kFalconCheck = QStringLiteral("Falcon Check");
 const QString kOstrel = QStringLiteral("Ostrel");
 const QString kFalconInactive = QStringLiteral("Falcon Inactive");
 
@@ -53,16 +49,6 @@ bool toBoolean(const QVariant &value)
     throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
 }
 
-// Leading and trailing blanks go; tabs and other white space stay part of the text.
-QString trimBlanks(QStringView text)
-{
-    while (text.startsWith(u' '))
-        text = text.sliced(1);
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text.toString();
-}
-
 [[noreturn]] void objectNotSet()
 {
     throw Error(Error::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
@@ -74,8 +60,16 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
     : QObject(parent)
     , platform_(platform)
     , createObject_(createObject ? std::move(createObject) : ObjectFactory(&tavrel::createObject))
-    , F4Lib_([this] { outputs_->yieldToEvents(); })
     , outputs_(std::make_unique<CockpitOutputs>(*this))
+    , roster_(controls_, flags_, platform, [this] { return mayRun(Work::BoardEvent); },
+              [this] { outputs_->yieldToEvents(); })
+    , relay_(controls_, flags_, flightData_,
+             {.yieldToEvents = [this] { outputs_->yieldToEvents(); },
+              .darken = [this] { darkenCockpit(); },
+              .restoreDisplays = [this] { restoreDisplays(); },
+              .recordCame = [this] { noteRecord(); },
+              .askAfterSimulator = [this] { setTimerEnabled(tmrOstrel_, true); }})
+    , F4Lib_([this] { outputs_->yieldToEvents(); })
 {
     setUpControls();
     setUpGearTest();
@@ -88,17 +82,10 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
         if (mayRun(Work::LivenessTick))
             tmrOstrel_Timer();
     });
-    connect(&sktTavrel_, &WinsockClient::dataArrival, this, &Cockpit::sktTavrel_DataArrival);
-    tmrReconnect_.setInterval(kReconnectMs);
-    connect(&tmrReconnect_, &QTimer::timeout, this, &Cockpit::tmrReconnect_Timer);
-    auto uptime = std::make_shared<QElapsedTimer>();
-    uptime->start();
-    clock_ = [uptime] { return uptime->elapsed(); };
 
     // Both timers run from the moment the window exists; cycles wait for SimActive.
     tmrGlimra_.start();
     tmrOstrel_.start();
-    tmrReconnect_.start();
 }
 
 Cockpit::~Cockpit() = default;
@@ -108,27 +95,27 @@ void Cockpit::setUpControls()
     auto &c = controls_;
     const std::array<const char *, 3> checks = {
         "Update Lights/Gauges - Not Screen", "All Lamps On", "Update Values Without EPIC Present"};
-    for (int i = 0; i < 3; ++i) {
+    for (int i : {ChkNoScreenUpdate, ChkAllLampsOn, ChkEpicAnyway}) {
         c.chkGlimra[i].setCaption(QLatin1String(checks[i]));
         connect(&c.chkGlimra[i], &CheckBox::click, this, [this, i] { chkGlimra_Click(i); });
     }
 
-    c.optConnectType[0].setCaption(QStringLiteral("TCP/IP"));
-    c.optConnectType[1].setCaption(QStringLiteral("DCOM"));
-    for (int i = 0; i < 2; ++i) {
-        c.optConnectType[i].setGroup({&c.optConnectType[0], &c.optConnectType[1]});
+    c.optConnectType[OptTcpIp].setCaption(QStringLiteral("TCP/IP"));
+    c.optConnectType[OptDcom].setCaption(QStringLiteral("DCOM"));
+    for (int i : {OptTcpIp, OptDcom}) {
+        c.optConnectType[i].setGroup({&c.optConnectType[OptTcpIp], &c.optConnectType[OptDcom]});
         connect(&c.optConnectType[i], &OptionButton::click, this, [this, i] { optConnectType_Click(i); });
     }
 
     // The lamp brightness runs over the LED boards' range; the cockpit starts bright.
-    c.sldGlimra[0].setRange(0, 100, 1, 10);
-    c.sldGlimra[0].setValue(100);
-    c.sldGlimra[CockpitControls::kPollingRate].setRange(1, 250, 1, 5);
-    c.sldGlimra[CockpitControls::kPollingRate].setValue(kDefaultPollingMs);
-    for (int i = 0; i < 2; ++i)
+    c.sldGlimra[SldBrightness].setRange(0, 100, 1, 10);
+    c.sldGlimra[SldBrightness].setValue(100);
+    c.sldGlimra[SldPollingRate].setRange(1, 250, 1, 5);
+    c.sldGlimra[SldPollingRate].setValue(kDefaultPollingMs);
+    for (int i : {SldBrightness, SldPollingRate})
         connect(&c.sldGlimra[i], &Slider::change, this, [this, i] { sldGlimra_Change(i); });
 
-    const std::array<const char *, 21> frames = {
+    const std::array<const char *, kFrameCount> frames = {
         "Devices", "Communication", "Phidget 0/16/16 - 1", "Lighting Options", "Phidget TextLCD - 1",
         "Phidget TextLED - 1", "Phidget Servo / G-Suit Beta", "PhidgetLED 64 - 1", "PhidgetLED 64 - 2",
         "Phidget 0/16/16 - 2", "DED", "Analog Data", "Left MFD", "Right MFD", "Program Control",
@@ -141,6 +128,11 @@ void Cockpit::setUpControls()
                          QStringLiteral("Text Displays"), QStringLiteral("Gauges"), QStringLiteral("G-Suit"),
                          QStringLiteral("MFDs"), QStringLiteral("HUD"), QStringLiteral("EPIC (USB)"),
                          QStringLiteral("Switches")});
+
+    c.btnOpenEpic.setCaption(QStringLiteral("Open Epic"));
+    c.btnCloseEpic.setCaption(QStringLiteral("Close Epic"));
+    connect(&c.btnOpenEpic, &CommandButton::click, this, &Cockpit::btnOpenEpic_Click);
+    connect(&c.btnCloseEpic, &CommandButton::click, this, &Cockpit::btnCloseEpic_Click);
 }
 
 void Cockpit::setOutputs(std::unique_ptr<CockpitOutputs> outputs)
@@ -152,8 +144,7 @@ void Cockpit::enter(Phase phase)
 {
     gate_.setPhase(phase);
     runHeldWork();
-    if (PhidgetManager_)
-        PhidgetManager_->resume();
+    roster_.resume();
 }
 
 void Cockpit::messageBox(const QString &title, const QString &text)
@@ -177,7 +168,7 @@ void Cockpit::perform(Operator what)
 {
     switch (what) {
     case Operator::LampTest:
-        outputs_->LampTest(controls_.chkGlimra[1].value() == 1, false);
+        outputs_->LampTest(controls_.chkGlimra[ChkAllLampsOn].value() == 1, false);
         break;
     case Operator::OpenEpic:
         outputs_->ConnectEpic();
@@ -199,7 +190,7 @@ void Cockpit::perform(Operator what)
 
 void Cockpit::tmrGlimra_Timer()
 {
-    if (controls_.chkGlimra[1].value() == 1)
+    if (controls_.chkGlimra[ChkAllLampsOn].value() == 1)
         return; // the lamp test owns the outputs
     if (!flags_.SimActive)
         return;
@@ -212,7 +203,7 @@ void Cockpit::UpdateCycle()
 {
     {
         const auto underWay = gate_.cycle();
-        const ErrorTally::Counting counting(errorTally_, clock_()); // what the cycle skips, for the log
+        const ErrorTally::Counting counting(errorTally_, relay_.now()); // what the cycle skips, for the log
         cycleSteps();
     }
     // What the operator asked for meanwhile runs from the event loop, not inside the tick
@@ -234,7 +225,7 @@ void Cockpit::cycleSteps()
     CockpitOutputs &out = *outputs_;
 
     sourceStep();
-    if (recovery_.dark || awaitingRecord())
+    if (relay_.isDark() || relay_.awaitingRecord())
         return; // stale or old relay data: the outputs wait for a fresh record
     flags_.SpeedBrakeOpen = flightData_.SpeedBrake > 0.0f;
 
@@ -267,7 +258,7 @@ void Cockpit::cycleSteps()
 
 void Cockpit::sourceStep()
 {
-    if (controls_.optConnectType[1].value()) {
+    if (controls_.optConnectType[OptDcom].value()) {
         // Without a data server every member call fails, so nothing is filled.
         if (dataServer_) {
             fillFromDataServer(*dataServer_, flightData_);
@@ -275,39 +266,21 @@ void Cockpit::sourceStep()
         }
         return;
     }
-    // Without recovery a request goes out on every cycle and nothing is ever stale.
-    const bool stale = isStale();
-    if (sktTavrel_.state() == WinsockClient::Connected) {
-        if (mayAsk()) {
-            attempt([&] { sktTavrel_.sendData(u"Y"); });
-            if (flags_.ScreenUpdate && !stale)
-                setMessage(kSending);
-        }
-    } else if (!stale) {
-        setMessage(kNoConnection);
-    }
-    checkStaleness();
+    relay_.requestRecord();
 }
 
 void Cockpit::tmrOstrel_Timer()
 {
     auto &c = controls_;
     const bool wasActive = flags_.SimActive;
-    if (c.optConnectType[1].value()) {
+    if (c.optConnectType[OptDcom].value()) {
         attempt([&] {
             if (!dataServer_)
                 objectNotSet();
             flags_.SimActive = toBoolean(dataServer_->get("Ostrely"));
         });
     } else {
-        const bool connected = sktTavrel_.state() == WinsockClient::Connected;
-        c.optConnectType[0].setBold(connected);
-        if (connected && !flags_.SimActive && mayAsk()) {
-            flags_.LivenessPending = true;
-            attempt([&] { sktTavrel_.sendData(u"X"); });
-            if (flags_.ScreenUpdate)
-                setMessage(kFalconCheck);
-        }
+        relay_.askLiveness();
     }
     if (flags_.SimActive != wasActive)
         qCInfo(lcSource) << (flags_.SimActive ? "the simulator is active" : "the simulator is inactive");
@@ -318,23 +291,22 @@ void Cockpit::tmrOstrel_Timer()
 void Cockpit::optConnectType_Click(int index)
 {
     auto &c = controls_;
-    qCInfo(lcSource) << "data source:" << (index == 0 ? "TCP/IP, the relay peer" : "DCOM, the data server");
-    c.optConnectType[0].setBold(false);
+    qCInfo(lcSource) << "data source:" << (index == OptTcpIp ? "TCP/IP, the relay peer" : "DCOM, the data server");
+    c.optConnectType[OptTcpIp].setBold(false);
     c.optConnectType[index].markSelected();
     setMessage(QString());
-    resetRecovery();
+    relay_.resetRecovery();
 
-    if (index == 0) {
-        c.fldGlimra[0].setEnabled(true);
-        c.fldGlimra[1].setEnabled(true);
+    const bool relay = index == OptTcpIp;
+    c.fldGlimra[FldRelayAddress].setEnabled(relay);
+    c.fldGlimra[FldRelayPort].setEnabled(relay);
+    if (relay) {
         closeDataServer();
-        connectRelay();
-        const QStringView state = WinsockClient::stateText(sktTavrel_.state());
+        relay_.connectRelay();
+        const QStringView state = WinsockClient::stateText(relay_.socket().state());
         if (flags_.ScreenUpdate)
             setMessage(state.toString());
     } else {
-        c.fldGlimra[0].setEnabled(false);
-        c.fldGlimra[1].setEnabled(false);
         CloseSockets();
         // A server that cannot be created leaves the reference as it was.
         attempt([&] { dataServer_ = createObject_(kDataServerProgId); });
@@ -342,33 +314,19 @@ void Cockpit::optConnectType_Click(int index)
     tmrOstrel_Timer();
 }
 
-// The address and port from their boxes, then Connect, whatever state the socket is in.
-void Cockpit::connectRelay()
-{
-    auto &c = controls_;
-    sktTavrel_.setRemoteHost(trimBlanks(c.fldGlimra[0].text()));
-    attempt([&] {
-        const auto port = convert::checkedInt32(c.fldGlimra[1].text());
-        if (!port)
-            throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
-        sktTavrel_.setRemotePort(*port);
-    });
-    attempt([&] { sktTavrel_.connectToPeer(); });
-}
-
 void Cockpit::chkGlimra_Click(int index)
 {
     auto &c = controls_;
     switch (index) {
-    case 0:
-        flags_.ScreenUpdate = c.chkGlimra[0].value() == 0;
+    case ChkNoScreenUpdate:
+        flags_.ScreenUpdate = c.chkGlimra[ChkNoScreenUpdate].value() == 0;
         setMessage(QString());
         break;
-    case 1:
+    case ChkAllLampsOn:
         operatorWork(Operator::LampTest);
         break;
-    case 2:
-        flags_.UpdateEpicAnyway = c.chkGlimra[2].value() == 1;
+    case ChkEpicAnyway:
+        flags_.UpdateEpicAnyway = c.chkGlimra[ChkEpicAnyway].value() == 1;
         break;
     default:
         break;
@@ -377,9 +335,9 @@ void Cockpit::chkGlimra_Click(int index)
 
 void Cockpit::sldGlimra_Change(int index)
 {
-    if (index != CockpitControls::kPollingRate)
+    if (index != SldPollingRate)
         return; // the brightness slider is read by the lamps where they need it
-    const int interval = controls_.sldGlimra[CockpitControls::kPollingRate].value();
+    const int interval = controls_.sldGlimra[SldPollingRate].value();
     tmrGlimra_.setInterval(interval);
     controls_.lblTimerValue.setCaption(QString::number(interval));
 }

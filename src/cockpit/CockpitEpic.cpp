@@ -12,10 +12,6 @@
 
 namespace tavrel {
 
-namespace {
-constexpr int kEpicGrid = 10; // grdTavrel(10), on the "EPIC (USB)" tab
-} // namespace
-
 EpicLibrary &Cockpit::epicLibrary()
 {
     if (!EFReader_)
@@ -41,7 +37,7 @@ void CockpitOutputs::ConnectEpic()
     tavrel::ConnectEpic(
         c.epicLibrary(), c.flags().EpicOpen,
         [&c] { c.messageBox(versionRecord().productName, QStringLiteral("Epic Not Detected")); },
-        [&c] { c.AddDeviceRow(1, QStringLiteral("EPIC USB"), QString(), QString(), c.epicLibrary().name()); });
+        [&c] { c.roster().AddDeviceRow(1, QStringLiteral("EPIC USB"), QString(), QString(), c.epicLibrary().name()); });
 }
 
 void CockpitOutputs::DisconnectEpic()
@@ -54,7 +50,7 @@ void CockpitOutputs::SendEpicData()
     ErrorTally::at(lcEpic, u"EPICAnalogs");
     Cockpit &c = cockpit();
     tavrel::SendEpicData(table(DeviceSection::EPICAnalogs), c.flightData(),
-                         c.flags().EpicOpen ? &c.epicLibrary() : nullptr, grid(kEpicGrid), c.flags().ScreenUpdate,
+                         c.flags().EpicOpen ? &c.epicLibrary() : nullptr, grid(GrdEpic), c.flags().ScreenUpdate,
                          [this] { yieldToEvents(); }, &epicReadings_);
 }
 

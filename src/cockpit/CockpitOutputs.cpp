@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
+#include "phidget/BoardKind.h"
 #include "phidget/LampOutputs.h"
 #include "phidget/ServoGauges.h"
 #include "phidget/TextDisplays.h"
@@ -16,7 +17,31 @@ namespace tavrel {
 
 namespace {
 
-// The table and board slot each output grid stands for.
+// The table each output grid shows and drives through its board slot.
+std::optional<DeviceSection> sectionOf(int grid)
+{
+    switch (grid) {
+    case GrdLed64_1:
+        return DeviceSection::PLED64_1;
+    case GrdLed64_2:
+        return DeviceSection::PLED64_2;
+    case GrdKit1:
+        return DeviceSection::P01616_1;
+    case GrdKit2:
+        return DeviceSection::P01616_2;
+    case GrdTextLed1:
+        return DeviceSection::PTLED_1;
+    case GrdTextLed2:
+        return DeviceSection::PTLED_2;
+    case GrdTextLcd1:
+        return DeviceSection::PTLCD_1;
+    case GrdTextLcd2:
+        return DeviceSection::PTLCD_2;
+    default:
+        return std::nullopt;
+    }
+}
+
 struct Output
 {
     DeviceSection section;
@@ -25,26 +50,9 @@ struct Output
 
 std::optional<Output> outputOf(int grid)
 {
-    switch (grid) {
-    case 0:
-        return Output{DeviceSection::PLED64_1, &BoardSlots::pViperLED_1};
-    case 1:
-        return Output{DeviceSection::PLED64_2, &BoardSlots::pViperLED_2};
-    case 2:
-        return Output{DeviceSection::P01616_1, &BoardSlots::pViper01616_1};
-    case 5:
-        return Output{DeviceSection::P01616_2, &BoardSlots::pViper01616_2};
-    case 3:
-        return Output{DeviceSection::PTLED_1, &BoardSlots::pViperTextLED_1};
-    case 11:
-        return Output{DeviceSection::PTLED_2, &BoardSlots::pViperTextLED_2};
-    case 6:
-        return Output{DeviceSection::PTLCD_1, &BoardSlots::pViperTextLCD_1};
-    case 12:
-        return Output{DeviceSection::PTLCD_2, &BoardSlots::pViperTextLCD_2};
-    default:
-        return std::nullopt;
-    }
+    if (const auto section = sectionOf(grid))
+        return Output{*section, slotOf(*section)};
+    return std::nullopt;
 }
 
 } // namespace
@@ -56,12 +64,23 @@ Grid &CockpitOutputs::grid(int index)
 
 GaugeTable &CockpitOutputs::maGAUGES()
 {
-    return cockpit_.maGAUGES_;
+    return cockpit_.maGAUGES();
 }
 
 ConfigTable &CockpitOutputs::table(DeviceSection section)
 {
-    return cockpit_.tables_[std::size_t(section)];
+    return cockpit_.table(section);
+}
+
+void CockpitOutputs::CreatePhidgetManager()
+{
+    BoardRoster &roster = cockpit_.roster();
+    roster.setManager(roster.makeManager());
+}
+
+void CockpitOutputs::ReleaseBoards()
+{
+    cockpit_.roster().release();
 }
 
 // What runs in the yield is not the cycle's: its errors are not counted as the cycle's.
@@ -81,8 +100,8 @@ void CockpitOutputs::DriveGaugeServos()
 {
     ErrorTally::at(lcBoards, u"P4SERVO needles");
     const CockpitFlags &f = cockpit_.flags();
-    const ServoInputs in{cockpit_.boards(), f.MultiServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
-    tavrel::DriveGaugeServos(maGAUGES(), grid(7), in, &gaugeReadings_);
+    const ServoInputs in{cockpit_.roster().slots(), f.MultiServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
+    tavrel::DriveGaugeServos(maGAUGES(), grid(GrdGauges), in, &gaugeReadings_);
 }
 
 // lblGlimra(15) shows the G load, lblGlimra(24) and (25) the two servos' position.
@@ -90,9 +109,9 @@ void CockpitOutputs::DriveGForceServo()
 {
     ErrorTally::at(lcBoards, u"G-suit servo");
     const CockpitFlags &f = cockpit_.flags();
-    const ServoInputs in{cockpit_.boards(), f.ServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
+    const ServoInputs in{cockpit_.roster().slots(), f.ServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
     auto &labels = cockpit_.controls().lblGlimra;
-    tavrel::DriveGForceServo(cockpit_.flightData(), in, {labels[15], labels[24], labels[25]}, gForceText_);
+    tavrel::DriveGForceServo(cockpit_.flightData(), in, {labels[LblGLoad], labels[LblServo1], labels[LblServo2]}, gForceText_);
 }
 
 void CockpitOutputs::BuildTextLedContent(int index)
@@ -124,9 +143,9 @@ void CockpitOutputs::DriveDiscreteOutputs(int index)
     ErrorTally::at(lcBoards, sectionName(out->section));
     const CockpitControls &c = cockpit_.controls();
     const LampInputs in{cockpit_.flightData(), cockpit_.flags().SpeedBrakeOpen, cockpit_.flags().ScreenUpdate,
-                        [&c] { return c.sldGlimra[CockpitControls::kBrightness].value(); },
+                        [&c] { return c.sldGlimra[SldBrightness].value(); },
                         [this] { yieldToEvents(); }, &lampReadings_[std::size_t(index)]};
-    tavrel::DriveDiscreteOutputs(index, table(out->section), (cockpit_.boards().*out->slot).get(), grid(index), in);
+    tavrel::DriveDiscreteOutputs(index, table(out->section), (cockpit_.roster().slots().*out->slot).get(), grid(index), in);
 }
 
 // Both writers stop at their first failing call; the cycle skips the rest of the pass.
@@ -134,7 +153,7 @@ void CockpitOutputs::WriteTextLed(int index)
 {
     if (const auto out = outputOf(index)) {
         ErrorTally::at(lcBoards, sectionName(out->section));
-        tavrel::WriteTextLed(table(out->section), (cockpit_.boards().*out->slot).get(), grid(index),
+        tavrel::WriteTextLed(table(out->section), (cockpit_.roster().slots().*out->slot).get(), grid(index),
                              cockpit_.flags().ScreenUpdate, [this] { yieldToEvents(); });
     }
 }
@@ -143,7 +162,7 @@ void CockpitOutputs::WriteTextLcd(int index)
 {
     if (const auto out = outputOf(index)) {
         ErrorTally::at(lcBoards, sectionName(out->section));
-        tavrel::WriteTextLcd(table(out->section), (cockpit_.boards().*out->slot).get(), grid(index),
+        tavrel::WriteTextLcd(table(out->section), (cockpit_.roster().slots().*out->slot).get(), grid(index),
                              cockpit_.flags().ScreenUpdate, [this] { yieldToEvents(); });
     }
 }
@@ -170,17 +189,17 @@ void CockpitOutputs::ShowTextDisplay(int label)
 
 void CockpitOutputs::LampTest(bool on, bool alsoDisplays)
 {
-    tavrel::LampTest(on, alsoDisplays, cockpit_.boards(), table(DeviceSection::PTLED_1), table(DeviceSection::PTLED_2),
-                     cockpit_.controls().sldGlimra[CockpitControls::kBrightness].value());
+    tavrel::LampTest(on, alsoDisplays, cockpit_.roster().slots(), table(DeviceSection::PTLED_1), table(DeviceSection::PTLED_2),
+                     cockpit_.controls().sldGlimra[SldBrightness].value());
 }
 
 void CockpitOutputs::SetupDeviceList()
 {
-    grids::setupDeviceList(grid(4));
+    grids::setupDeviceList(grid(GrdDevices));
 }
 
 // Each device table from its section, as start-up calls them one by one; an index that
-// names no configured device (4, 8, 9) builds nothing here.
+// names no configured device (the "Devices" list, the MFD buttons) builds nothing here.
 void CockpitOutputs::BuildDeviceGrid(int index)
 {
     const Cockpit &owner = cockpit_;
@@ -189,49 +208,30 @@ void CockpitOutputs::BuildDeviceGrid(int index)
         grids::portList(grid(index), table(section), [this] { yieldToEvents(); });
     };
     switch (index) {
-    case 0:
-        portList(DeviceSection::PLED64_1);
-        break;
-    case 1:
-        portList(DeviceSection::PLED64_2);
-        break;
-    case 2:
-        portList(DeviceSection::P01616_1);
-        break;
-    case 5:
-        portList(DeviceSection::P01616_2);
-        break;
-    case 3:
-    case 11: {
-        const DeviceSection section = index == 3 ? DeviceSection::PTLED_1 : DeviceSection::PTLED_2;
-        portList(section);
-        grids::variableColumns(grid(index), table(section));
-        break;
-    }
-    case 6:
-    case 12: {
-        const DeviceSection section = index == 6 ? DeviceSection::PTLCD_1 : DeviceSection::PTLCD_2;
-        portList(section);
-        grids::lineColumns(grid(index), table(section));
-        break;
-    }
-    case 7:
+    case GrdGauges:
         portList(DeviceSection::GAUGES);
         maGAUGES() = widenGauges(table(DeviceSection::GAUGES));
         grids::servoTable(grid(index), maGAUGES(), table(DeviceSection::P4SERVO_1), table(DeviceSection::P4SERVO_2));
         break;
-    case 10:
+    case GrdEpic:
         grids::pigeonholeList(grid(index), table(DeviceSection::EPICAnalogs));
         break;
     default:
+        if (const auto out = outputOf(index)) {
+            portList(out->section);
+            if (index == GrdTextLed1 || index == GrdTextLed2)
+                grids::variableColumns(grid(index), table(out->section));
+            else if (index == GrdTextLcd1 || index == GrdTextLcd2)
+                grids::lineColumns(grid(index), table(out->section));
+        }
         break;
     }
 }
 
 void CockpitOutputs::BuildButtonTables()
 {
-    grids::buttonList(grid(8));
-    grids::buttonList(grid(9));
+    grids::buttonList(grid(GrdLeftMfd));
+    grids::buttonList(grid(GrdRightMfd));
 }
 
 } // namespace tavrel

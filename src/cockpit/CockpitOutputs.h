@@ -17,9 +17,8 @@ class Cockpit;
 class Grid;
 
 // The board, card and table routines the cockpit calls from start-up, the update cycle,
-// the lamp test and shutdown, each in its fixed place. Grid indices name the table and
-// board a routine works on (0/1 LED-64, 2/5 interface kits, 3/11 text LEDs, 6/12 text
-// LCDs, 7 gauges, 10 EPIC pigeonholes). The cockpit owns one; a test may put a recording
+// the lamp test and shutdown, each in its fixed place. Grid indices (Grd in
+// CockpitControls.h) name the table and board a routine works on. The cockpit owns one; a test may put a recording
 // one in its place to observe the order. Every routine runs with errors ignored inside;
 // the caller also skips a routine that fails as a whole.
 class CockpitOutputs

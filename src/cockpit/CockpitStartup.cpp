@@ -10,6 +10,7 @@
 #include "core/Log.h"
 #include "core/TextFile.h"
 #include "core/Version.h"
+#include "phidget/LampOutputs.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -76,31 +77,31 @@ void Cockpit::runStartUp()
     // The MFD and HUD pages have nothing on them: their tabs go. The switch page holds
     // the gear test: its tab stays in sight, greyed, unless a cockpit builder asks for it
     // to try the key combinations against the simulator.
-    c.tabGlimra.setTabVisible(6, false);
-    c.tabGlimra.setTabVisible(7, false);
-    c.tabGlimra.setTabEnabled(9, qEnvironmentVariable("TAVREL_SWITCHES_TAB") == u"1"_s);
+    c.tabGlimra.setTabVisible(TabMfds, false);
+    c.tabGlimra.setTabVisible(TabHud, false);
+    c.tabGlimra.setTabEnabled(TabSwitches, qEnvironmentVariable("TAVREL_SWITCHES_TAB") == u"1"_s);
 
     outputs_->CreatePhidgetManager();
-    AttachCount_.fill(0);
+    roster_.resetCounts();
 
     msConfigFile_ = readConfigurationText();
     readConfiguration();
-    flags_.ScreenUpdate = c.chkGlimra[0].value() == 0;
+    flags_.ScreenUpdate = c.chkGlimra[ChkNoScreenUpdate].value() == 0;
 
     outputs_->SetupDeviceList();
     buildDeviceGrids();
 
     flags_.EpicOpen = false;
-    flags_.UpdateEpicAnyway = c.chkGlimra[2].value() == 1;
+    flags_.UpdateEpicAnyway = c.chkGlimra[ChkEpicAnyway].value() == 1;
     msConfigFile_.clear();
 
-    if (!c.optConnectType[0].value() && !c.optConnectType[1].value())
-        c.optConnectType[1].select();
+    if (!c.optConnectType[OptTcpIp].value() && !c.optConnectType[OptDcom].value())
+        c.optConnectType[OptDcom].select();
 
-    const int interval = c.sldGlimra[CockpitControls::kPollingRate].value();
+    const int interval = c.sldGlimra[SldPollingRate].value();
     tmrGlimra_.setInterval(interval);
     c.lblTimerValue.setCaption(QString::number(interval));
-    c.fraGlimra[20].setEnabled(false); // SIOC/IOCP: no function behind it
+    c.fraGlimra[FraSiocIocp].setEnabled(false); // no function behind it
 }
 
 QString Cockpit::configFile() const
@@ -184,43 +185,49 @@ void Cockpit::applyConfiguration(const Configuration &config)
 void Cockpit::applySwitch(const ConfigSwitch &setting)
 {
     auto &c = controls_;
-    const auto checked = [&] { return convert::equalsUpperLatin(setting.value, u"TRUE") ? 1 : 0; };
-    if (setting.section == u"COMPREF"_s)
-        c.optConnectType[setting.value == u"DCOM"_s ? 1 : 0].select();
-    else if (setting.section == u"TCPIP-IP"_s)
-        c.fldGlimra[0].setText(setting.value);
-    else if (setting.section == u"TCPIP-PORT"_s)
-        c.fldGlimra[1].setText(setting.value);
-    else if (setting.section == u"NOSCREENUPDATE"_s)
-        c.chkGlimra[0].setValue(checked());
-    else if (setting.section == u"UPDATEEPICANYWAY"_s)
-        c.chkGlimra[2].setValue(checked());
-    else if (setting.section == kRecoverSection)
-        recovery_.on = checked() == 1;
-    else if (setting.section == kBoardsSection) {
-        const QString error = boardBinding_.addLine(setting.value);
-        if (!error.isEmpty())
+    const int checked = convert::equalsUpperLatin(setting.value, u"TRUE") ? 1 : 0;
+    switch (setting.section) {
+    case SwitchSection::COMPREF:
+        c.optConnectType[setting.value == u"DCOM"_s ? OptDcom : OptTcpIp].select();
+        break;
+    case SwitchSection::TCPIP_IP:
+        c.fldGlimra[FldRelayAddress].setText(setting.value);
+        break;
+    case SwitchSection::TCPIP_PORT:
+        c.fldGlimra[FldRelayPort].setText(setting.value);
+        break;
+    case SwitchSection::NOSCREENUPDATE:
+        c.chkGlimra[ChkNoScreenUpdate].setValue(checked);
+        break;
+    case SwitchSection::UPDATEEPICANYWAY:
+        c.chkGlimra[ChkEpicAnyway].setValue(checked);
+        break;
+    case SwitchSection::TCPIP_RECOVER:
+        relay_.setRecovery(checked == 1);
+        break;
+    case SwitchSection::BOARDS:
+        if (const QString error = roster_.addBindingLine(setting.value); !error.isEmpty())
             boardBindingErrors_ << u"Tavrel.cfg [BOARDS]: line \"%1\" left out: %2"_s.arg(setting.value, error);
+        break;
     }
 }
 
 void Cockpit::buildDeviceGrids()
 {
     CockpitOutputs &out = *outputs_;
-    const auto build = [&](int grid) { out.BuildDeviceGrid(grid); };
-    build(0); // LED-64 boards
-    build(1);
+    out.BuildDeviceGrid(GrdLed64_1);
+    out.BuildDeviceGrid(GrdLed64_2);
     yieldToBoards();
-    build(2); // interface kits
-    build(5);
+    out.BuildDeviceGrid(GrdKit1);
+    out.BuildDeviceGrid(GrdKit2);
     yieldToBoards();
-    build(3); // text LEDs, each with its value columns
-    build(11);
-    build(6); // text LCDs, each with its line columns
-    build(12);
-    build(7); // gauges and the servo table
-    build(10); // EPIC pigeonholes
-    for (int label : {15, 24, 25})
+    out.BuildDeviceGrid(GrdTextLed1); // each with its value columns
+    out.BuildDeviceGrid(GrdTextLed2);
+    out.BuildDeviceGrid(GrdTextLcd1); // each with its line columns
+    out.BuildDeviceGrid(GrdTextLcd2);
+    out.BuildDeviceGrid(GrdGauges); // and the servo table
+    out.BuildDeviceGrid(GrdEpic);
+    for (int label : {LblGLoad, LblServo1, LblServo2})
         controls_.lblGlimra[std::size_t(label)].setCaption(QString());
     out.BuildButtonTables();
     yieldToBoards();
@@ -239,7 +246,7 @@ void Cockpit::shutdown()
     qCInfo(lcConfig) << "shutdown: lamps and displays dark, boards and card let go, then the end";
     attempt([&] { tmrGlimra_.stop(); });
     attempt([&] { tmrOstrel_.stop(); });
-    attempt([&] { tmrReconnect_.stop(); });
+    attempt([&] { relay_.reconnectTimer().stop(); });
     darkenCockpit();
     attempt([&] { outputs_->ReleaseBoards(); });
     if (flags_.EpicOpen)
@@ -251,7 +258,7 @@ void Cockpit::shutdown()
 
 QString Cockpit::statusToolTip() const
 {
-    const QString library = PhidgetManager_ ? PhidgetManager_->libraryName() : u"none"_s;
+    const QString library = roster_.libraryName();
     const QString record = lastRecordAt_ == 0 ? u"none yet"_s
                                               : QDateTime::fromMSecsSinceEpoch(lastRecordAt_).toString(u"HH:mm:ss.zzz"_s);
     return u"Board library: %1\nLast record: %2"_s.arg(library, record);
@@ -264,7 +271,18 @@ void Cockpit::noteRecord()
 
 void Cockpit::CloseSockets()
 {
-    attempt([&] { sktTavrel_.close(); });
+    relay_.close();
+}
+
+void Cockpit::darkenCockpit()
+{
+    attempt([&] { outputs_->LampTest(false, true); });
+    attempt([&] { DarkenBoards(roster_.unslotted()); });
+}
+
+void Cockpit::restoreDisplays()
+{
+    RestoreDisplays(roster_.slots(), controls_.sldGlimra[SldBrightness].value());
 }
 
 } // namespace tavrel

@@ -71,8 +71,9 @@ public:
             if (m_outline)
                 m_outline->sections.last().name = name;
 
-            const bool isSwitch = isSwitchSection(name);
-            const bool isList = name == kBoardsSection;
+            const std::optional<SwitchSection> switchKind = switchSection(name);
+            const bool isList = switchKind == SwitchSection::BOARDS;
+            const bool isSwitch = switchKind && !isList;
             ConfigTable table;
             while (inScan() && c() != u'[' && c() != u'/') {
                 if (c() == kCr && at(m_p + 1) == kLf) { // blank line
@@ -86,7 +87,7 @@ public:
                     QString value;
                     while (inScan() && c() != kCr)
                         value += c(), ++m_p;
-                    result.config.switches.append({name, value});
+                    result.config.switches.append({*switchKind, value});
                     if (m_outline)
                         m_outline->sections.last().rows.append({line, line});
                     m_p += 2;
@@ -95,7 +96,7 @@ public:
                 ConfigRow row;
                 readStopField(row[0]);
                 if (isSwitch) {
-                    result.config.switches.append({name, row[0]});
+                    result.config.switches.append({*switchKind, row[0]});
                     if (m_outline)
                         m_outline->sections.last().rows.append({line, line});
                     m_p += 3;
@@ -172,12 +173,23 @@ ConfigReadResult readConfiguration(QStringView text, ConfigOutline *outline)
     return Walker(withCrLf(text), outline).run();
 }
 
+std::optional<SwitchSection> switchSection(QStringView name)
+{
+    for (std::size_t i = 0; i < kSwitchSectionNames.size(); ++i)
+        if (name == kSwitchSectionNames[i])
+            return SwitchSection(i);
+    return std::nullopt;
+}
+
 bool isSwitchSection(QStringView name)
 {
-    for (QStringView s : kSwitchSectionNames)
-        if (name == s)
-            return true;
-    return false;
+    const auto section = switchSection(name);
+    return section && section != SwitchSection::BOARDS;
+}
+
+QStringView sectionName(SwitchSection section)
+{
+    return kSwitchSectionNames[std::size_t(section)];
 }
 
 QStringView sectionName(DeviceSection section)
@@ -193,7 +205,6 @@ QStringList sectionNames()
         names += name.toString();
     for (QStringView name : kSwitchSectionNames)
         names += name.toString();
-    names += kBoardsSection.toString();
     return names;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringView>
 
 #include <array>
+#include <optional>
 
 // Reading Tavrel.cfg: the board tables and the switches the cockpit set-up is made of.
 // The reader is a pure function of the file's text, so it can be tested and fuzzed alone.
@@ -27,19 +28,20 @@ enum class DeviceSection {
 };
 inline constexpr int kDeviceSectionCount = 12;
 
-// Two sections older readers do not know, and drop: TCPIP-RECOVER, a switch like
-// NOSCREENUPDATE, and BOARDS, a list whose every line is one value ("SLOT,SERIAL").
-inline constexpr QStringView kRecoverSection = u"TCPIP-RECOVER";
-inline constexpr QStringView kBoardsSection = u"BOARDS";
+// The switch sections: one value each, but BOARDS, a list whose every line is one value
+// ("SLOT,SERIAL"). Two of them older readers do not know, and drop: TCPIP-RECOVER, a
+// switch like NOSCREENUPDATE, and BOARDS.
+enum class SwitchSection { COMPREF, TCPIP_IP, TCPIP_PORT, NOSCREENUPDATE, UPDATEEPICANYWAY, TCPIP_RECOVER, BOARDS };
+inline constexpr int kSwitchSectionCount = 7;
 
 // The header names of the device sections, in DeviceSection order, and of the switch
-// sections. Names are compared exactly, letter case included.
+// sections, in SwitchSection order. Names are compared exactly, letter case included.
 inline constexpr std::array<QStringView, kDeviceSectionCount> kDeviceSectionNames = {
     u"PLED64-1", u"PLED64-2", u"P01616-1", u"P01616-2", u"PTLED-1",     u"PTLED-2",
     u"PTLCD-1",  u"PTLCD-2",  u"GAUGES",   u"EPICAnalogs", u"P4SERVO-1", u"P4SERVO-2",
 };
-inline constexpr std::array<QStringView, 6> kSwitchSectionNames = {
-    u"COMPREF", u"TCPIP-IP", u"TCPIP-PORT", u"NOSCREENUPDATE", u"UPDATEEPICANYWAY", kRecoverSection,
+inline constexpr std::array<QStringView, kSwitchSectionCount> kSwitchSectionNames = {
+    u"COMPREF", u"TCPIP-IP", u"TCPIP-PORT", u"NOSCREENUPDATE", u"UPDATEEPICANYWAY", u"TCPIP-RECOVER", u"BOARDS",
 };
 
 using ConfigRow = std::array<QString, 4>;
@@ -54,11 +56,10 @@ inline int configEntries(const ConfigTable &table)
     return table.isEmpty() ? 0 : int(table.size()) - 1;
 }
 
-// One value line of a switch section: COMPREF, TCPIP-IP, TCPIP-PORT, NOSCREENUPDATE,
-// UPDATEEPICANYWAY or TCPIP-RECOVER; or one line of BOARDS (one entry per line).
+// One value line of a switch section; of BOARDS, one line of it.
 struct ConfigSwitch
 {
-    QString section;
+    SwitchSection section;
     QString value;
 
     friend bool operator==(const ConfigSwitch &, const ConfigSwitch &) = default;
@@ -117,11 +118,14 @@ struct ConfigOutline
 // With an outline, also notes where each section, row and switch stood.
 ConfigReadResult readConfiguration(QStringView text, ConfigOutline *outline = nullptr);
 
-// Whether a section name is one of the switch sections.
+// Whether a section name is one of the one-value switch sections (not BOARDS).
 bool isSwitchSection(QStringView name);
 
 // The header name of a device section, e.g. "PLED64-1".
 QStringView sectionName(DeviceSection section);
+QStringView sectionName(SwitchSection section);
+// The switch section a header names, BOARDS included.
+std::optional<SwitchSection> switchSection(QStringView name);
 // Every name a section header can have: the device sections, the switches, [BOARDS].
 QStringList sectionNames();
 

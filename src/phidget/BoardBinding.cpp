@@ -1,9 +1,9 @@
 #include "phidget/BoardBinding.h"
 
 #include "core/Error.h"
+#include "phidget/BoardKind.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
 namespace tavrel {
@@ -11,27 +11,6 @@ namespace tavrel {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct SlotName
-{
-    QStringView name;
-    Board BoardSlots::*slot;
-};
-
-constexpr std::array<SlotName, 12> kSlotNames = {{
-    {u"PLED64-1", &BoardSlots::pViperLED_1},
-    {u"PLED64-2", &BoardSlots::pViperLED_2},
-    {u"P01616-1", &BoardSlots::pViper01616_1},
-    {u"P01616-2", &BoardSlots::pViper01616_2},
-    {u"PTLED-1", &BoardSlots::pViperTextLED_1},
-    {u"PTLED-2", &BoardSlots::pViperTextLED_2},
-    {u"PTLCD-1", &BoardSlots::pViperTextLCD_1},
-    {u"PTLCD-2", &BoardSlots::pViperTextLCD_2},
-    {u"PSERVO-1", &BoardSlots::pViperServo_1},
-    {u"PSERVO-2", &BoardSlots::pViperServo_2},
-    {u"P4SERVO-1", &BoardSlots::pViper4Servo_1},
-    {u"P4SERVO-2", &BoardSlots::pViper4Servo_2},
-}};
 
 // The serial number of the board a slot holds, if it can be read.
 std::optional<std::int32_t> serialIn(const Board &slot)
@@ -46,7 +25,7 @@ std::optional<std::int32_t> serialIn(const Board &slot)
 
 QStringView slotHolding(const BoardSlots &slots, const Board &board)
 {
-    for (const SlotName &slot : kSlotNames)
+    for (const BoardSlotInfo &slot : kBoardSlots)
         if (board && slots.*slot.slot == board)
             return slot.name;
     return {};
@@ -55,7 +34,7 @@ QStringView slotHolding(const BoardSlots &slots, const Board &board)
 QStringList boardSlotNames()
 {
     QStringList names;
-    for (const SlotName &slot : kSlotNames)
+    for (const BoardSlotInfo &slot : kBoardSlots)
         names += slot.name.toString();
     return names;
 }
@@ -66,9 +45,9 @@ QString BoardBinding::addLine(QStringView line)
     if (comma < 0)
         return u"\"%1\" is not SLOT,SERIAL"_s.arg(line);
     const QStringView name = line.first(comma).trimmed();
-    const auto slot = std::find_if(kSlotNames.begin(), kSlotNames.end(),
-                                   [&](const SlotName &s) { return s.name == name; });
-    if (slot == kSlotNames.end())
+    const auto slot = std::find_if(kBoardSlots.begin(), kBoardSlots.end(),
+                                   [&](const BoardSlotInfo &s) { return s.name == name; });
+    if (slot == kBoardSlots.end())
         return u"\"%1\" names no slot (PLED64-1/2, P01616-1/2, PTLED-1/2, PTLCD-1/2, PSERVO-1/2, P4SERVO-1/2)"_s.arg(name);
     const QStringView serialText = line.sliced(comma + 1).trimmed();
     const auto serial = readSerialNumber(serialText);

@@ -3,6 +3,7 @@
 #include "core/Convert.h"
 #include "core/Error.h"
 #include "core/Grid.h"
+#include "phidget/BoardKind.h"
 
 #include <utility>
 
@@ -210,20 +211,25 @@ void DarkenBoards(const QList<PhidgetBoard *> &boards)
         attempt([&] { name = board->deviceType(); });
         return name;
     };
-    for (QStringView kind : {u"PhidgetInterfaceKit", u"PhidgetLED", u"PhidgetTextLCD", u"PhidgetTextLED"}) {
+    for (const BoardKind kind : {BoardKind::InterfaceKit, BoardKind::Led64, BoardKind::TextLcd, BoardKind::TextLed}) {
         for (PhidgetBoard *board : boards) {
-            if (type(board) != kind)
+            if (type(board) != boardKind(kind).typeName)
                 continue;
-            if (kind == u"PhidgetInterfaceKit") {
+            switch (kind) {
+            case BoardKind::InterfaceKit:
                 lightKit(board, false);
-            } else if (kind == u"PhidgetLED") {
+                break;
+            case BoardKind::Led64:
                 lightLeds(board, false, 0);
-            } else if (kind == u"PhidgetTextLCD") {
+                break;
+            case BoardKind::TextLcd:
                 lightLcd(board, u"", false, true);
-            } else {
+                break;
+            default: {
                 int lines = 0;
                 attempt([&] { lines = board->rowCount(); });
                 lightTextLed(board, lines, false, true, 0);
+            }
             }
         }
     }

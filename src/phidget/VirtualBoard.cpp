@@ -3,7 +3,7 @@
 #include "core/Error.h"
 #include "phidget/PhidgetJournal.h"
 
-#include <array>
+
 
 namespace tavrel {
 
@@ -32,67 +32,28 @@ void checkRange(double value, double min, double max)
         fail(kInvalidArgument, "Invalid argument");
 }
 
-struct KindInfo
-{
-    VirtualBoard::Kind kind;
-    const char *text;     // in the virtual board list
-    const char *typeName; // as the library reports it
-    float version;
-};
-
-constexpr std::array<KindInfo, 6> kKinds = {{
-    {VirtualBoard::Kind::InterfaceKit, "PhidgetInterfaceKit", "PhidgetInterfaceKit", 601.0f},
-    {VirtualBoard::Kind::Led64, "PhidgetLED", "PhidgetLED", 100.0f},
-    {VirtualBoard::Kind::TextLed, "PhidgetTextLED", "PhidgetTextLED", 113.0f},
-    {VirtualBoard::Kind::TextLcd, "PhidgetTextLCD", "PhidgetTextLCD", 123.0f},
-    {VirtualBoard::Kind::Servo1, "PhidgetServo/1", "PhidgetServo", 313.0f},
-    {VirtualBoard::Kind::Servo4, "PhidgetServo/4", "PhidgetServo", 313.0f},
-}};
-
-const KindInfo &info(VirtualBoard::Kind kind)
-{
-    return kKinds[std::size_t(kind)];
-}
-
 } // namespace
 
-std::optional<VirtualBoard::Kind> VirtualBoard::kindFromText(QStringView text)
-{
-    for (const KindInfo &k : kKinds) {
-        if (text == QLatin1String(k.text))
-            return k.kind;
-    }
-    return std::nullopt;
-}
-
-QString VirtualBoard::kindText(Kind kind)
-{
-    return QLatin1String(info(kind).text);
-}
-
-VirtualBoard::VirtualBoard(Kind kind, std::int32_t serial, std::shared_ptr<PhidgetJournal> journal)
+VirtualBoard::VirtualBoard(BoardKind kind, std::int32_t serial, std::shared_ptr<PhidgetJournal> journal)
     : kind_(kind)
     , serial_(serial)
     , journal_(std::move(journal))
 {
+    const BoardKindInfo &info = boardKind(kind);
     switch (kind) {
-    case Kind::InterfaceKit:
-        outputs_.resize(kKitOutputs);
+    case BoardKind::InterfaceKit:
+        outputs_.resize(info.channels);
         break;
-    case Kind::Led64:
-        leds_.resize(kLedCount);
+    case BoardKind::Led64:
+        leds_.resize(info.channels);
         break;
-    case Kind::TextLed:
-        lines_.resize(kTextLedLines);
+    case BoardKind::TextLed:
+    case BoardKind::TextLcd:
+        lines_.resize(info.channels);
         break;
-    case Kind::TextLcd:
-        lines_.resize(kTextLcdLines);
-        break;
-    case Kind::Servo1:
-        motors_.resize(1);
-        break;
-    case Kind::Servo4:
-        motors_.resize(kServo4Motors);
+    case BoardKind::Servo:
+    case BoardKind::MultiServo:
+        motors_.resize(info.channels);
         break;
     }
     // Room for the longest line a cockpit writes, so that writes reuse it.
@@ -102,12 +63,12 @@ VirtualBoard::VirtualBoard(Kind kind, std::int32_t serial, std::shared_ptr<Phidg
 
 QString VirtualBoard::deviceType() const
 {
-    return QLatin1String(info(kind_).typeName);
+    return boardKind(kind_).typeName.toString();
 }
 
 float VirtualBoard::version() const
 {
-    return info(kind_).version;
+    return boardKind(kind_).virtualVersion;
 }
 
 void VirtualBoard::requireAttached() const
@@ -131,14 +92,14 @@ void VirtualBoard::journal(QLatin1String member, std::optional<int> index, T val
 
 int VirtualBoard::numOutputs() const
 {
-    requireKind(kind_ == Kind::InterfaceKit);
+    requireKind(kind_ == BoardKind::InterfaceKit);
     requireAttached();
     return int(outputs_.size());
 }
 
 void VirtualBoard::setOutputState(int index, bool on)
 {
-    requireKind(kind_ == Kind::InterfaceKit);
+    requireKind(kind_ == BoardKind::InterfaceKit);
     requireAttached();
     checkIndex(index, outputs_.size());
     outputs_[index] = on;
@@ -147,33 +108,33 @@ void VirtualBoard::setOutputState(int index, bool on)
 
 int VirtualBoard::ledCount() const
 {
-    requireKind(kind_ == Kind::Led64);
+    requireKind(kind_ == BoardKind::Led64);
     requireAttached();
     return int(leds_.size());
 }
 
 void VirtualBoard::setDiscreteLED(int index, std::int32_t brightness)
 {
-    requireKind(kind_ == Kind::Led64);
+    requireKind(kind_ == BoardKind::Led64);
     requireAttached();
     checkIndex(index, leds_.size());
-    checkRange(brightness, 0, kLedBrightnessMax);
+    checkRange(brightness, 0, boardKind(kind_).brightnessMax);
     leds_[index] = brightness;
     journal(QLatin1String("DiscreteLED"), index, brightness);
 }
 
 void VirtualBoard::setBrightness(std::int32_t brightness)
 {
-    requireKind(kind_ == Kind::TextLed || kind_ == Kind::TextLcd);
+    requireKind(kind_ == BoardKind::TextLed || kind_ == BoardKind::TextLcd);
     requireAttached();
-    checkRange(brightness, 0, kind_ == Kind::TextLcd ? kTextLcdBrightnessMax : kTextLedBrightnessMax);
+    checkRange(brightness, 0, boardKind(kind_).brightnessMax);
     brightness_ = brightness;
     journal(QLatin1String("Brightness"), std::nullopt, brightness);
 }
 
 void VirtualBoard::setBacklight(bool on)
 {
-    requireKind(kind_ == Kind::TextLcd);
+    requireKind(kind_ == BoardKind::TextLcd);
     requireAttached();
     backlight_ = on;
     journal(QLatin1String("Backlight"), std::nullopt, on);
@@ -181,7 +142,7 @@ void VirtualBoard::setBacklight(bool on)
 
 void VirtualBoard::setCursorOn(bool on)
 {
-    requireKind(kind_ == Kind::TextLcd);
+    requireKind(kind_ == BoardKind::TextLcd);
     requireAttached();
     cursorOn_ = on;
     journal(QLatin1String("CursorOn"), std::nullopt, on);
@@ -189,14 +150,14 @@ void VirtualBoard::setCursorOn(bool on)
 
 int VirtualBoard::rowCount() const
 {
-    requireKind(kind_ == Kind::TextLed || kind_ == Kind::TextLcd);
+    requireKind(kind_ == BoardKind::TextLed || kind_ == BoardKind::TextLcd);
     requireAttached();
     return int(lines_.size());
 }
 
 void VirtualBoard::setDisplayString(int line, QStringView text)
 {
-    requireKind(kind_ == Kind::TextLed || kind_ == Kind::TextLcd);
+    requireKind(kind_ == BoardKind::TextLed || kind_ == BoardKind::TextLcd);
     requireAttached();
     checkIndex(line, lines_.size());
     QString &stored = lines_[line];
@@ -207,14 +168,14 @@ void VirtualBoard::setDisplayString(int line, QStringView text)
 
 int VirtualBoard::numMotors() const
 {
-    requireKind(kind_ == Kind::Servo1 || kind_ == Kind::Servo4);
+    requireKind(isServo(kind_));
     requireAttached();
     return int(motors_.size());
 }
 
 void VirtualBoard::setMotorPosition(int index, double position)
 {
-    requireKind(kind_ == Kind::Servo1 || kind_ == Kind::Servo4);
+    requireKind(isServo(kind_));
     requireAttached();
     checkIndex(index, motors_.size());
     checkRange(position, kServoPositionMin, kServoPositionMax);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "phidget/PhidgetBoard.h"
+#include "phidget/BoardKind.h"
 
 #include <QList>
 #include <QString>
@@ -20,15 +20,9 @@ class PhidgetJournal;
 class VirtualBoard final : public PhidgetBoard
 {
 public:
-    enum class Kind { InterfaceKit, Led64, TextLed, TextLcd, Servo1, Servo4 };
+    VirtualBoard(BoardKind kind, std::int32_t serial, std::shared_ptr<PhidgetJournal> journal = {});
 
-    // The type text of the virtual board list ("PhidgetLED", "PhidgetServo/4", ...).
-    static std::optional<Kind> kindFromText(QStringView text);
-    static QString kindText(Kind kind);
-
-    VirtualBoard(Kind kind, std::int32_t serial, std::shared_ptr<PhidgetJournal> journal = {});
-
-    Kind kind() const { return kind_; }
+    BoardKind kind() const { return kind_; }
     bool isAttached() const { return attached_; }
     void setAttached(bool attached) { attached_ = attached; }
 
@@ -58,27 +52,13 @@ public:
     QString displayString(int line) const { return lines_.value(line); }
     double motorPosition(int index) const { return motors_.value(index); }
 
-    // The real boards' limits.
-    static constexpr int kKitOutputs = 16;
-    static constexpr int kLedCount = 64;
-    static constexpr int kLedBrightnessMax = 100;
-    static constexpr int kTextLedLines = 4;
-    static constexpr int kTextLedColumns = 8;
-    static constexpr int kTextLedBrightnessMax = 100;
-    static constexpr int kTextLcdLines = 2;
-    static constexpr int kTextLcdColumns = 20;
-    static constexpr int kTextLcdBrightnessMax = 255;
-    static constexpr int kServo4Motors = 4;
-    static constexpr double kServoPositionMin = -22.9921875;
-    static constexpr double kServoPositionMax = 232.9921875;
-
 private:
     void requireAttached() const;
     void requireKind(bool ok) const;
     template <typename T>
     void journal(QLatin1String member, std::optional<int> index, T value);
 
-    Kind kind_;
+    BoardKind kind_;
     std::int32_t serial_;
     std::shared_ptr<PhidgetJournal> journal_;
     bool attached_ = true;

@@ -33,7 +33,7 @@ std::optional<VirtualBoardEntry> readBoard(QStringView text, QString &error)
         error = u"\"%1\" is not TYPE:SERIAL"_s.arg(text);
         return std::nullopt;
     }
-    const auto kind = VirtualBoard::kindFromText(text.first(colon));
+    const auto kind = kindOfListName(text.first(colon));
     if (!kind) {
         error = u"unknown board type \"%1\""_s.arg(text.first(colon));
         return std::nullopt;
@@ -105,14 +105,14 @@ VirtualBoardList parseVirtualBoardList(QStringView text)
 
 QString formatVirtualBoard(const VirtualBoardEntry &entry)
 {
-    return VirtualBoard::kindText(entry.kind) + u':' + QString::number(entry.serial);
+    return boardKind(entry.kind).listName.toString() + u':' + QString::number(entry.serial);
 }
 
 QList<VirtualBoardEntry> defaultVirtualBoards()
 {
-    using Kind = VirtualBoard::Kind;
+    using Kind = BoardKind;
     constexpr std::array<Kind, 6> kinds = {Kind::Led64,   Kind::InterfaceKit, Kind::TextLcd,
-                                           Kind::TextLed, Kind::Servo1,       Kind::Servo4};
+                                           Kind::TextLed, Kind::Servo,        Kind::MultiServo};
     QList<VirtualBoardEntry> boards;
     for (std::size_t k = 0; k < kinds.size(); ++k)
         for (int n = 1; n <= 2; ++n)

@@ -20,7 +20,7 @@ class PhidgetJournal;
 // One board of the virtual board list: its kind and serial number.
 struct VirtualBoardEntry
 {
-    VirtualBoard::Kind kind;
+    BoardKind kind;
     std::int32_t serial;
     friend bool operator==(const VirtualBoardEntry &, const VirtualBoardEntry &) = default;
 };
@@ -54,7 +54,7 @@ struct HotPlugCommand
 {
     enum class Verb { Attach, Detach, Error };
     Verb verb = Verb::Attach;
-    VirtualBoardEntry board{VirtualBoard::Kind::Led64, 0}; // kind only for attach
+    VirtualBoardEntry board{BoardKind::Led64, 0}; // kind only for attach
     QString text;                                           // error only
 };
 

@@ -1,6 +1,5 @@
 #include "ui/FrmTavrel.h"
 
-#include "cockpit/Cockpit.h"
 #include "core/Error.h"
 #include "ui/ControlBinding.h"
 #include "ui/GridView.h"
@@ -33,9 +32,9 @@ void setLength(int &target, int twips)
 
 } // namespace
 
-FrmTavrel::FrmTavrel(Cockpit &cockpit, QWidget *parent)
+FrmTavrel::FrmTavrel(CockpitControls &controls, QWidget *parent)
     : QMainWindow(parent)
-    , cockpit_(cockpit)
+    , controls_(controls)
 {
     setObjectName(QStringLiteral("frmTavrel"));
     // The twips were laid out for an 8-point face of Arial's metrics; both scale with
@@ -63,7 +62,7 @@ FrmTavrel::FrmTavrel(Cockpit &cockpit, QWidget *parent)
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("sbStatusBar"));
     status->setFixedHeight(pixels(layout::kStatusBarHeight) + 4);
-    binding::bind(status, cockpit_.controls().sbStatusBar);
+    binding::bind(status, controls_.sbStatusBar);
     setStatusBar(status);
 
     resize(pixels(layout::kClientWidth), pixels(layout::kClientHeight) + menuBar()->sizeHint().height()
@@ -93,7 +92,7 @@ QWidget *FrmTavrel::page(int tab) const
 // outer size as the placement counts it.
 void FrmTavrel::bindForm()
 {
-    Form &form = cockpit_.controls().frmTavrel;
+    Form &form = controls_.frmTavrel;
     const QSize outer = outerSize();
     form.setSize(layout::toTwips(outer.width(), logicalDpiX()), layout::toTwips(outer.height(), logicalDpiY()));
     const auto refresh = [this, &form] {
@@ -121,7 +120,7 @@ void FrmTavrel::buildTabs()
     tabGlimra_->setObjectName(QStringLiteral("tabGlimra"));
     tabGlimra_->setUsesScrollButtons(true);
 
-    auto &controls = cockpit_.controls();
+    auto &controls = controls_;
     for (int tab = 0; tab < int(layout::kFramesOnTab.size()); ++tab) {
         auto *tabPage = new QWidget;
         tabPage->setObjectName(indexed("tabGlimraPage", tab));
@@ -138,15 +137,15 @@ void FrmTavrel::buildTabs()
     binding::bind(tabGlimra_, controls.tabGlimra);
     // The design places the frames relative to the whole tab strip, tab row included;
     // the pages start below the row, so the frames move whenever the pages do.
-    page(0)->installEventFilter(this);
+    page(TabControl)->installEventFilter(this);
 }
 
 void FrmTavrel::buildGrids()
 {
-    auto &controls = cockpit_.controls();
+    auto &controls = controls_;
     for (std::size_t i = 0; i < layout::kGrids.size(); ++i) {
         const int frame = layout::kGrids[i].frame;
-        QWidget *parent = frame >= 0 ? static_cast<QWidget *>(frames_[std::size_t(frame)]) : page(8);
+        QWidget *parent = frame >= 0 ? static_cast<QWidget *>(frames_[std::size_t(frame)]) : page(TabEpic);
         auto *view = new GridView(controls.grdTavrel[i], parent);
         view->setObjectName(indexed("grdTavrel", int(i)));
         grids_[i] = view;
@@ -157,7 +156,7 @@ void FrmTavrel::buildGrids()
 void FrmTavrel::applyPlacement()
 {
     tabGlimra_->setGeometry(pixels(placement_.tabStrip));
-    const QPoint pageOrigin = page(0)->mapTo(tabGlimra_, QPoint());
+    const QPoint pageOrigin = page(TabControl)->mapTo(tabGlimra_, QPoint());
     for (std::size_t i = 0; i < frames_.size(); ++i)
         if (frames_[i])
             frames_[i]->setGeometry(pixels(placement_.frames[i]).translated(-pageOrigin));
@@ -210,30 +209,30 @@ void FrmTavrel::Form_Resize(int outerWidthTwips, int outerHeightTwips)
     auto &p = placement_;
     attempt([&] { setLength(p.tabStrip.height, outerHeightTwips - layout::kTabStripHeightMargin); });
     attempt([&] { setLength(p.tabStrip.width, outerWidthTwips - layout::kTabStripWidthMargin); });
-    attempt([&] { setLength(p.frames[7].height, p.tabStrip.height - layout::kFrameMargin); });
+    attempt([&] { setLength(p.frames[FraLed64_1].height, p.tabStrip.height - layout::kFrameMargin); });
 
-    // Every later length is taken from the height frame 7 has now.
-    const auto frame = [&](int i) { attempt([&] { setLength(p.frames[std::size_t(i)].height, p.frames[7].height); }); };
+    // Every later length is taken from the height frame 7 ("PhidgetLED 64 - 1") has now.
+    const auto frame = [&](int i) { attempt([&] { setLength(p.frames[std::size_t(i)].height, p.frames[FraLed64_1].height); }); };
     const auto grid = [&](int i, int margin) {
-        attempt([&] { setLength(p.grids[std::size_t(i)].height, p.frames[7].height - margin); });
+        attempt([&] { setLength(p.grids[std::size_t(i)].height, p.frames[FraLed64_1].height - margin); });
     };
-    frame(8);
-    grid(0, layout::kGridMarginNarrow);
-    grid(1, layout::kGridMarginNarrow);
-    frame(2);
-    frame(9);
-    grid(2, layout::kGridMarginNarrow);
-    grid(5, layout::kGridMarginNarrow);
-    frame(11);
-    grid(7, layout::kGridMarginWide);
-    frame(0);
-    grid(4, layout::kGridMarginWide);
-    frame(19);
-    grid(10, layout::kGridMarginWide);
-    frame(12);
-    grid(8, layout::kGridMarginWide);
-    frame(13);
-    grid(9, layout::kGridMarginWide);
+    frame(FraLed64_2);
+    grid(GrdLed64_1, layout::kGridMarginNarrow);
+    grid(GrdLed64_2, layout::kGridMarginNarrow);
+    frame(FraKit1);
+    frame(FraKit2);
+    grid(GrdKit1, layout::kGridMarginNarrow);
+    grid(GrdKit2, layout::kGridMarginNarrow);
+    frame(FraAnalogData);
+    grid(GrdGauges, layout::kGridMarginWide);
+    frame(FraDevices);
+    grid(GrdDevices, layout::kGridMarginWide);
+    frame(FraEpicDataSettings);
+    grid(GrdEpic, layout::kGridMarginWide);
+    frame(FraLeftMfd);
+    grid(GrdLeftMfd, layout::kGridMarginWide);
+    frame(FraRightMfd);
+    grid(GrdRightMfd, layout::kGridMarginWide);
     applyPlacement();
 }
 
@@ -241,7 +240,7 @@ void FrmTavrel::Form_Resize(int outerWidthTwips, int outerHeightTwips)
 void FrmTavrel::followOuterSize()
 {
     outerFollowed_ = outerSize();
-    cockpit_.controls().frmTavrel.setSize(layout::toTwips(outerFollowed_.width(), logicalDpiX()),
+    controls_.frmTavrel.setSize(layout::toTwips(outerFollowed_.width(), logicalDpiX()),
                                           layout::toTwips(outerFollowed_.height(), logicalDpiY()));
     Form_Resize();
 }
@@ -273,7 +272,7 @@ bool FrmTavrel::event(QEvent *event)
 
 bool FrmTavrel::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == page(0) && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+    if (watched == page(TabControl) && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         applyPlacement();
     return QMainWindow::eventFilter(watched, event);
 }

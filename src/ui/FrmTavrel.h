@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cockpit/CockpitControls.h"
 #include "ui/Layout.h"
 
 #include <QList>
@@ -12,7 +13,6 @@ class QTabWidget;
 
 namespace tavrel {
 
-class Cockpit;
 class GridView;
 
 // The window: a view over the cockpit's control models. It builds the widgets, binds each
@@ -22,7 +22,7 @@ class FrmTavrel : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit FrmTavrel(Cockpit &cockpit, QWidget *parent = nullptr);
+    explicit FrmTavrel(CockpitControls &controls, QWidget *parent = nullptr);
     ~FrmTavrel() override;
 
     QTabWidget *tabStrip() const { return tabGlimra_; }
@@ -34,8 +34,8 @@ public:
     struct Placement
     {
         layout::Twips tabStrip;
-        std::array<layout::Twips, 21> frames;
-        std::array<layout::Twips, 13> grids;
+        std::array<layout::Twips, kFrameCount> frames;
+        std::array<layout::Twips, kGridCount> grids;
     };
     const Placement &placement() const { return placement_; }
 
@@ -80,10 +80,10 @@ private:
     QRect pixels(const layout::Twips &rect) const;
     QWidget *page(int tab) const;
 
-    Cockpit &cockpit_;
+    CockpitControls &controls_;
     QTabWidget *tabGlimra_ = nullptr;
-    std::array<QGroupBox *, 21> frames_{};
-    std::array<GridView *, 13> grids_{};
+    std::array<QGroupBox *, kFrameCount> frames_{};
+    std::array<GridView *, kGridCount> grids_{};
     // Controls placed directly on a tab page, at their design twips.
     QList<std::pair<QWidget *, layout::Twips>> extraPlaced_;
     Placement placement_{};

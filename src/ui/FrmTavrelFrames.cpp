@@ -2,7 +2,6 @@
 // inside its frame by a Qt layout (the frames themselves stand at their design twips).
 #include "ui/FrmTavrel.h"
 
-#include "cockpit/Cockpit.h"
 #include "ui/ControlBinding.h"
 #include "ui/EpicPicture.h"
 
@@ -93,28 +92,28 @@ QLabel *boundLabel(Label &model, QWidget *parent, const QString &name)
 
 void FrmTavrel::buildControlTab()
 {
-    auto &c = cockpit_.controls();
+    auto &c = controls_;
 
     // "Communication": the source choice and the relay address.
-    auto *comm = frameLayout<QGridLayout>(frames_[1]);
+    auto *comm = frameLayout<QGridLayout>(frames_[FraCommunication]);
     for (int i = 0; i < 2; ++i) {
-        auto *option = new QRadioButton(frames_[1]);
+        auto *option = new QRadioButton(frames_[FraCommunication]);
         option->setObjectName(indexed("optConnectType", i));
         binding::bind(option, c.optConnectType[std::size_t(i)]);
         comm->addWidget(option, i, 0, 1, 2);
     }
     const std::array<const char *, 2> boxLabels = {"Address:", "Port:"};
     for (int i = 0; i < 2; ++i) {
-        auto *box = new QLineEdit(frames_[1]);
+        auto *box = new QLineEdit(frames_[FraCommunication]);
         box->setObjectName(indexed("fldGlimra", i));
         binding::bind(box, c.fldGlimra[std::size_t(i)]);
-        comm->addWidget(new QLabel(QLatin1String(boxLabels[std::size_t(i)]), frames_[1]), 2 + i, 0);
+        comm->addWidget(new QLabel(QLatin1String(boxLabels[std::size_t(i)]), frames_[FraCommunication]), 2 + i, 0);
         comm->addWidget(box, 2 + i, 1);
     }
-    comm->addWidget(new QLabel(QStringLiteral("Message:"), frames_[1]), 4, 0);
+    comm->addWidget(new QLabel(QStringLiteral("Message:"), frames_[FraCommunication]), 4, 0);
     // The message line may change twice a cycle at 1 ms polling; redrawn (and laid out, as
     // it wraps) at most every kMessageRedrawMs, it costs the cycle next to nothing.
-    auto *message = new QLabel(frames_[1]);
+    auto *message = new QLabel(frames_[FraCommunication]);
     message->setObjectName(QStringLiteral("lblTCPIPMsg"));
     binding::bindThrottled(message, c.lblTCPIPMsg, kMessageRedrawMs);
     message->setWordWrap(true);
@@ -122,58 +121,57 @@ void FrmTavrel::buildControlTab()
     comm->setRowStretch(5, 1);
 
     // "Lighting Options": screen updates, the lamp test and the lamp brightness.
-    auto *lighting = frameLayout<QVBoxLayout>(frames_[3]);
+    auto *lighting = frameLayout<QVBoxLayout>(frames_[FraLightingOptions]);
     for (int i : {0, 1}) {
-        lighting->addWidget(captionedCheckBox(c.chkGlimra[std::size_t(i)], frames_[3], indexed("chkGlimra", i)));
+        lighting->addWidget(captionedCheckBox(c.chkGlimra[std::size_t(i)], frames_[FraLightingOptions], indexed("chkGlimra", i)));
     }
     auto *brightnessRow = new QHBoxLayout;
-    auto *brightness = new QSlider(Qt::Horizontal, frames_[3]);
-    brightness->setObjectName(indexed("sldGlimra", 0));
+    auto *brightness = new QSlider(Qt::Horizontal, frames_[FraLightingOptions]);
+    brightness->setObjectName(indexed("sldGlimra", SldBrightness));
     brightness->setInvertedAppearance(true); // bright by day on the left, dim by night on the right
-    binding::bind(brightness, c.sldGlimra[0]);
-    brightnessRow->addWidget(new QLabel(QStringLiteral("Day"), frames_[3]));
+    binding::bind(brightness, c.sldGlimra[SldBrightness]);
+    brightnessRow->addWidget(new QLabel(QStringLiteral("Day"), frames_[FraLightingOptions]));
     brightnessRow->addWidget(brightness, 1);
-    brightnessRow->addWidget(new QLabel(QStringLiteral("Night"), frames_[3]));
+    brightnessRow->addWidget(new QLabel(QStringLiteral("Night"), frames_[FraLightingOptions]));
     lighting->addLayout(brightnessRow);
 
     // "Program Control": the polling rate.
-    auto *program = frameLayout<QGridLayout>(frames_[14]);
-    program->addWidget(new QLabel(QStringLiteral("Polling Timer (milliseconds)"), frames_[14]), 0, 0, 1, 2);
-    auto *rate = new QSlider(Qt::Horizontal, frames_[14]);
-    rate->setObjectName(indexed("sldGlimra", 1));
-    binding::bind(rate, c.sldGlimra[1]);
+    auto *program = frameLayout<QGridLayout>(frames_[FraProgramControl]);
+    program->addWidget(new QLabel(QStringLiteral("Polling Timer (milliseconds)"), frames_[FraProgramControl]), 0, 0, 1, 2);
+    auto *rate = new QSlider(Qt::Horizontal, frames_[FraProgramControl]);
+    rate->setObjectName(indexed("sldGlimra", SldPollingRate));
+    binding::bind(rate, c.sldGlimra[SldPollingRate]);
     program->addWidget(rate, 1, 0);
-    QLabel *rateValue = boundLabel(c.lblTimerValue, frames_[14], QStringLiteral("lblTimerValue"));
+    QLabel *rateValue = boundLabel(c.lblTimerValue, frames_[FraProgramControl], QStringLiteral("lblTimerValue"));
     rateValue->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000")));
     rateValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     program->addWidget(rateValue, 1, 1);
 
     // "EPIC Controls": the card's buttons stand at their twips under the check box.
-    auto *epic = frameLayout<QVBoxLayout>(frames_[15]);
-    epic->addWidget(captionedCheckBox(c.chkGlimra[2], frames_[15], indexed("chkGlimra", 2)));
+    auto *epic = frameLayout<QVBoxLayout>(frames_[FraEpicControls]);
+    epic->addWidget(captionedCheckBox(c.chkGlimra[ChkEpicAnyway], frames_[FraEpicControls], indexed("chkGlimra", ChkEpicAnyway)));
     epic->addStretch(1);
-    for (const auto &[name, caption, rect, click] :
-         {std::tuple{"btnOpenEpic", "Open Epic", layout::kOpenEpic, &Cockpit::btnOpenEpic_Click},
-          std::tuple{"btnCloseEpic", "Close Epic", layout::kCloseEpic, &Cockpit::btnCloseEpic_Click}}) {
-        auto *button = new QPushButton(QLatin1String(caption), frames_[15]);
+    for (const auto &[name, rect, model] : {std::tuple{"btnOpenEpic", layout::kOpenEpic, &c.btnOpenEpic},
+                                            std::tuple{"btnCloseEpic", layout::kCloseEpic, &c.btnCloseEpic}}) {
+        auto *button = new QPushButton(frames_[FraEpicControls]);
         button->setObjectName(QLatin1String(name));
+        binding::bind(button, *model);
         button->setGeometry(pixels(rect));
-        connect(button, &QPushButton::clicked, &cockpit_, click);
     }
 
     // "SIOC/IOCP": present for the cockpits that expect it, with nothing behind it.
-    auto *sioc = frameLayout<QGridLayout>(frames_[20]);
-    sioc->addWidget(new QLabel(QStringLiteral("Server IP"), frames_[20]), 0, 0);
-    sioc->addWidget(new QLineEdit(frames_[20]), 0, 1);
-    sioc->addWidget(new QLabel(QStringLiteral("Port:"), frames_[20]), 1, 0);
-    sioc->addWidget(new QLineEdit(frames_[20]), 1, 1);
-    sioc->addWidget(new QPushButton(QStringLiteral("Connect"), frames_[20]), 2, 0);
-    sioc->addWidget(new QPushButton(QStringLiteral("Disconnect"), frames_[20]), 2, 1);
+    auto *sioc = frameLayout<QGridLayout>(frames_[FraSiocIocp]);
+    sioc->addWidget(new QLabel(QStringLiteral("Server IP"), frames_[FraSiocIocp]), 0, 0);
+    sioc->addWidget(new QLineEdit(frames_[FraSiocIocp]), 0, 1);
+    sioc->addWidget(new QLabel(QStringLiteral("Port:"), frames_[FraSiocIocp]), 1, 0);
+    sioc->addWidget(new QLineEdit(frames_[FraSiocIocp]), 1, 1);
+    sioc->addWidget(new QPushButton(QStringLiteral("Connect"), frames_[FraSiocIocp]), 2, 0);
+    sioc->addWidget(new QPushButton(QStringLiteral("Disconnect"), frames_[FraSiocIocp]), 2, 1);
 }
 
 void FrmTavrel::buildTextDisplayFrames()
 {
-    auto &c = cockpit_.controls();
+    auto &c = controls_;
     // At the window's 8 points, so the five lines fit the frame's design height.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSizeF(8.0);
@@ -194,8 +192,8 @@ void FrmTavrel::buildTextDisplayFrames()
 void FrmTavrel::buildServoFrame()
 {
     // "Phidget Servo / G-Suit Beta": the G load and where the two servos stand.
-    auto &c = cockpit_.controls();
-    QGroupBox *frame = frames_[6];
+    auto &c = controls_;
+    QGroupBox *frame = frames_[FraServo];
     auto *grid = frameLayout<QGridLayout>(frame);
     const std::array<std::pair<int, const char *>, 3> rows = {
         {{15, "G load:"}, {24, "Servo 1 position:"}, {25, "Servo 2 position:"}}};
@@ -213,7 +211,7 @@ void FrmTavrel::buildServoFrame()
 
 void FrmTavrel::buildEpicTab()
 {
-    QWidget *epic = page(8);
+    QWidget *epic = page(TabEpic);
     auto *picture = new QLabel(epic);
     picture->setObjectName(QStringLiteral("picEpic"));
     const QRect rect = pixels(layout::kEpicPicture);
@@ -230,8 +228,8 @@ void FrmTavrel::buildEpicTab()
 void FrmTavrel::buildSwitchesTab()
 {
     // The gear test: the buttons press the simulator's gear keys, the timer repeats them.
-    auto &c = cockpit_.controls();
-    QWidget *switches = page(9);
+    auto &c = controls_;
+    QWidget *switches = page(TabSwitches);
     auto *up = new QPushButton(switches);
     up->setObjectName(QStringLiteral("Command1"));
     binding::bind(up, c.Command1);

@@ -100,7 +100,7 @@ TEST(CheckTest, TheProgramLogsEachFindingAtStartUp)
         tavrel::test::TestPlatform platform;
         platform.writeFile(u"Tavrel.cfg"_s, text.toLatin1());
         tavrel::Cockpit cockpit(platform);
-        cockpit.setPhidgetManagerFactory([] { return nullptr; });
+        cockpit.roster().setManagerFactory([] { return nullptr; });
         tavrel::test::LogCapture log;
         try {
             cockpit.startUp();

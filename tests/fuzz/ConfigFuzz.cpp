@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const ConfigReadResult outlined = readConfiguration(text, &outline);
     require((plain.error == ConfigError::TooLong) == (text.size() > kMaxConfigLength));
     for (const ConfigSwitch &s : plain.config.switches)
-        require(!s.value.contains(u'\r') && (s.section == kBoardsSection || !s.value.contains(u',')));
+        require(!s.value.contains(u'\r') && (s.section == SwitchSection::BOARDS || !s.value.contains(u',')));
     for (const ConfigTable &table : plain.config.tables)
         for (qsizetype r = 0; r + 1 < table.size(); ++r)
             require(!table[r][0].contains(u'\r') && !table[r][1].contains(u'\r') && !table[r][3].contains(u'\r'));

@@ -21,7 +21,7 @@
 #include <cstring>
 
 using namespace tavrel;
-using Kind = VirtualBoard::Kind;
+using Kind = BoardKind;
 
 static void check(bool condition)
 {
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int r = 1; r < grid.rows(); ++r)
             check(grid.text(r, 2).isEmpty() || grid.text(r, 2) == QLatin1String("*"));
     }
-    for (int i = 0; i < VirtualBoard::kLedCount; ++i)
+    for (int i = 0; i < boardKind(BoardKind::Led64).channels; ++i)
         check(leds.discreteLED(i) == 0 || leds.discreteLED(i) == 37);
     BuildTextLcdContent(table(DeviceSection::PTLCD_1), record, pfl, display);
     BuildTextLedContent(table(DeviceSection::PTLED_1), record);

@@ -42,7 +42,7 @@ protected:
     std::shared_ptr<test::ServerScript> script = std::make_shared<test::ServerScript>();
     test::TestPlatform platform;
     Cockpit cockpit{platform, test::scriptedFactory(script)};
-    FrmTavrel window{cockpit};
+    FrmTavrel window{cockpit.controls()};
 };
 
 constexpr int kStretchedFrames[] = {7, 8, 2, 9, 11, 0, 19, 12, 13};

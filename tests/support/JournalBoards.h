@@ -13,7 +13,7 @@ namespace tavrel::test {
 class JournalBoards
 {
 public:
-    std::shared_ptr<VirtualBoard> add(VirtualBoard::Kind kind, std::int32_t serial)
+    std::shared_ptr<VirtualBoard> add(BoardKind kind, std::int32_t serial)
     {
         return std::make_shared<VirtualBoard>(kind, serial, journal_);
     }

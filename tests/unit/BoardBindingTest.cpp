@@ -14,7 +14,7 @@
 namespace tavrel {
 namespace {
 using namespace Qt::StringLiterals;
-using Kind = VirtualBoard::Kind;
+using Kind = BoardKind;
 
 struct StartedCockpit
 {
@@ -22,18 +22,18 @@ struct StartedCockpit
     {
         platform.writeFile(u"Tavrel.cfg"_s, config);
         platform.writeFile(u"control"_s, "\n"); // what it holds at start-up is not read
-        cockpit.setPhidgetManagerFactory([this, boards] {
+        cockpit.roster().setManagerFactory([this, boards] {
             return std::make_unique<VirtualPhidgetManager>(boards, path(u"journal"_s), path(u"control"_s));
         });
         cockpit.startUp();
         EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.controls().grdTavrel[4].rows() == boards.size() + 1; }, 10000));
     }
     QString path(const QString &name) { return platform.dir.filePath(name); }
-    VirtualPhidgetManager &manager() { return *static_cast<VirtualPhidgetManager *>(cockpit.phidgetManager()); }
+    VirtualPhidgetManager &manager() { return *static_cast<VirtualPhidgetManager *>(cockpit.roster().manager()); }
     // The serial number in a slot, 0 for none, -1 for a board that is not the one attached now.
     std::int32_t serialIn(Board BoardSlots::*slot)
     {
-        const Board &board = cockpit.boards().*slot;
+        const Board &board = cockpit.roster().slots().*slot;
         return !board ? 0 : board == manager().board(board->serialNumber()) ? board->serialNumber() : -1;
     }
 

@@ -14,7 +14,7 @@
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
-using Kind = VirtualBoard::Kind;
+using Kind = BoardKind;
 
 namespace {
 
@@ -40,8 +40,8 @@ protected:
         platform.writeFile(u"Tavrel.cfg"_s, QByteArray(kConfig).replace("Nose gear", "Gear - Nose Gear Down (Bit)"));
         cockpit.startUp();
         cockpit.pollingTimer().stop();
-        cockpit.setPhidgetManager(nullptr); // no default boards attaching into the slots below
-        auto &s = cockpit.boards();
+        cockpit.roster().setManager(nullptr); // no default boards attaching into the slots below
+        auto &s = cockpit.roster().slots();
         s.pViperLED_1 = boards.add(Kind::Led64, 11);
         s.pViperLED_2 = boards.add(Kind::Led64, 12);
         s.pViper01616_1 = boards.add(Kind::InterfaceKit, 21);
@@ -78,7 +78,7 @@ TEST_F(CockpitLamps, ACycleDrivesEachTableOnItsOwnBoardAndGrid)
     d.FuelFlow = 2450.6f, d.UFCTChan = 109, d.ChaffCount = 5, d.FlareCount = 12;
     convert::setFixedText(d.PFLLines, u"  ENG  A/I"_s.leftJustified(26) + u"  FUEL LOW"_s);
     convert::setFixedText(d.DEDLines, u" CNI"_s);
-    cockpit.controls().sldGlimra[CockpitControls::kBrightness].setValue(40);
+    cockpit.controls().sldGlimra[SldBrightness].setValue(40);
 
     cockpit.UpdateCycle();
     EXPECT_EQ(boards.take().join(u'|').replace(u'\t', u' '),
@@ -111,7 +111,7 @@ TEST_F(CockpitLamps, ACycleDrivesEachTableOnItsOwnBoardAndGrid)
 TEST_F(CockpitLamps, LampTestLightsEverythingClearsItAndShutdownDarkensTheDisplaysToo)
 {
     auto &c = cockpit.controls();
-    c.sldGlimra[CockpitControls::kBrightness].setValue(40);
+    c.sldGlimra[SldBrightness].setValue(40);
     c.chkGlimra[1].setValue(1);
     QMap<QString, int> lit{{u"21 OutputState 1"_s, 16}, {u"22 OutputState 1"_s, 16}, {u"11 DiscreteLED 40"_s, 64},
                            {u"12 DiscreteLED 40"_s, 64}, {u"41 DisplayString TextLCD-1 1"_s, 1},
@@ -148,7 +148,7 @@ TEST_F(CockpitLamps, ABoxLetsCyclesRunAndAClickInACycleWaitsForItsEnd)
         boards.take();
         writesWhileOpen = QTest::qWaitFor([&] { return !boards.take().isEmpty(); }, 10000);
     };
-    c.sldGlimra[CockpitControls::kPollingRate].setValue(10);
+    c.sldGlimra[SldPollingRate].setValue(10);
     cockpit.pollingTimer().start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !boards.take().isEmpty(); }, 10000)) << "cycles run";
 

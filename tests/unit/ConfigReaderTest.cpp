@@ -25,7 +25,7 @@ QString describe(const ConfigReadResult &r)
 {
     QString out = u"error %1\n"_s.arg(int(r.error));
     for (const ConfigSwitch &s : r.config.switches)
-        out += s.section + u'=' + s.value + u'\n';
+        out += sectionName(s.section).toString() + u'=' + s.value + u'\n';
     for (int i = 0; i < kDeviceSectionCount; ++i)
         for (const ConfigRow &row : r.config.tables[std::size_t(i)])
             out += sectionName(DeviceSection(i)).toString() + u": "_s

@@ -14,7 +14,7 @@
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
-using Kind = VirtualBoard::Kind;
+using Kind = BoardKind;
 
 namespace {
 
@@ -82,23 +82,23 @@ struct Events
 TEST(DeviceManagerTest, AttachRules)
 {
     const QStringList names = {u"kit"_s, u"led"_s, u"textled"_s, u"lcd"_s, u"servo1"_s, u"servo4"_s}; // slot order
-    const Kind kinds[] = {Kind::InterfaceKit, Kind::Led64, Kind::TextLed, Kind::TextLcd, Kind::Servo1, Kind::Servo4};
+    const Kind kinds[] = {Kind::InterfaceKit, Kind::Led64, Kind::TextLed, Kind::TextLcd, Kind::Servo, Kind::MultiServo};
     const std::tuple<QString, QString, QString, std::array<int, 6>, QString> cases[] = {
-        {u"kit 2001"_s, u"kit1=2001"_s, u"1|PhidgetInterfaceKit|601|2001=green"_s, {1, 0, 0, 0, 0, 0}, u"2 3"_s},
-        {u"lcd 3001"_s, u"lcd1=3001"_s, u"1|PhidgetTextLCD|123|3001=green"_s, {0, 1, 0, 0, 0, 0}, u"4"_s},
+        {u"kit 2001"_s, u"kit1=2001"_s, u"1|PhidgetInterfaceKit|601|2001=green"_s, {0, 1, 0, 0, 0, 0}, u"2 3"_s},
+        {u"lcd 3001"_s, u"lcd1=3001"_s, u"1|PhidgetTextLCD|123|3001=green"_s, {0, 0, 0, 1, 0, 0}, u"4"_s},
         {u"odd 77"_s, u""_s, u"0|PhidgetWeather|1.5|77=green"_s, {}, u""_s},
         {u"led 1001,kit 2001,epic 0,pull 1001,fail 2001,pull 3001,fail 0"_s, u"kit1=2001 led1=1001"_s,
          u"1|PhidgetLED|100|1001=red 1|PhidgetInterfaceKit|601|2001=yellow 1|EPIC USB||=green"_s,
-         {1, 0, 0, 0, 1, 0}, u"2 3"_s},
+         {1, 1, 0, 0, 0, 0}, u"2 3"_s},
         {u"led 1001,pull 1001,led 1001"_s, u"led1=1001 led2=1001"_s, u"1|PhidgetLED|100|1001=green"_s,
-         {0, 0, 0, 0, 2, 0}, u"3"_s},
+         {2, 0, 0, 0, 0, 0}, u"3"_s},
         {u"servo4 6001,servo4 6002,servo4 6003"_s, u"servo41=6001 servo42=6003"_s, u"1|PhidgetServo(4)|313|6001=green "
          u"2|PhidgetServo(4)|313|6002=green 3|PhidgetServo(4)|313|6003=green"_s, {0, 0, 0, 0, 0, 3}, u"more"_s},
         {u"servo1 5001,servo4 6001,servo1 5002"_s, u"servo11=5001 servo12=5002 servo41=6001"_s,
          u"1|PhidgetServo(1)|313|5001=green 1|PhidgetServo(4)|313|6001=green 2|PhidgetServo(1)|313|5002=green"_s,
-         {0, 0, 0, 2, 0, 1}, u"6 one more"_s},
+         {0, 0, 0, 0, 2, 1}, u"6 one more"_s},
         {u"led 1001*32768,textled 4001"_s, u"led1=1001 led2=1001 textled1=4001"_s,
-         u"1|PhidgetLED|100|1001=green 1|PhidgetTextLED|113|4001=green"_s, {0, 0, 1, 0, 32767, 0}, u"3 5"_s},
+         u"1|PhidgetLED|100|1001=green 1|PhidgetTextLED|113|4001=green"_s, {32767, 0, 1, 0, 0, 0}, u"3 5"_s},
     };
     for (const auto &[steps, slots, rows, counts, frames] : cases) {
         Events e;
@@ -106,19 +106,19 @@ TEST(DeviceManagerTest, AttachRules)
             const QString verb = step.section(u' ', 0, 0);
             const int serial = step.section(u' ', 1).section(u'*', 0, 0).toInt();
             for (int again = step.section(u'*', 1).toInt(); again > 1; --again)
-                e.cockpit.PhidgetManager_OnAttach(e.boards.add(kinds[names.indexOf(verb)], serial));
+                e.cockpit.roster().PhidgetManager_OnAttach(e.boards.add(kinds[names.indexOf(verb)], serial));
             const Board board = names.contains(verb) ? e.boards.add(kinds[names.indexOf(verb)], serial)
                                                      : Board(std::make_shared<OddBoard>(u"PhidgetWeather"_s, serial));
             if (verb == u"pull"_s)
-                e.cockpit.PhidgetManager_OnDetach(board);
+                e.cockpit.roster().PhidgetManager_OnDetach(board);
             else if (verb == u"fail"_s)
-                e.cockpit.PhidgetManager_OnError(board, u"x"_s, 1);
+                e.cockpit.roster().PhidgetManager_OnError(board, u"x"_s, 1);
             else if (verb == u"epic"_s)
-                e.cockpit.AddDeviceRow(1, u"EPIC USB"_s, {}, {});
+                e.cockpit.roster().AddDeviceRow(1, u"EPIC USB"_s, {}, {});
             else
-                e.cockpit.PhidgetManager_OnAttach(board);
+                e.cockpit.roster().PhidgetManager_OnAttach(board);
         }
-        const BoardSlots &b = e.cockpit.boards();
+        const BoardSlots &b = e.cockpit.roster().slots();
         const Board *pairs[][2] = {{&b.pViper01616_1, &b.pViper01616_2}, {&b.pViperLED_1, &b.pViperLED_2},
                                    {&b.pViperTextLED_1, &b.pViperTextLED_2}, {&b.pViperTextLCD_1, &b.pViperTextLCD_2},
                                    {&b.pViperServo_1, &b.pViperServo_2}, {&b.pViper4Servo_1, &b.pViper4Servo_2}};
@@ -135,7 +135,7 @@ TEST(DeviceManagerTest, AttachRules)
         enabled.removeAll(QString());
         EXPECT_EQ(filled.join(u' '), slots) << steps.toStdString();
         EXPECT_EQ(e.rows(), rows) << steps.toStdString();
-        EXPECT_EQ(e.cockpit.attachCounts(), counts) << steps.toStdString();
+        EXPECT_EQ(e.cockpit.roster().attachCounts(), counts) << steps.toStdString();
         EXPECT_EQ(enabled.join(u' '), frames) << steps.toStdString();
     }
 }
@@ -146,10 +146,10 @@ TEST(DeviceManagerTest, AttachRules)
 TEST(DeviceManagerTest, StartSettingsReachTheBoards)
 {
     Events e;
-    e.cockpit.controls().sldGlimra[CockpitControls::kBrightness].setValue(40);
+    e.cockpit.controls().sldGlimra[SldBrightness].setValue(40);
     const auto boards = u"PhidgetLED:1001,PhidgetTextLCD:3001,PhidgetTextLED:4001,PhidgetServo/1:5001,"
                         u"PhidgetServo/4:6001"_s;
-    e.cockpit.setPhidgetManager(std::make_unique<VirtualPhidgetManager>(parseVirtualBoardList(boards).boards,
+    e.cockpit.roster().setManager(std::make_unique<VirtualPhidgetManager>(parseVirtualBoardList(boards).boards,
                                                                         e.platform.dir.filePath(u"boards.journal"_s)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return e.cockpit.controls().grdTavrel[4].rows() == 6; }, 10000));
     EXPECT_EQ(e.platform.readFile(u"boards.journal"_s),
@@ -158,10 +158,10 @@ TEST(DeviceManagerTest, StartSettingsReachTheBoards)
               "6001\tMotorPosition\t1\t0\n6001\tMotorPosition\t2\t0\n6001\tMotorPosition\t3\t0\n");
     for (const int refused : {3, -2}) {
         const auto kit = std::make_shared<OddBoard>(u"PhidgetInterfaceKit"_s, 2001, refused);
-        e.cockpit.PhidgetManager_OnAttach(kit);
+        e.cockpit.roster().PhidgetManager_OnAttach(kit);
         EXPECT_EQ(kit->written, refused == 3 ? 15 : 16) << refused;
     }
     EXPECT_EQ(e.rows().count(u"2001"_s), 1) << "listed once: the second one's version could not be read";
     EXPECT_EQ(e.cockpit.controls().grdTavrel[4].rowToolTip(1).section(u'\n', 1), u"virtual board"_s);
-    EXPECT_EQ(e.cockpit.boards().pViper01616_2->serialNumber(), 2001);
+    EXPECT_EQ(e.cockpit.roster().slots().pViper01616_2->serialNumber(), 2001);
 }

@@ -97,7 +97,7 @@ TEST(LampOutputsTest, DrivesTheBoardAndMarksTheGrid)
     for (const LampCase &c : kLamps) {
         SCOPED_TRACE(c.name);
         test::JournalBoards boards;
-        using Kind = VirtualBoard::Kind;
+        using Kind = BoardKind;
         const Board board = c.board ? boards.add(c.grid == 0 ? Kind::Led64 : Kind::InterfaceKit, 1) : nullptr;
         ConfigTable table(c.rows.begin(), c.rows.end());
         table.append(ConfigRow{});

@@ -34,7 +34,7 @@ struct LogTest : ::testing::Test
     // Runs start-up; the end of the process it may come to is caught.
     void startUp()
     {
-        cockpit.setPhidgetManagerFactory([] { return nullptr; });
+        cockpit.roster().setManagerFactory([] { return nullptr; });
         try {
             cockpit.startUp();
         } catch (const test::ProcessEnded &) {
@@ -59,7 +59,7 @@ QByteArray libraryHeader(int bits, bool pe)
 // Each event, and the line it leaves: its category, level and what it says.
 TEST_F(LogTest, EachEventInItsCategory)
 {
-    const auto led = boards.add(VirtualBoard::Kind::Led64, 1001);
+    const auto led = boards.add(BoardKind::Led64, 1001);
     const QString narrow = platform.dir.filePath(u"libphidget21.so"_s);
     platform.writeFile(u"libphidget21.so"_s, libraryHeader(32, false));
     QTcpServer peer;
@@ -67,19 +67,19 @@ TEST_F(LogTest, EachEventInItsCategory)
     const QString relay = u"127.0.0.1 port %1"_s.arg(peer.serverPort());
 
     const std::pair<std::function<void()>, QString> events[] = {
-        {[&] { cockpit.PhidgetManager_OnAttach(led); }, u"tavrel.boards info: attached: PhidgetLED serial 1001 in slot PLED64-1"_s},
-        {[&] { cockpit.PhidgetManager_OnError(led, u"overcurrent"_s, 9); },
+        {[&] { cockpit.roster().PhidgetManager_OnAttach(led); }, u"tavrel.boards info: attached: PhidgetLED serial 1001 in slot PLED64-1"_s},
+        {[&] { cockpit.roster().PhidgetManager_OnError(led, u"overcurrent"_s, 9); },
          u"tavrel.boards warning: board error: PhidgetLED serial 1001 in slot PLED64-1: overcurrent (code 9)"_s},
-        {[&] { cockpit.PhidgetManager_OnDetach(led); }, u"tavrel.boards warning: detached: PhidgetLED serial 1001"_s},
+        {[&] { cockpit.roster().PhidgetManager_OnDetach(led); }, u"tavrel.boards warning: detached: PhidgetLED serial 1001"_s},
         {[&] { createPhidgetManager(nullptr, narrow); },
          u"tavrel.boards info: board library: the built-in virtual boards (%1 is a 32-bit library and this program "
          u"is 64-bit"_s.arg(narrow)},
         {[&] { createPhidgetManager(nullptr, QStringLiteral(TAVREL_FAKE_PHIDGET21)); },
          u"tavrel.boards info: board library: "_s + QFileInfo(QStringLiteral(TAVREL_FAKE_PHIDGET21)).absoluteFilePath()},
         {[&] {
-             cockpit.socket().setRemoteHost(u"127.0.0.1"_s);
-             cockpit.socket().setRemotePort(peer.serverPort());
-             cockpit.socket().connectToPeer();
+             cockpit.relay().socket().setRemoteHost(u"127.0.0.1"_s);
+             cockpit.relay().socket().setRemotePort(peer.serverPort());
+             cockpit.relay().socket().connectToPeer();
              ASSERT_TRUE(peer.waitForNewConnection(30000));
              ASSERT_TRUE(QTest::qWaitFor([&] { return !log.with(u"connected to"_s).isEmpty(); }, 30000));
              peer.nextPendingConnection()->close();
@@ -116,12 +116,12 @@ TEST_F(LogTest, EachEventInItsCategory)
 TEST_F(LogTest, ACycleErrorIsLoggedAtMostOnceASecond)
 {
     qint64 now = 0;
-    cockpit.setClock([&] { return now; });
+    cockpit.relay().setClock([&] { return now; });
     startUp();
     cockpit.applyConfiguration(readConfiguration(u"[PLED64-1]\r\n0,a,1,1\r\n"_s).config);
-    const auto led = boards.add(VirtualBoard::Kind::Led64, 1001);
+    const auto led = boards.add(BoardKind::Led64, 1001);
     led->setAttached(false);
-    cockpit.boards().pViperLED_1 = led;
+    cockpit.roster().slots().pViperLED_1 = led;
     log.lines.clear();
     for (; now < 3500; now += 100) // 35 cycles in 3.5 s
         cockpit.UpdateCycle();

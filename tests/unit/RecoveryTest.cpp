@@ -69,14 +69,14 @@ protected:
         auto hooked = std::make_unique<HookedOutputs>(cockpit);
         outputs = hooked.get();
         cockpit.setOutputs(std::move(hooked));
-        cockpit.setClock([this] { return now; });
+        cockpit.relay().setClock([this] { return now; });
         cockpit.startUp();
-        for (QTimer *timer : {&cockpit.pollingTimer(), &cockpit.livenessTimer(), &cockpit.reconnectTimer()})
+        for (QTimer *timer : {&cockpit.pollingTimer(), &cockpit.livenessTimer(), &cockpit.relay().reconnectTimer()})
             timer->stop();
-        cockpit.setPhidgetManager(nullptr);
-        cockpit.boards().pViperLED_1 = lamp;
-        QObject::connect(&cockpit.socket(), &WinsockClient::dataArrival, [this] { ++arrivals; });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit.socket().state() == WinsockClient::Connected; }, kWaitMs));
+        cockpit.roster().setManager(nullptr);
+        cockpit.roster().slots().pViperLED_1 = lamp;
+        QObject::connect(&cockpit.relay().socket(), &WinsockClient::dataArrival, [this] { ++arrivals; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit.relay().socket().state() == WinsockClient::Connected; }, kWaitMs));
         ASSERT_TRUE(afterArrival([&] { cockpit.tmrOstrel_Timer(); }));
         ASSERT_TRUE(cockpit.flags().SimActive);
     }
@@ -129,7 +129,7 @@ protected:
 
         for (int tick = 0; shown() != 1 && tick < 1000; ++tick) { // 20 s at the least
             now += 1000;
-            cockpit.tmrReconnect_Timer();
+            cockpit.relay().tmrReconnect_Timer();
             cockpit.tmrOstrel_Timer();
             cockpit.tmrGlimra_Timer();
             QTest::qWait(20);
@@ -137,7 +137,7 @@ protected:
         }
         cockpit.tmrGlimra_Timer();
         EXPECT_EQ(shown(), 1);
-        EXPECT_FALSE(cockpit.isDark());
+        EXPECT_FALSE(cockpit.relay().isDark());
         EXPECT_EQ(lamp->discreteLED(0), 100);
         EXPECT_FALSE(cockpit.controls().lblTCPIPMsg.caption().startsWith(u"Stale"_s));
     }
@@ -163,7 +163,7 @@ protected:
     Cockpit cockpit{platform, test::scriptedFactory(std::make_shared<test::ServerScript>())};
     HookedOutputs *outputs = nullptr;
     test::JournalBoards boards;
-    std::shared_ptr<VirtualBoard> lamp = boards.add(VirtualBoard::Kind::Led64, 1001);
+    std::shared_ptr<VirtualBoard> lamp = boards.add(BoardKind::Led64, 1001);
 };
 
 TEST_F(RelayRecovery, APeerThatDropsMidRecordIsConnectedAgain)
@@ -188,7 +188,7 @@ TEST_F(RelayRecovery, AnAnswerThatComesWhileTheArrivalYieldsIsReadAtOnce)
 {
     outputs->hook = [this] {
         cockpit.tmrGlimra_Timer();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.socket().bytesAvailable() > 0; }, kWaitMs));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.relay().socket().bytesAvailable() > 0; }, kWaitMs));
     };
     ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.flightData().ShipNorth == 2.0f; }, kWaitMs))
@@ -204,7 +204,7 @@ TEST_F(RelayRecovery, RecordShapedJunkNeverReachesTheBoards)
     next = "R" + QByteArray("junk\r").repeated(84) + "1";
     for (int answer = 0; answer < 2; ++answer)
         ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
-    EXPECT_EQ(cockpit.droppedRecords(), 2);
+    EXPECT_EQ(cockpit.relay().droppedRecords(), 2);
     EXPECT_EQ(log.with(u"no record"_s).size(), 1);
     EXPECT_EQ(cockpit.flightData().ShipNorth, 1.0f);
     now += 2500;

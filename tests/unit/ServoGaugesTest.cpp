@@ -60,10 +60,10 @@ TEST(ServoGauges, MotorsFollowTheirGaugesWhileTheirKindIsPresent)
                                      row("3", "", "2")}), // a fifth entry is not read
                       test::tableOf({row(" 0 ", "", "2"), row("3", "", "3")}));
     test::JournalBoards boards;
-    using Kind = VirtualBoard::Kind;
+    using Kind = BoardKind;
     BoardSlots slots;
-    slots.pViperServo_1 = boards.add(Kind::Servo1, 51), slots.pViperServo_2 = boards.add(Kind::Servo1, 52);
-    slots.pViper4Servo_1 = boards.add(Kind::Servo4, 61), slots.pViper4Servo_2 = boards.add(Kind::Servo4, 62);
+    slots.pViperServo_1 = boards.add(Kind::Servo, 51), slots.pViperServo_2 = boards.add(Kind::Servo, 52);
+    slots.pViper4Servo_1 = boards.add(Kind::MultiServo, 61), slots.pViper4Servo_2 = boards.add(Kind::MultiServo, 62);
     bool present = false, screen = true;
     const ServoInputs in{slots, present, screen, [] {}};
     FlightData d{};

@@ -41,7 +41,7 @@ protected:
     {
         cockpit = std::make_unique<Cockpit>(platform, test::scriptedFactory(script, registered));
         cockpit->startUp();
-        QObject::connect(&cockpit->socket(), &WinsockClient::dataArrival, [this] { ++arrivals; });
+        QObject::connect(&cockpit->relay().socket(), &WinsockClient::dataArrival, [this] { ++arrivals; });
     }
     CockpitControls &controls() { return cockpit->controls(); }
     QString message() { return controls().lblTCPIPMsg.caption(); }
@@ -63,7 +63,7 @@ protected:
         controls().fldGlimra[0].setText(u" 127.0.0.1 "_s);
         controls().fldGlimra[1].setText(QString::number(peer.serverPort()));
         controls().optConnectType[0].select();
-        ASSERT_TRUE(waitFor([&] { return cockpit->socket().state() == WinsockClient::Connected && client; }));
+        ASSERT_TRUE(waitFor([&] { return cockpit->relay().socket().state() == WinsockClient::Connected && client; }));
         cockpit->pollingTimer().stop();
         cockpit->livenessTimer().stop();
     }
@@ -172,7 +172,7 @@ TEST_F(SourceLinks, TheRelayAsksXUntilActiveThenYEveryCycle)
 {
     connectRelay();
     EXPECT_EQ(script->calls.last(), u"Close"_s) << "choosing the relay closes the data server";
-    EXPECT_EQ(cockpit->socket().remoteHost(), u"127.0.0.1"_s) << "blanks around the address are dropped";
+    EXPECT_EQ(cockpit->relay().socket().remoteHost(), u"127.0.0.1"_s) << "blanks around the address are dropped";
 
     for (const auto &[answer, active] : {std::pair{QByteArray("\xFF\x00", 2), false},
                                          {QByteArray("\x00\xFF", 2), false},
@@ -184,7 +184,7 @@ TEST_F(SourceLinks, TheRelayAsksXUntilActiveThenYEveryCycle)
         EXPECT_EQ(std::tuple(cockpit->flags().SimActive, cockpit->flags().LivenessPending, message()),
                   std::tuple(active, false, u"Receiving"_s)) << answer.toHex().toStdString();
     }
-    cockpit->socket().getText();
+    cockpit->relay().socket().getText();
     cockpit->tmrOstrel_Timer();
     EXPECT_TRUE(panel2() == u"Ostrel"_s && !cockpit->livenessTimer().isActive());
     received.clear();
@@ -209,7 +209,7 @@ TEST_F(SourceLinks, ARecordReplacesTheFlightDataWholeAndItsFlagSetsTheLink)
         deliver(bytes);
         relay::parseRecord(convert::decodeWindows1252(bytes), expected);
         EXPECT_EQ(cockpit->flags().SimActive, active);
-        EXPECT_TRUE(flightDataIs(expected) && std::memcmp(&cockpit->relayRecord(), &expected, sizeof expected) == 0);
+        EXPECT_TRUE(flightDataIs(expected) && std::memcmp(&cockpit->relay().stagingRecord(), &expected, sizeof expected) == 0);
     }
     // A record of flag 0 is copied all the same and the link goes inactive: the cycle sends
     // nothing more, and the "X" after it is the first thing the peer sees.
@@ -234,7 +234,7 @@ TEST_F(SourceLinks, AfterTheLinkIsLostOnlyDcomThenTcpIpConnectsAgain)
         deliver(relay::formatRecord(FlightData{}, true));
         EXPECT_EQ(message(), screenUpdate ? u"Receiving"_s : QString()) << "Sending and Receiving: screen updates only";
         client->disconnectFromHost();
-        ASSERT_TRUE(waitFor([&] { return cockpit->socket().state() == WinsockClient::Closing; }));
+        ASSERT_TRUE(waitFor([&] { return cockpit->relay().socket().state() == WinsockClient::Closing; }));
         cockpit->UpdateCycle();
         EXPECT_EQ(message(), u"No Connection"_s);
     }
@@ -243,9 +243,9 @@ TEST_F(SourceLinks, AfterTheLinkIsLostOnlyDcomThenTcpIpConnectsAgain)
     EXPECT_TRUE(message() == u"Closing"_s && !controls().optConnectType[0].isBold()) << "refused, the state shows";
     const int port = peer.serverPort();
     controls().optConnectType[1].select();
-    EXPECT_EQ(cockpit->socket().state(), WinsockClient::Closed);
+    EXPECT_EQ(cockpit->relay().socket().state(), WinsockClient::Closed);
     controls().fldGlimra[1].setText(u"twelve"_s); // no number: the port before stands
     controls().optConnectType[0].select();
-    EXPECT_TRUE(message() == u"Connecting"_s && cockpit->socket().remotePort() == port);
-    EXPECT_TRUE(waitFor([&] { return cockpit->socket().state() == WinsockClient::Connected; }));
+    EXPECT_TRUE(message() == u"Connecting"_s && cockpit->relay().socket().remotePort() == port);
+    EXPECT_TRUE(waitFor([&] { return cockpit->relay().socket().state() == WinsockClient::Connected; }));
 }

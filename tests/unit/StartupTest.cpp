@@ -141,10 +141,10 @@ TEST_F(StartupTest, ConfigurationFileCases)
         // Each box runs an event loop of its own: boards that report and ticks at 1 ms
         // (the data server active) must wait for start-up.
         script->properties.insert(u"Ostrely"_s, true);
-        cockpit->controls().sldGlimra[CockpitControls::kPollingRate].setValue(1);
+        cockpit->controls().sldGlimra[SldPollingRate].setValue(1);
         platform.removeFile(u"journal"_s);
         const QString boardJournal = platform.dir.filePath(u"journal"_s);
-        cockpit->setPhidgetManager(std::make_unique<VirtualPhidgetManager>(defaultVirtualBoards(), boardJournal));
+        cockpit->roster().setManager(std::make_unique<VirtualPhidgetManager>(defaultVirtualBoards(), boardJournal));
         platform.onMessageBox = [&] {
             QTest::qWait(100);
             EXPECT_EQ(platform.readFile(u"journal"_s), QByteArray()) << "a board call";

@@ -12,7 +12,7 @@
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
-using Kind = VirtualBoard::Kind;
+using Kind = BoardKind;
 
 namespace {
 

@@ -39,7 +39,7 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     manager->setGate([] { return false; });
     QCoreApplication::processEvents();
     EXPECT_EQ(objects(), 1) << "a board was opened while boards were held back";
-    cockpit.setPhidgetManager(std::move(manager));
+    cockpit.roster().setManager(std::move(manager));
     const auto row = [&](const char *serial) {
         for (int r = 1; r < list.rows(); ++r)
             if (list.text(r, 3) == QLatin1String(serial))
@@ -54,14 +54,14 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     EXPECT_STREQ(journal(), "6001\tMotorPosition\t0\t0\n6001\tMotorPosition\t1\t0\n"
                             "6001\tMotorPosition\t2\t0\n6001\tMotorPosition\t3\t0\n");
 
-    const Board led = cockpit.boards().pViperLED_1;
+    const Board led = cockpit.roster().slots().pViperLED_1;
     ASSERT_TRUE(led);
     led->setDiscreteLED(63, 100);
     EXPECT_THROW(led->setDiscreteLED(64, 100), Error);
     EXPECT_THROW(led->setOutputState(0, true), Error) << "a member the board lacks";
     plug("PhidgetTextLCD", 3001, 123, 2);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit.boards().pViperTextLCD_1 != nullptr; }, 20000));
-    EXPECT_EQ(cockpit.boards().pViperTextLCD_1->rowCount(), 2) << "the text writers stop at the last line";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit.roster().slots().pViperTextLCD_1 != nullptr; }, 20000));
+    EXPECT_EQ(cockpit.roster().slots().pViperTextLCD_1->rowCount(), 2) << "the text writers stop at the last line";
 
     // Pulled (red), plugged in again (green), failing (yellow).
     unplug(1001);
@@ -69,7 +69,7 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     EXPECT_THROW(led->setDiscreteLED(0, 1), Error);
     plug("PhidgetLED", 1001, 100, 64);
     ASSERT_TRUE(QTest::qWaitFor([&] { return row("1001").endsWith(u"|65280"_s); }, 20000));
-    const Board again = cockpit.boards().pViperLED_2;
+    const Board again = cockpit.roster().slots().pViperLED_2;
     ASSERT_TRUE(again && again != led) << "plugged in again, the board comes back to slot 2 as a new object";
     EXPECT_THROW(led->setDiscreteLED(0, 1), Error) << "slot 1 keeps the old, dead object";
     again->setDiscreteLED(0, 1);

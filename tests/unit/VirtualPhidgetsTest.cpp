@@ -13,7 +13,7 @@
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
-using Kind = VirtualBoard::Kind;
+using Kind = BoardKind;
 
 TEST(VirtualPhidgets, ReadsTheBoardList)
 {
@@ -49,10 +49,10 @@ TEST(VirtualPhidgets, BoardsFailWhereTheRealOnesDoAndJournalTheRest)
         {Kind::TextLcd, [](VirtualBoard &b) { b.setDisplayString(1, u"a\\b\tc\rd\ne"); }, true},
         {Kind::TextLed, [](VirtualBoard &b) { b.setDisplayString(3, u"1234"); }, true},
         {Kind::TextLed, [](VirtualBoard &b) { b.setDisplayString(4, u"1234"); }, false},
-        {Kind::Servo1, [](VirtualBoard &b) { b.setMotorPosition(0, -22.9921875), b.setMotorPosition(0, 232.9921875); },
+        {Kind::Servo, [](VirtualBoard &b) { b.setMotorPosition(0, -22.9921875), b.setMotorPosition(0, 232.9921875); },
          true},
-        {Kind::Servo1, [](VirtualBoard &b) { b.setMotorPosition(0, 233.0); }, false},
-        {Kind::Servo4, [](VirtualBoard &b) { b.setMotorPosition(3, -0.0); }, true},
+        {Kind::Servo, [](VirtualBoard &b) { b.setMotorPosition(0, 233.0); }, false},
+        {Kind::MultiServo, [](VirtualBoard &b) { b.setMotorPosition(3, -0.0); }, true},
         {Kind::Led64, [](VirtualBoard &b) { b.setAttached(false), b.setDiscreteLED(0, 0); }, false},
     };
     int serial = 0;
@@ -70,7 +70,7 @@ TEST(VirtualPhidgets, BoardsFailWhereTheRealOnesDoAndJournalTheRest)
               u"1 OutputState 15 1\n3 DiscreteLED 63 100\n6 Brightness  255\n6 Backlight  1\n6 CursorOn  0\n"
               u"7 DisplayString 1 a\\\\b\\tc\\rd\\ne\n8 DisplayString 3 1234\n10 MotorPosition 0 -22.99219\n"
               u"10 MotorPosition 0 232.9922\n12 MotorPosition 3 0\n"_s);
-    EXPECT_EQ(VirtualBoard(Kind::Servo4, 1).deviceType(), u"PhidgetServo"_s);
+    EXPECT_EQ(VirtualBoard(Kind::MultiServo, 1).deviceType(), u"PhidgetServo"_s);
 }
 
 // Events arrive through the event loop, from the list first and then from lines appended

@@ -1,0 +1,36 @@
+#include "phidget/BoardKind.h"
+
+namespace tavrel {
+
+std::optional<BoardKind> kindOfType(QStringView typeName, std::optional<int> motors)
+{
+    if (typeName == boardKind(BoardKind::Servo).typeName)
+        return motors == 1 ? BoardKind::Servo : BoardKind::MultiServo;
+    for (const BoardKindInfo &k : kBoardKinds)
+        if (k.typeName == typeName)
+            return k.kind;
+    return std::nullopt;
+}
+
+std::optional<BoardKind> kindOfListName(QStringView listName)
+{
+    for (const BoardKindInfo &k : kBoardKinds)
+        if (k.listName == listName)
+            return k.kind;
+    return std::nullopt;
+}
+
+Board BoardSlots::*slotOf(DeviceSection section)
+{
+    for (const BoardSlotInfo &slot : kBoardSlots)
+        if (slot.section == section)
+            return slot.slot;
+    return nullptr;
+}
+
+bool isServo(BoardKind kind)
+{
+    return kind == BoardKind::Servo || kind == BoardKind::MultiServo;
+}
+
+} // namespace tavrel
