@@ -71,7 +71,7 @@ private:
 class CountingOutputs final : public tavrel::CockpitOutputs
 {
 public:
-    CountingOutputs(tavrel::Cockpit &cockpit, long long &cycles) : CockpitOutputs(cockpit), cycles_(cycles) {}
+    CountingOutputs(tavrel::OutputState state, long long &cycles) : CockpitOutputs(std::move(state)), cycles_(cycles) {}
     void DriveGForceServo() override { ++cycles_; }
 
 private:
@@ -109,7 +109,7 @@ void BM_PollingAt1ms(benchmark::State &state, Mode mode)
             [clock] { return double(kFlightStartMs + clock->elapsed()) / 1000.0; });
     });
     long long cycles = 0;
-    cockpit.setOutputs(std::make_unique<CountingOutputs>(cockpit, cycles));
+    cockpit.setOutputs(std::make_unique<CountingOutputs>(cockpit.outputState(), cycles));
     tavrel::FrmTavrel window(cockpit.controls());
     cockpit.startUp();
     window.show();

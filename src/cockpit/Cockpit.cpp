@@ -4,6 +4,7 @@
 #include "core/Error.h"
 #include "core/Log.h"
 #include "core/Version.h"
+#include "epic/EpicLink.h"
 #include "sources/DataServerFill.h"
 #include "sources/ProgIdRegistry.h"
 
@@ -60,7 +61,6 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
     : QObject(parent)
     , platform_(platform)
     , createObject_(createObject ? std::move(createObject) : ObjectFactory(&tavrel::createObject))
-    , outputs_(std::make_unique<CockpitOutputs>(*this))
     , roster_(controls_, flags_, platform, [this] { return mayRun(Work::BoardEvent); },
               [this] { outputs_->yieldToEvents(); })
     , relay_(controls_, flags_, flightData_,
@@ -69,6 +69,7 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
               .restoreDisplays = [this] { restoreDisplays(); },
               .recordCame = [this] { noteRecord(); },
               .askAfterSimulator = [this] { setTimerEnabled(tmrOstrel_, true); }})
+    , outputs_(std::make_unique<CockpitOutputs>(outputState()))
     , F4Lib_([this] { outputs_->yieldToEvents(); })
 {
     setUpControls();
@@ -133,6 +134,35 @@ void Cockpit::setUpControls()
     c.btnCloseEpic.setCaption(QStringLiteral("Close Epic"));
     connect(&c.btnOpenEpic, &CommandButton::click, this, &Cockpit::btnOpenEpic_Click);
     connect(&c.btnCloseEpic, &CommandButton::click, this, &Cockpit::btnCloseEpic_Click);
+}
+
+OutputState Cockpit::outputState()
+{
+    return {controls_,
+            flags_,
+            flightData_,
+            tables_,
+            maGAUGES_,
+            roster_,
+            [this]() -> EpicLibrary & { return epicLibrary(); },
+            [this](const QString &title, const QString &text) { messageBox(title, text); }};
+}
+
+EpicLibrary &Cockpit::epicLibrary()
+{
+    if (!EFReader_)
+        EFReader_ = createEpicLibrary();
+    return *EFReader_;
+}
+
+void Cockpit::btnOpenEpic_Click()
+{
+    operatorWork(Operator::OpenEpic);
+}
+
+void Cockpit::btnCloseEpic_Click()
+{
+    operatorWork(Operator::CloseEpic);
 }
 
 void Cockpit::setOutputs(std::unique_ptr<CockpitOutputs> outputs)

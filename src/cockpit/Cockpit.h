@@ -108,7 +108,9 @@ public:
     EpicLibrary &epicLibrary();
     void setEpicLibrary(std::unique_ptr<EpicLibrary> library) { EFReader_ = std::move(library); }
 
-    // Replaces the output routines (a test records the order through its own).
+    // Replaces the output routines (a test records the order through its own); they are
+    // made over outputState().
+    OutputState outputState();
     void setOutputs(std::unique_ptr<CockpitOutputs> outputs);
     CockpitOutputs &outputs() { return *outputs_; }
 
@@ -163,11 +165,11 @@ private:
     CockpitControls controls_;
     WorkGate gate_;
     bool heldWorkPosted_ = false;
-    std::unique_ptr<CockpitOutputs> outputs_;
     BoardRoster roster_;
     // [BOARDS] lines that did not read, reported once the switches are applied.
     QStringList boardBindingErrors_;
     RelayLink relay_;
+    std::unique_ptr<CockpitOutputs> outputs_;
     std::unique_ptr<LateBound> dataServer_;
     std::unique_ptr<EpicLibrary> EFReader_;
     QTimer tmrGlimra_;

@@ -1,9 +1,10 @@
 #include "cockpit/CockpitOutputs.h"
 
-#include "cockpit/Cockpit.h"
 #include "core/Error.h"
 #include "core/ErrorTally.h"
 #include "core/Log.h"
+#include "core/Version.h"
+#include "epic/EpicLink.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
 #include "phidget/BoardKind.h"
@@ -57,30 +58,15 @@ std::optional<Output> outputOf(int grid)
 
 } // namespace
 
-Grid &CockpitOutputs::grid(int index)
-{
-    return cockpit_.controls().grdTavrel[std::size_t(index)];
-}
-
-GaugeTable &CockpitOutputs::maGAUGES()
-{
-    return cockpit_.maGAUGES();
-}
-
-ConfigTable &CockpitOutputs::table(DeviceSection section)
-{
-    return cockpit_.table(section);
-}
-
 void CockpitOutputs::CreatePhidgetManager()
 {
-    BoardRoster &roster = cockpit_.roster();
+    BoardRoster &roster = state_.roster;
     roster.setManager(roster.makeManager());
 }
 
 void CockpitOutputs::ReleaseBoards()
 {
-    cockpit_.roster().release();
+    state_.roster.release();
 }
 
 // What runs in the yield is not the cycle's: its errors are not counted as the cycle's.
@@ -93,32 +79,32 @@ void CockpitOutputs::yieldToEvents()
 void CockpitOutputs::UpdateGaugeValues()
 {
     ErrorTally::at(lcBoards, u"GAUGES");
-    tavrel::UpdateGaugeValues(maGAUGES(), cockpit_.flightData(), [this] { yieldToEvents(); }, &gaugeReadings_);
+    tavrel::UpdateGaugeValues(state_.maGAUGES, state_.flightData, [this] { yieldToEvents(); }, &gaugeReadings_);
 }
 
 void CockpitOutputs::DriveGaugeServos()
 {
     ErrorTally::at(lcBoards, u"P4SERVO needles");
-    const CockpitFlags &f = cockpit_.flags();
-    const ServoInputs in{cockpit_.roster().slots(), f.MultiServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
-    tavrel::DriveGaugeServos(maGAUGES(), grid(GrdGauges), in, &gaugeReadings_);
+    const CockpitFlags &f = state_.flags;
+    const ServoInputs in{state_.roster.slots(), f.MultiServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
+    tavrel::DriveGaugeServos(state_.maGAUGES, grid(GrdGauges), in, &gaugeReadings_);
 }
 
 // lblGlimra(15) shows the G load, lblGlimra(24) and (25) the two servos' position.
 void CockpitOutputs::DriveGForceServo()
 {
     ErrorTally::at(lcBoards, u"G-suit servo");
-    const CockpitFlags &f = cockpit_.flags();
-    const ServoInputs in{cockpit_.roster().slots(), f.ServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
-    auto &labels = cockpit_.controls().lblGlimra;
-    tavrel::DriveGForceServo(cockpit_.flightData(), in, {labels[LblGLoad], labels[LblServo1], labels[LblServo2]}, gForceText_);
+    const CockpitFlags &f = state_.flags;
+    const ServoInputs in{state_.roster.slots(), f.ServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
+    auto &labels = state_.controls.lblGlimra;
+    tavrel::DriveGForceServo(state_.flightData, in, {labels[LblGLoad], labels[LblServo1], labels[LblServo2]}, gForceText_);
 }
 
 void CockpitOutputs::BuildTextLedContent(int index)
 {
     if (const auto out = outputOf(index)) {
         ErrorTally::at(lcBoards, sectionName(out->section));
-        tavrel::BuildTextLedContent(table(out->section), cockpit_.flightData());
+        tavrel::BuildTextLedContent(table(out->section), state_.flightData);
     }
 }
 
@@ -129,10 +115,10 @@ void CockpitOutputs::BuildTextLcdContent(int index)
         return;
     ErrorTally::at(lcBoards, sectionName(out->section));
     const auto buildPfl = [this](QString &text) {
-        const FlightData &d = cockpit_.flightData();
+        const FlightData &d = state_.flightData;
         BuildDisplay(QStringView(d.PFLLines, kTextFieldLength), text);
     };
-    tavrel::BuildTextLcdContent(table(out->section), cockpit_.flightData(), buildPfl, pflText_);
+    tavrel::BuildTextLcdContent(table(out->section), state_.flightData, buildPfl, pflText_);
 }
 
 void CockpitOutputs::DriveDiscreteOutputs(int index)
@@ -141,11 +127,11 @@ void CockpitOutputs::DriveDiscreteOutputs(int index)
     if (!out)
         return;
     ErrorTally::at(lcBoards, sectionName(out->section));
-    const CockpitControls &c = cockpit_.controls();
-    const LampInputs in{cockpit_.flightData(), cockpit_.flags().SpeedBrakeOpen, cockpit_.flags().ScreenUpdate,
+    const CockpitControls &c = state_.controls;
+    const LampInputs in{state_.flightData, state_.flags.SpeedBrakeOpen, state_.flags.ScreenUpdate,
                         [&c] { return c.sldGlimra[SldBrightness].value(); },
                         [this] { yieldToEvents(); }, &lampReadings_[std::size_t(index)]};
-    tavrel::DriveDiscreteOutputs(index, table(out->section), (cockpit_.roster().slots().*out->slot).get(), grid(index), in);
+    tavrel::DriveDiscreteOutputs(index, table(out->section), (state_.roster.slots().*out->slot).get(), grid(index), in);
 }
 
 // Both writers stop at their first failing call; the cycle skips the rest of the pass.
@@ -153,8 +139,8 @@ void CockpitOutputs::WriteTextLed(int index)
 {
     if (const auto out = outputOf(index)) {
         ErrorTally::at(lcBoards, sectionName(out->section));
-        tavrel::WriteTextLed(table(out->section), (cockpit_.roster().slots().*out->slot).get(), grid(index),
-                             cockpit_.flags().ScreenUpdate, [this] { yieldToEvents(); });
+        tavrel::WriteTextLed(table(out->section), (state_.roster.slots().*out->slot).get(), grid(index),
+                             state_.flags.ScreenUpdate, [this] { yieldToEvents(); });
     }
 }
 
@@ -162,35 +148,35 @@ void CockpitOutputs::WriteTextLcd(int index)
 {
     if (const auto out = outputOf(index)) {
         ErrorTally::at(lcBoards, sectionName(out->section));
-        tavrel::WriteTextLcd(table(out->section), (cockpit_.roster().slots().*out->slot).get(), grid(index),
-                             cockpit_.flags().ScreenUpdate, [this] { yieldToEvents(); });
+        tavrel::WriteTextLcd(table(out->section), (state_.roster.slots().*out->slot).get(), grid(index),
+                             state_.flags.ScreenUpdate, [this] { yieldToEvents(); });
     }
 }
 
 void CockpitOutputs::BuildDisplay(QStringView text, QString &result)
 {
     tavrel::BuildDisplay(text, result, [this] { yieldToEvents(); }, [this](const Error &error) {
-        cockpit_.messageBox(QStringLiteral("Ostrel Mon Error"), errorReport(error, u"BuildDisplay"));
+        state_.messageBox(QStringLiteral("Ostrel Mon Error"), errorReport(error, u"BuildDisplay"));
     });
 }
 
 void CockpitOutputs::ShowTextDisplay(int label)
 {
     ErrorTally::at(lcSource, u"text displays on screen");
-    const FlightData &d = cockpit_.flightData();
+    const FlightData &d = state_.flightData;
     if (label == 0)
         BuildDisplay(QStringView(d.DEDLines, kTextFieldLength), displayText_);
     else if (label == 2)
         BuildDisplay(QStringView(d.PFLLines, kTextFieldLength), displayText_);
     else
         return;
-    cockpit_.controls().lblGlimra[std::size_t(label)].setCaption(displayText_);
+    state_.controls.lblGlimra[std::size_t(label)].setCaption(displayText_);
 }
 
 void CockpitOutputs::LampTest(bool on, bool alsoDisplays)
 {
-    tavrel::LampTest(on, alsoDisplays, cockpit_.roster().slots(), table(DeviceSection::PTLED_1), table(DeviceSection::PTLED_2),
-                     cockpit_.controls().sldGlimra[SldBrightness].value());
+    tavrel::LampTest(on, alsoDisplays, state_.roster.slots(), table(DeviceSection::PTLED_1), table(DeviceSection::PTLED_2),
+                     state_.controls.sldGlimra[SldBrightness].value());
 }
 
 void CockpitOutputs::SetupDeviceList()
@@ -202,16 +188,14 @@ void CockpitOutputs::SetupDeviceList()
 // names no configured device (the "Devices" list, the MFD buttons) builds nothing here.
 void CockpitOutputs::BuildDeviceGrid(int index)
 {
-    const Cockpit &owner = cockpit_;
-    const auto table = [&](DeviceSection section) -> const ConfigTable & { return owner.table(section); };
     const auto portList = [&](DeviceSection section) {
         grids::portList(grid(index), table(section), [this] { yieldToEvents(); });
     };
     switch (index) {
     case GrdGauges:
         portList(DeviceSection::GAUGES);
-        maGAUGES() = widenGauges(table(DeviceSection::GAUGES));
-        grids::servoTable(grid(index), maGAUGES(), table(DeviceSection::P4SERVO_1), table(DeviceSection::P4SERVO_2));
+        state_.maGAUGES = widenGauges(table(DeviceSection::GAUGES));
+        grids::servoTable(grid(index), state_.maGAUGES, table(DeviceSection::P4SERVO_1), table(DeviceSection::P4SERVO_2));
         break;
     case GrdEpic:
         grids::pigeonholeList(grid(index), table(DeviceSection::EPICAnalogs));
@@ -232,6 +216,31 @@ void CockpitOutputs::BuildButtonTables()
 {
     grids::buttonList(grid(GrdLeftMfd));
     grids::buttonList(grid(GrdRightMfd));
+}
+
+// Listed with no version and no serial number, so a second "Open Epic" finds the row and
+// only greens it again.
+void CockpitOutputs::ConnectEpic()
+{
+    OutputState &c = state_;
+    tavrel::ConnectEpic(
+        c.epicLibrary(), c.flags.EpicOpen,
+        [&c] { c.messageBox(versionRecord().productName, QStringLiteral("Epic Not Detected")); },
+        [&c] { c.roster.AddDeviceRow(1, QStringLiteral("EPIC USB"), QString(), QString(), c.epicLibrary().name()); });
+}
+
+void CockpitOutputs::DisconnectEpic()
+{
+    tavrel::DisconnectEpic(state_.epicLibrary(), state_.flags.EpicOpen);
+}
+
+void CockpitOutputs::SendEpicData()
+{
+    ErrorTally::at(lcEpic, u"EPICAnalogs");
+    OutputState &c = state_;
+    tavrel::SendEpicData(table(DeviceSection::EPICAnalogs), c.flightData, c.flags.EpicOpen ? &c.epicLibrary() : nullptr,
+                         grid(GrdEpic), c.flags.ScreenUpdate,
+                         [this] { yieldToEvents(); }, &epicReadings_);
 }
 
 } // namespace tavrel

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "cockpit/BoardRoster.h"
+#include "cockpit/CockpitControls.h"
 #include "core/ConfigReader.h"
+#include "core/FlightData.h"
 #include "core/GridBuilders.h"
+#include "epic/EpicLibrary.h"
 #include "epic/EpicTransfer.h"
 #include "phidget/LampOutputs.h"
 #include "phidget/ServoGauges.h"
@@ -10,11 +14,24 @@
 #include <QStringView>
 
 #include <array>
+#include <functional>
 
 namespace tavrel {
 
-class Cockpit;
 class Grid;
+
+// What the output routines work on: the cockpit's state, lent to them for its lifetime.
+struct OutputState
+{
+    CockpitControls &controls;
+    CockpitFlags &flags;
+    FlightData &flightData;
+    std::array<ConfigTable, kDeviceSectionCount> &tables;
+    GaugeTable &maGAUGES;
+    BoardRoster &roster;
+    std::function<EpicLibrary &()> epicLibrary;                          // loaded when first asked for
+    std::function<void(const QString &, const QString &)> messageBox; // title, text: under the gate's rule
+};
 
 // The board, card and table routines the cockpit calls from start-up, the update cycle,
 // the lamp test and shutdown, each in its fixed place. Grid indices (Grd in
@@ -24,7 +41,7 @@ class Grid;
 class CockpitOutputs
 {
 public:
-    explicit CockpitOutputs(Cockpit &cockpit) : cockpit_(cockpit) {}
+    explicit CockpitOutputs(OutputState state) : state_(std::move(state)) {}
     virtual ~CockpitOutputs() = default;
     CockpitOutputs(const CockpitOutputs &) = delete;
     CockpitOutputs &operator=(const CockpitOutputs &) = delete;
@@ -62,15 +79,13 @@ public:
     virtual void DisconnectEpic();
 
 protected:
-    Cockpit &cockpit() { return cockpit_; }
-    Grid &grid(int index);
-    // The widened gauge table, which the servo table builds and the gauge routines write.
-    GaugeTable &maGAUGES();
+    OutputState &state() { return state_; }
+    Grid &grid(int index) { return state_.controls.grdTavrel[std::size_t(index)]; }
     // The tables whose column 3 the text routines rewrite every cycle.
-    ConfigTable &table(DeviceSection section);
+    ConfigTable &table(DeviceSection section) { return state_.tables[std::size_t(section)]; }
 
 private:
-    Cockpit &cockpit_;
+    OutputState state_;
     // Rebuilt every cycle; kept so that their room is reused.
     QString displayText_;
     std::array<LampReadings, 6> lampReadings_; // by lamp grid: 0, 1, 2 and 5

@@ -23,7 +23,7 @@ protected:
     {
         script->properties.insert(u"Ostrely"_s, true);
         script->properties.insert(u"SpeedBrake"_s, 0.0);
-        auto recorder = std::make_unique<test::RecordingOutputs>(cockpit);
+        auto recorder = std::make_unique<test::RecordingOutputs>(cockpit.outputState());
         outputs = recorder.get();
         cockpit.setOutputs(std::move(recorder));
         cockpit.startUp(); // no source chosen: the data server

@@ -42,7 +42,7 @@ struct Events
 {
     Events()
     {
-        auto recorder = std::make_unique<test::RecordingOutputs>(cockpit);
+        auto recorder = std::make_unique<test::RecordingOutputs>(cockpit.outputState());
         recorder->journal = &platform.events;
         cockpit.setOutputs(std::move(recorder));
         grids::setupDeviceList(cockpit.controls().grdTavrel[4]);

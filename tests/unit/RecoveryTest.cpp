@@ -31,11 +31,12 @@ class HookedOutputs : public CockpitOutputs
 public:
     using CockpitOutputs::CockpitOutputs;
     std::function<void()> hook;
+    std::function<bool()> inCycle;
 
     void yieldToEvents() override
     {
         CockpitOutputs::yieldToEvents();
-        if (hook && !cockpit().isCycleRunning())
+        if (hook && !inCycle())
             std::exchange(hook, nullptr)();
     }
 };
@@ -66,7 +67,8 @@ protected:
         platform.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n0,Lamp,1,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
                                             + QByteArray::number(peer.serverPort())
                                             + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
-        auto hooked = std::make_unique<HookedOutputs>(cockpit);
+        auto hooked = std::make_unique<HookedOutputs>(cockpit.outputState());
+        hooked->inCycle = [this] { return cockpit.isCycleRunning(); };
         outputs = hooked.get();
         cockpit.setOutputs(std::move(hooked));
         cockpit.relay().setClock([this] { return now; });

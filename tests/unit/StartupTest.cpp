@@ -38,7 +38,7 @@ protected:
             journal() << u"create "_s + progId.toString();
             return servers(progId);
         });
-        auto recorder = std::make_unique<test::RecordingOutputs>(*cockpit);
+        auto recorder = std::make_unique<test::RecordingOutputs>(cockpit->outputState());
         outputs = recorder.get();
         outputs->journal = &platform.events;
         cockpit->setOutputs(std::move(recorder));

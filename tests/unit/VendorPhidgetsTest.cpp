@@ -31,7 +31,7 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
 
     test::TestPlatform platform;
     Cockpit cockpit(platform);
-    cockpit.setOutputs(std::make_unique<test::RecordingOutputs>(cockpit));
+    cockpit.setOutputs(std::make_unique<test::RecordingOutputs>(cockpit.outputState()));
     Grid &list = cockpit.controls().grdTavrel[4];
     grids::setupDeviceList(list);
     auto manager = VendorPhidgetManager::open(QStringLiteral(TAVREL_FAKE_PHIDGET21));
