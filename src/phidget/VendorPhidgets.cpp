@@ -28,8 +28,6 @@ using SetInt = int(TAVREL_PHIDGET_CALL *)(Handle, int);
 using SetIndexed = int(TAVREL_PHIDGET_CALL *)(Handle, int, int);
 using SetText = int(TAVREL_PHIDGET_CALL *)(Handle, int, char *);
 
-constexpr int kNotAttached = 5; // the library's code for a board that is gone
-
 } // namespace
 
 // The library's functions the program uses, each resolved by name.
@@ -231,7 +229,7 @@ private:
         if (kind_ != kind)
             memberNotFound();
         if (gone_ || !*device_)
-            throw Error(kNotAttached, u"Phidget not physically attached"_s, u"Phidget"_s);
+            throw Error::standard(Error::PhidgetNotAttached, u"Phidget"_s);
     }
     template <typename Function, typename... Args>
     void call(Kind kind, Function function, Args... args) const
