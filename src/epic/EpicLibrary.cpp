@@ -16,29 +16,9 @@ namespace {
 // In the order of the numbering in the header: three names for each channel.
 constexpr std::array<const char *, kFunctionCount> kNames = {
     "OpenEpic", "CloseEpic", "LBPHCallRet", "LB2PHCallRet", "LB3PHCallRet", "SendLBPH", "SendLB2PH", "SendLB3PH",
-    "RPMPHCallRet", "RPMCallRet", "SendRPMPH",
-    "RPM2PHCallRet", "RPM2CallRet", "SendRPM2PH",
-    "OILPHCallRet", "OILCallRet", "SendOILPH",
-    "OIL2PHCallRet", "OIL2CallRet", "SendOIL2PH",
-    "CHAFFPHCallRet", "CHAFFCallRet", "SendCHAFFPH",
-    "FLAREPHCallRet", "FLARECallRet", "SendFLAREPH",
-    "PITCHPHCallRet", "PITCHCallRet", "SendPITCHPH",
-    "ROLLPHCallRet", "ROLLCallRet", "SendROLLPH",
-    "TOTALPHCallRet", "TOTALCallRet", "SendTOTALPH",
-    "INTERNALPHCallRet", "INTERNALCallRet", "SendINTERNALPH",
-    "EXTERNALPHCallRet", "EXTERNALCallRet", "SendEXTERNALPH",
-    "MACHPHCallRet", "MACHCallRet", "SendMACHPH",
-    "KIASPHCallRet", "KIASCallRet", "SendKIASPH",
-    "GSPHCallRet", "GSCallRet", "SendGSPH",
-    "NOZZLEPHCallRet", "NOZZLECallRet", "SendNOZZLEPH",
-    "NOZZLE2PHCallRet", "NOZZLE2CallRet", "SendNOZZLE2PH",
-    "FTITPHCallRet", "FTITCallRet", "SendFTITPH",
-    "FTIT2PHCallRet", "FTIT2CallRet", "SendFTIT2PH",
-    "SPEEDBRAKEPHCallRet", "SPEEDBRAKECallRet", "SendSPEEDBRAKEPH",
-    "EPUFUELPHCallRet", "EPUFUELCallRet", "SendEPUFUELPH",
-    "FUELFLOWPHCallRet", "FUELFLOWCallRet", "SendFUELFLOWPH",
-    "UFCPHCallRet", "UFCCallRet", "SendUFCPH",
-    "AUXPHCallRet", "AUXCallRet", "SendAUXPH",
+#define TAVREL_EPIC_CHANNEL(name) #name "PHCallRet", #name "CallRet", "Send" #name "PH",
+    TAVREL_EPIC_CHANNELS(TAVREL_EPIC_CHANNEL)
+#undef TAVREL_EPIC_CHANNEL
     "SendINTWINGPH", "SendFUELRESPH",
 };
 
