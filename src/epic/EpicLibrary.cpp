@@ -13,14 +13,22 @@ namespace epic {
 
 namespace {
 
-// In the order of the numbering in the header: three names for each channel.
-constexpr std::array<const char *, kFunctionCount> kNames = {
-    "OpenEpic", "CloseEpic", "LBPHCallRet", "LB2PHCallRet", "LB3PHCallRet", "SendLBPH", "SendLB2PH", "SendLB3PH",
+// In the order of the numbering in the header.
 #define TAVREL_EPIC_CHANNEL(name) #name "PHCallRet", #name "CallRet", "Send" #name "PH",
-    TAVREL_EPIC_CHANNELS(TAVREL_EPIC_CHANNEL)
-#undef TAVREL_EPIC_CHANNEL
-    "SendINTWINGPH", "SendFUELRESPH",
+constexpr std::array<const char *, kFunctionCount> kNames = {
+    "OpenEpic",
+    "CloseEpic",
+    "LBPHCallRet",
+    "LB2PHCallRet",
+    "LB3PHCallRet",
+    "SendLBPH",
+    "SendLB2PH",
+    "SendLB3PH",
+    TAVREL_EPIC_CHANNELS(TAVREL_EPIC_CHANNEL) // three names for each channel
+    "SendINTWINGPH",
+    "SendFUELRESPH",
 };
+#undef TAVREL_EPIC_CHANNEL
 
 constexpr bool named(Function function, std::string_view name)
 {

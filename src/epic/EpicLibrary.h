@@ -11,9 +11,30 @@ namespace tavrel {
 // The EPIC card's value channels, in the order of the driver library's functions. Each
 // has three functions there: X followed by "PHCallRet" stores its pigeonhole, X followed
 // by "CallRet" its value, and "Send" X "PH" sends the value to the pigeonhole.
-#define TAVREL_EPIC_CHANNELS(X)                                                                                \
-    X(RPM) X(RPM2) X(OIL) X(OIL2) X(CHAFF) X(FLARE) X(PITCH) X(ROLL) X(TOTAL) X(INTERNAL) X(EXTERNAL) X(MACH) \
-    X(KIAS) X(GS) X(NOZZLE) X(NOZZLE2) X(FTIT) X(FTIT2) X(SPEEDBRAKE) X(EPUFUEL) X(FUELFLOW) X(UFC) X(AUX)
+#define TAVREL_EPIC_CHANNELS(X) \
+    X(RPM)                      \
+    X(RPM2)                     \
+    X(OIL)                      \
+    X(OIL2)                     \
+    X(CHAFF)                    \
+    X(FLARE)                    \
+    X(PITCH)                    \
+    X(ROLL)                     \
+    X(TOTAL)                    \
+    X(INTERNAL)                 \
+    X(EXTERNAL)                 \
+    X(MACH)                     \
+    X(KIAS)                     \
+    X(GS)                       \
+    X(NOZZLE)                   \
+    X(NOZZLE2)                  \
+    X(FTIT)                     \
+    X(FTIT2)                    \
+    X(SPEEDBRAKE)               \
+    X(EPUFUEL)                  \
+    X(FUELFLOW)                 \
+    X(UFC)                      \
+    X(AUX)
 
 enum class EpicChannel : std::uint8_t {
 #define TAVREL_EPIC_CHANNEL(name) name,
