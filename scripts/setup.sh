@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang-format # the style of .clang-format is that of Debian 12's clang-format (14)
   libx11-dev libxtst-dev xvfb xdotool x11-utils imagemagick openbox fonts-dejavu-core fonts-liberation2
   "$@"
 )

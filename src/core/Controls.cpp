@@ -9,7 +9,7 @@ namespace tavrel {
 namespace {
 [[noreturn]] void invalidValue(const char *control)
 {
-    throw Error(380, QStringLiteral("Invalid property value"), QLatin1String(control));
+    throw Error::standard(Error::InvalidPropertyValue, QLatin1String(control));
 }
 } // namespace
 
@@ -125,7 +125,7 @@ void TextBox::setText(const QString &text)
 const QString &StatusBar::panelText(int panel) const
 {
     if (panel < 1 || panel > panels_.size())
-        throw Error(35600, QStringLiteral("Index out of bounds"), QStringLiteral("StatusBar"));
+        throw Error::standard(Error::IndexOutOfBounds, QStringLiteral("StatusBar"));
     return panels_[panel - 1];
 }
 
@@ -153,7 +153,7 @@ bool TabStrip::isTabEnabled(int index) const
 void TabStrip::setTabEnabled(int index, bool enabled)
 {
     if (index < 0 || index >= enabled_.size())
-        throw Error(35600, QStringLiteral("Index out of bounds"), QStringLiteral("TabStrip"));
+        throw Error::standard(Error::IndexOutOfBounds, QStringLiteral("TabStrip"));
     if (enabled_[index] == enabled)
         return;
     enabled_[index] = enabled;
@@ -168,7 +168,7 @@ bool TabStrip::isTabVisible(int index) const
 void TabStrip::setTabVisible(int index, bool visible)
 {
     if (index < 0 || index >= visible_.size())
-        throw Error(35600, QStringLiteral("Index out of bounds"), QStringLiteral("TabStrip"));
+        throw Error::standard(Error::IndexOutOfBounds, QStringLiteral("TabStrip"));
     if (visible_[index] == visible)
         return;
     visible_[index] = visible;

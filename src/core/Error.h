@@ -14,17 +14,34 @@ namespace tavrel {
 class Error : public std::exception
 {
 public:
-    // Numbers follow the runtime the configuration files and peers were written for.
+    // The standard errors: numbers and texts follow the runtime and the controls the
+    // configuration files and peers were written for; the board library's own codes
+    // (raised with the source "Phidget") come last.
     enum Number : int {
         Overflow = 6,
         TypeMismatch = 13,
+        FileNotFound = 53,
+        PermissionDenied = 70,
         ObjectNotSet = 91,
+        InvalidUseOfNull = 94,
+        InvalidPropertyValue = 380,
+        SubscriptOutOfRange = 381,
         CannotCreateObject = 429,
         MemberNotFound = 438,
-        FileNotFound = 53,
+        InvalidRowValue = 30009, // the grid's
+        InvalidColValue = 30010,
+        IndexOutOfBounds = 35600, // the status bar's and the tab strip's
+        SocketNotConnected = 40006, // the socket's
         InvalidSocketOperation = 40020,
-        SocketNotConnected = 40006,
+        PhidgetInvalidArgument = 4,
+        PhidgetNotAttached = 5,
+        PhidgetOutOfBounds = 14,
     };
+
+    // A standard error with its number and its one text, from `source`.
+    static Error standard(Number number, QString source = QString());
+    // The text that goes with a standard number.
+    static QString standardText(Number number);
 
     Error(int number, QString description, QString source = QString());
 

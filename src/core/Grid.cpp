@@ -10,19 +10,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kInvalidRow = 30009;
-constexpr int kInvalidCol = 30010;
-constexpr int kSubscriptOutOfRange = 381;
-constexpr int kInvalidPropertyValue = 380;
-
-[[noreturn]] void fail(int number, const QString &description)
+[[noreturn]] void fail(Error::Number number)
 {
-    throw Error(number, description, u"Grid"_s);
+    throw Error::standard(number, u"Grid"_s);
 }
 
 [[noreturn]] void outOfRange()
 {
-    fail(kSubscriptOutOfRange, u"Subscript out of range"_s);
+    fail(Error::SubscriptOutOfRange);
 }
 
 } // namespace
@@ -35,7 +30,7 @@ Grid::Grid(QObject *parent) : Control(parent)
 void Grid::setRows(int rows)
 {
     if (rows < 0)
-        fail(kInvalidRow, u"Invalid Row value"_s);
+        fail(Error::InvalidRowValue);
     if (rows == rows_)
         return;
     resize(rows, cols_);
@@ -45,7 +40,7 @@ void Grid::setRows(int rows)
 void Grid::setCols(int cols)
 {
     if (cols < 0)
-        fail(kInvalidCol, u"Invalid Col value"_s);
+        fail(Error::InvalidColValue);
     if (cols == cols_)
         return;
     resize(rows_, cols);
@@ -55,7 +50,7 @@ void Grid::setCols(int cols)
 void Grid::setRow(int row)
 {
     if (row < 0 || row >= rows_)
-        fail(kInvalidRow, u"Invalid Row value"_s);
+        fail(Error::InvalidRowValue);
     row_ = row;
 }
 
@@ -83,7 +78,7 @@ void Grid::setColWidth(int col, int twips)
 {
     checkCol(col);
     if (twips < -1)
-        fail(kInvalidPropertyValue, u"Invalid property value"_s);
+        fail(Error::InvalidPropertyValue);
     int &width = columns_[std::size_t(col)].width;
     if (width == twips)
         return;
@@ -101,7 +96,7 @@ void Grid::setColAlignment(int col, int alignment)
 {
     checkCol(col);
     if (alignment < LeftTop || alignment > General)
-        fail(kInvalidPropertyValue, u"Invalid property value"_s);
+        fail(Error::InvalidPropertyValue);
     int &current = columns_[std::size_t(col)].alignment;
     if (current == alignment)
         return;

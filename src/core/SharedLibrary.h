@@ -4,6 +4,16 @@
 #include <QLibrary>
 #include <QString>
 
+// The calling convention of the vendors' library functions and of the handlers they call
+// back: the Windows one (__stdcall) on Windows, as the vendors declare them; on 64-bit
+// Windows there is one convention and the keyword changes nothing, a 32-bit build needs
+// it. Elsewhere the platform's own.
+#ifdef _WIN32
+#define TAVREL_VENDOR_CALL __stdcall
+#else
+#define TAVREL_VENDOR_CALL
+#endif
+
 namespace tavrel {
 
 // Loads an outside library at run time: `name` is a path, or a file name without prefix

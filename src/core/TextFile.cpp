@@ -10,11 +10,9 @@ namespace tavrel::textfile {
 
 namespace {
 
-constexpr int kPermissionDenied = 70;
-
-[[noreturn]] void fail(int number, const char *what, const QString &path)
+[[noreturn]] void fail(Error::Number number, const QString &path)
 {
-    throw Error(number, QLatin1String(what) + QLatin1String(": ") + QFileInfo(path).fileName(),
+    throw Error(number, Error::standardText(number) + QLatin1String(": ") + QFileInfo(path).fileName(),
                 QStringLiteral("Tavrel"));
 }
 
@@ -28,20 +26,20 @@ bool exists(const QString &path)
 void copy(const QString &from, const QString &to)
 {
     if (!exists(from))
-        fail(Error::FileNotFound, "File not found", from);
+        fail(Error::FileNotFound, from);
     if (exists(to) && !QFile::remove(to))
-        fail(kPermissionDenied, "Permission denied", to);
+        fail(Error::PermissionDenied, to);
     if (!QFile::copy(from, to))
-        fail(kPermissionDenied, "Permission denied", to);
+        fail(Error::PermissionDenied, to);
 }
 
 QString readAnsi(const QString &path, qsizetype limit)
 {
     QFile file(path);
     if (!exists(path))
-        fail(Error::FileNotFound, "File not found", path);
+        fail(Error::FileNotFound, path);
     if (!file.open(QIODevice::ReadOnly))
-        fail(kPermissionDenied, "Permission denied", path);
+        fail(Error::PermissionDenied, path);
     const QByteArray bytes = file.read(limit);
     return convert::decodeWindows1252(bytes);
 }

@@ -7,16 +7,9 @@ namespace tavrel {
 
 namespace {
 
-// The library's functions are plain exports made for callers that reach outside functions
-// with the Windows calling convention only (__stdcall), so that is theirs. On 64-bit
-// Windows there is one convention and the keyword changes nothing; a 32-bit build needs it.
-#ifdef _WIN32
-#define TAVREL_EPIC_CALL __stdcall
-#else
-#define TAVREL_EPIC_CALL
-#endif
-using NoArgument = std::int32_t(TAVREL_EPIC_CALL *)();
-using OneArgument = std::int32_t(TAVREL_EPIC_CALL *)(std::int32_t);
+// The library's functions are plain exports of the vendors' calling convention.
+using NoArgument = std::int32_t(TAVREL_VENDOR_CALL *)();
+using OneArgument = std::int32_t(TAVREL_VENDOR_CALL *)(std::int32_t);
 
 // The runtime's number for a function a library does not export.
 constexpr int kEntryPointNotFound = 453;

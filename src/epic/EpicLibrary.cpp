@@ -13,34 +13,22 @@ namespace epic {
 
 namespace {
 
-// In the order of the numbering in the header: three names for each channel.
+// In the order of the numbering in the header.
+#define TAVREL_EPIC_CHANNEL(name) #name "PHCallRet", #name "CallRet", "Send" #name "PH",
 constexpr std::array<const char *, kFunctionCount> kNames = {
-    "OpenEpic", "CloseEpic", "LBPHCallRet", "LB2PHCallRet", "LB3PHCallRet", "SendLBPH", "SendLB2PH", "SendLB3PH",
-    "RPMPHCallRet", "RPMCallRet", "SendRPMPH",
-    "RPM2PHCallRet", "RPM2CallRet", "SendRPM2PH",
-    "OILPHCallRet", "OILCallRet", "SendOILPH",
-    "OIL2PHCallRet", "OIL2CallRet", "SendOIL2PH",
-    "CHAFFPHCallRet", "CHAFFCallRet", "SendCHAFFPH",
-    "FLAREPHCallRet", "FLARECallRet", "SendFLAREPH",
-    "PITCHPHCallRet", "PITCHCallRet", "SendPITCHPH",
-    "ROLLPHCallRet", "ROLLCallRet", "SendROLLPH",
-    "TOTALPHCallRet", "TOTALCallRet", "SendTOTALPH",
-    "INTERNALPHCallRet", "INTERNALCallRet", "SendINTERNALPH",
-    "EXTERNALPHCallRet", "EXTERNALCallRet", "SendEXTERNALPH",
-    "MACHPHCallRet", "MACHCallRet", "SendMACHPH",
-    "KIASPHCallRet", "KIASCallRet", "SendKIASPH",
-    "GSPHCallRet", "GSCallRet", "SendGSPH",
-    "NOZZLEPHCallRet", "NOZZLECallRet", "SendNOZZLEPH",
-    "NOZZLE2PHCallRet", "NOZZLE2CallRet", "SendNOZZLE2PH",
-    "FTITPHCallRet", "FTITCallRet", "SendFTITPH",
-    "FTIT2PHCallRet", "FTIT2CallRet", "SendFTIT2PH",
-    "SPEEDBRAKEPHCallRet", "SPEEDBRAKECallRet", "SendSPEEDBRAKEPH",
-    "EPUFUELPHCallRet", "EPUFUELCallRet", "SendEPUFUELPH",
-    "FUELFLOWPHCallRet", "FUELFLOWCallRet", "SendFUELFLOWPH",
-    "UFCPHCallRet", "UFCCallRet", "SendUFCPH",
-    "AUXPHCallRet", "AUXCallRet", "SendAUXPH",
-    "SendINTWINGPH", "SendFUELRESPH",
+    "OpenEpic",
+    "CloseEpic",
+    "LBPHCallRet",
+    "LB2PHCallRet",
+    "LB3PHCallRet",
+    "SendLBPH",
+    "SendLB2PH",
+    "SendLB3PH",
+    TAVREL_EPIC_CHANNELS(TAVREL_EPIC_CHANNEL) // three names for each channel
+    "SendINTWINGPH",
+    "SendFUELRESPH",
 };
+#undef TAVREL_EPIC_CHANNEL
 
 constexpr bool named(Function function, std::string_view name)
 {

@@ -8,14 +8,42 @@
 
 namespace tavrel {
 
-// The EPIC card's value channels. Each has three functions in the driver library: X
-// followed by "PHCallRet" stores its pigeonhole, X followed by "CallRet" its value, and
-// "Send" X "PH" sends the value to the pigeonhole.
+// The EPIC card's value channels, in the order of the driver library's functions. Each
+// has three functions there: X followed by "PHCallRet" stores its pigeonhole, X followed
+// by "CallRet" its value, and "Send" X "PH" sends the value to the pigeonhole.
+#define TAVREL_EPIC_CHANNELS(X) \
+    X(RPM)                      \
+    X(RPM2)                     \
+    X(OIL)                      \
+    X(OIL2)                     \
+    X(CHAFF)                    \
+    X(FLARE)                    \
+    X(PITCH)                    \
+    X(ROLL)                     \
+    X(TOTAL)                    \
+    X(INTERNAL)                 \
+    X(EXTERNAL)                 \
+    X(MACH)                     \
+    X(KIAS)                     \
+    X(GS)                       \
+    X(NOZZLE)                   \
+    X(NOZZLE2)                  \
+    X(FTIT)                     \
+    X(FTIT2)                    \
+    X(SPEEDBRAKE)               \
+    X(EPUFUEL)                  \
+    X(FUELFLOW)                 \
+    X(UFC)                      \
+    X(AUX)
+
 enum class EpicChannel : std::uint8_t {
-    RPM, RPM2, OIL, OIL2, CHAFF, FLARE, PITCH, ROLL, TOTAL, INTERNAL, EXTERNAL, MACH,
-    KIAS, GS, NOZZLE, NOZZLE2, FTIT, FTIT2, SPEEDBRAKE, EPUFUEL, FUELFLOW, UFC, AUX,
+#define TAVREL_EPIC_CHANNEL(name) name,
+    TAVREL_EPIC_CHANNELS(TAVREL_EPIC_CHANNEL)
+#undef TAVREL_EPIC_CHANNEL
 };
-inline constexpr int kEpicChannelCount = 23;
+#define TAVREL_EPIC_CHANNEL(name) +1
+inline constexpr int kEpicChannelCount = 0 TAVREL_EPIC_CHANNELS(TAVREL_EPIC_CHANNEL);
+#undef TAVREL_EPIC_CHANNEL
 
 // The driver library's functions, numbered by their place in one table of exported names:
 // OpenEpic, CloseEpic, the light-bit word selects and sends, the three functions of every

@@ -113,7 +113,7 @@ void DriveDiscreteOutputs(int gridIndex, const ConfigTable &table, PhidgetBoard 
         attempt([&] {
             const auto number = read.output.of(entry[0], lampOutput);
             if (!number)
-                throw Error(Error::Overflow, QStringLiteral("Overflow"));
+                throw Error::standard(Error::Overflow);
             output = *number;
         });
         // The lamp pass stops at an unknown bit word: this entry and every later one stay

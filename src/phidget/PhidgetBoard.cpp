@@ -8,7 +8,7 @@ namespace tavrel {
 
 void PhidgetBoard::memberNotFound()
 {
-    throw Error(Error::MemberNotFound, QStringLiteral("Object doesn't support this property or method"));
+    throw Error::standard(Error::MemberNotFound);
 }
 
 int PhidgetBoard::numOutputs() const { memberNotFound(); }

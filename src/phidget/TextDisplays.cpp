@@ -35,7 +35,7 @@ void alignedNumber(QString &out, double value, qsizetype width)
     const convert::NumberText number = convert::formatWhole(value);
     for (const char ch : number.view())
         if ((ch < '0' || ch > '9') && ch != '-')
-            throw Error(Error::Overflow, QStringLiteral("Overflow"));
+            throw Error::standard(Error::Overflow);
     out.resize(0);
     out.append(kFiveSpaces);
     out.append(number.latin1());
@@ -48,7 +48,7 @@ int boardLine(QStringView text)
 {
     const auto line = textLedLine(text);
     if (!line)
-        throw Error(Error::Overflow, QStringLiteral("Overflow"));
+        throw Error::standard(Error::Overflow);
     return *line;
 }
 

@@ -10,120 +10,94 @@ namespace tavrel {
 
 using namespace Qt::StringLiterals;
 
-// The vendor declares the library's functions, and the handlers it calls, __stdcall.
-#ifdef _WIN32
-#define TAVREL_PHIDGET_CALL __stdcall
-#else
-#define TAVREL_PHIDGET_CALL
-#endif
-
 namespace {
 
 using Handle = void *;
-using AttachHandler = int(TAVREL_PHIDGET_CALL *)(Handle, void *);
-using ErrorHandler = int(TAVREL_PHIDGET_CALL *)(Handle, void *, int, const char *);
-using Create = int(TAVREL_PHIDGET_CALL *)(Handle *);
-using GetInt = int(TAVREL_PHIDGET_CALL *)(Handle, int *);
-using SetInt = int(TAVREL_PHIDGET_CALL *)(Handle, int);
-using SetIndexed = int(TAVREL_PHIDGET_CALL *)(Handle, int, int);
-using SetText = int(TAVREL_PHIDGET_CALL *)(Handle, int, char *);
+using AttachHandler = int(TAVREL_VENDOR_CALL *)(Handle, void *);
+using ErrorHandler = int(TAVREL_VENDOR_CALL *)(Handle, void *, int, const char *);
+using Create = int(TAVREL_VENDOR_CALL *)(Handle *);
+using Act = int(TAVREL_VENDOR_CALL *)(Handle);
+using SetAttachHandler = int(TAVREL_VENDOR_CALL *)(Handle, AttachHandler, void *);
+using SetErrorHandler = int(TAVREL_VENDOR_CALL *)(Handle, ErrorHandler, void *);
+using GetText = int(TAVREL_VENDOR_CALL *)(Handle, const char **);
+using Describe = int(TAVREL_VENDOR_CALL *)(int, const char **);
+using GetInt = int(TAVREL_VENDOR_CALL *)(Handle, int *);
+using SetInt = int(TAVREL_VENDOR_CALL *)(Handle, int);
+using SetIndexed = int(TAVREL_VENDOR_CALL *)(Handle, int, int);
+using SetText = int(TAVREL_VENDOR_CALL *)(Handle, int, char *);
+using SetPosition = int(TAVREL_VENDOR_CALL *)(Handle, int, double);
 
-constexpr int kNotAttached = 5; // the library's code for a board that is gone
+constexpr bool kRequired = true;
+// Without these the text writers learn a missing line from the write itself.
+constexpr bool kOptional = false;
 
 } // namespace
 
-// The library's functions the program uses, each resolved by name.
+// The library's functions the program uses: the exported name, its type, and whether a
+// library without it is refused.
+#define TAVREL_PHIDGET21_FUNCTIONS(X)                                    \
+    X(CPhidgetManager_create, Create, kRequired)                         \
+    X(CPhidgetManager_set_OnAttach_Handler, SetAttachHandler, kRequired) \
+    X(CPhidgetManager_set_OnDetach_Handler, SetAttachHandler, kRequired) \
+    X(CPhidgetManager_open, Act, kRequired)                              \
+    X(CPhidgetManager_close, Act, kRequired)                             \
+    X(CPhidgetManager_delete, Act, kRequired)                            \
+    X(CPhidget_getDeviceType, GetText, kRequired)                        \
+    X(CPhidget_getSerialNumber, GetInt, kRequired)                       \
+    X(CPhidget_getDeviceVersion, GetInt, kRequired)                      \
+    X(CPhidget_set_OnAttach_Handler, SetAttachHandler, kRequired)        \
+    X(CPhidget_set_OnDetach_Handler, SetAttachHandler, kRequired)        \
+    X(CPhidget_set_OnError_Handler, SetErrorHandler, kRequired)          \
+    X(CPhidget_open, SetInt, kRequired)                                  \
+    X(CPhidget_close, Act, kRequired)                                    \
+    X(CPhidget_delete, Act, kRequired)                                   \
+    X(CPhidget_getErrorDescription, Describe, kRequired)                 \
+    X(CPhidgetInterfaceKit_create, Create, kRequired)                    \
+    X(CPhidgetInterfaceKit_getOutputCount, GetInt, kRequired)            \
+    X(CPhidgetInterfaceKit_setOutputState, SetIndexed, kRequired)        \
+    X(CPhidgetLED_create, Create, kRequired)                             \
+    X(CPhidgetLED_getLEDCount, GetInt, kRequired)                        \
+    X(CPhidgetLED_setDiscreteLED, SetIndexed, kRequired)                 \
+    X(CPhidgetTextLCD_create, Create, kRequired)                         \
+    X(CPhidgetTextLCD_getRowCount, GetInt, kOptional)                    \
+    X(CPhidgetTextLCD_setBrightness, SetInt, kRequired)                  \
+    X(CPhidgetTextLCD_setBacklight, SetInt, kRequired)                   \
+    X(CPhidgetTextLCD_setCursorOn, SetInt, kRequired)                    \
+    X(CPhidgetTextLCD_setDisplayString, SetText, kRequired)              \
+    X(CPhidgetTextLED_create, Create, kRequired)                         \
+    X(CPhidgetTextLED_getRowCount, GetInt, kOptional)                    \
+    X(CPhidgetTextLED_setBrightness, SetInt, kRequired)                  \
+    X(CPhidgetTextLED_setDisplayString, SetText, kRequired)              \
+    X(CPhidgetServo_create, Create, kRequired)                           \
+    X(CPhidgetServo_getMotorCount, GetInt, kRequired)                    \
+    X(CPhidgetServo_setPosition, SetPosition, kRequired)
+
 struct Phidget21Api
 {
     QLibrary library;
-    Create CPhidgetManager_create;
-    int(TAVREL_PHIDGET_CALL *CPhidgetManager_set_OnAttach_Handler)(Handle, AttachHandler, void *);
-    int(TAVREL_PHIDGET_CALL *CPhidgetManager_set_OnDetach_Handler)(Handle, AttachHandler, void *);
-    int(TAVREL_PHIDGET_CALL *CPhidgetManager_open)(Handle);
-    int(TAVREL_PHIDGET_CALL *CPhidgetManager_close)(Handle);
-    int(TAVREL_PHIDGET_CALL *CPhidgetManager_delete)(Handle);
-    int(TAVREL_PHIDGET_CALL *CPhidget_getDeviceType)(Handle, const char **);
-    GetInt CPhidget_getSerialNumber;
-    GetInt CPhidget_getDeviceVersion;
-    int(TAVREL_PHIDGET_CALL *CPhidget_set_OnAttach_Handler)(Handle, AttachHandler, void *);
-    int(TAVREL_PHIDGET_CALL *CPhidget_set_OnDetach_Handler)(Handle, AttachHandler, void *);
-    int(TAVREL_PHIDGET_CALL *CPhidget_set_OnError_Handler)(Handle, ErrorHandler, void *);
-    SetInt CPhidget_open;
-    int(TAVREL_PHIDGET_CALL *CPhidget_close)(Handle);
-    int(TAVREL_PHIDGET_CALL *CPhidget_delete)(Handle);
-    int(TAVREL_PHIDGET_CALL *CPhidget_getErrorDescription)(int, const char **);
-    Create CPhidgetInterfaceKit_create;
-    GetInt CPhidgetInterfaceKit_getOutputCount;
-    SetIndexed CPhidgetInterfaceKit_setOutputState;
-    Create CPhidgetLED_create;
-    GetInt CPhidgetLED_getLEDCount;
-    SetIndexed CPhidgetLED_setDiscreteLED;
-    Create CPhidgetTextLCD_create;
-    SetInt CPhidgetTextLCD_setBrightness;
-    SetInt CPhidgetTextLCD_setBacklight;
-    SetInt CPhidgetTextLCD_setCursorOn;
-    SetText CPhidgetTextLCD_setDisplayString;
-    Create CPhidgetTextLED_create;
-    SetInt CPhidgetTextLED_setBrightness;
-    SetText CPhidgetTextLED_setDisplayString;
-    // Optional: without them the text writers learn a missing line from the write itself.
-    GetInt CPhidgetTextLCD_getRowCount;
-    GetInt CPhidgetTextLED_getRowCount;
-    Create CPhidgetServo_create;
-    GetInt CPhidgetServo_getMotorCount;
-    int(TAVREL_PHIDGET_CALL *CPhidgetServo_setPosition)(Handle, int, double);
+#define TAVREL_DECLARE(name, Type, required) Type name = nullptr;
+    TAVREL_PHIDGET21_FUNCTIONS(TAVREL_DECLARE)
+#undef TAVREL_DECLARE
 
-    // Loads the library and resolves every function; false when any is missing, with the
-    // reason in `why`.
+    // Loads the library and resolves every function; false when a required one is
+    // missing, with the reason in `why`.
     bool load(const QString &name, QString &why)
     {
         if (!loadSharedLibrary(library, name, &why))
             return false;
         bool complete = true;
-        const auto resolve = [&](auto &function, const char *symbol) {
+        const auto resolve = [&](auto &function, const char *symbol, bool required) {
             function = resolveFunction<std::remove_reference_t<decltype(function)>>(library, symbol);
-            if (!function && complete)
+            if (function || !required)
+                return;
+            if (complete)
                 why = u"%1 has no function %2"_s.arg(loadedLibraryPath(library, "CPhidget_open"),
                                                      QLatin1String(symbol));
-            complete = complete && function;
+            complete = false;
         };
-#define TAVREL_RESOLVE(name) resolve(name, #name)
-        TAVREL_RESOLVE(CPhidgetManager_create);
-        TAVREL_RESOLVE(CPhidgetManager_set_OnAttach_Handler);
-        TAVREL_RESOLVE(CPhidgetManager_set_OnDetach_Handler);
-        TAVREL_RESOLVE(CPhidgetManager_open);
-        TAVREL_RESOLVE(CPhidgetManager_close);
-        TAVREL_RESOLVE(CPhidgetManager_delete);
-        TAVREL_RESOLVE(CPhidget_getDeviceType);
-        TAVREL_RESOLVE(CPhidget_getSerialNumber);
-        TAVREL_RESOLVE(CPhidget_getDeviceVersion);
-        TAVREL_RESOLVE(CPhidget_set_OnAttach_Handler);
-        TAVREL_RESOLVE(CPhidget_set_OnDetach_Handler);
-        TAVREL_RESOLVE(CPhidget_set_OnError_Handler);
-        TAVREL_RESOLVE(CPhidget_open);
-        TAVREL_RESOLVE(CPhidget_close);
-        TAVREL_RESOLVE(CPhidget_delete);
-        TAVREL_RESOLVE(CPhidget_getErrorDescription);
-        TAVREL_RESOLVE(CPhidgetInterfaceKit_create);
-        TAVREL_RESOLVE(CPhidgetInterfaceKit_getOutputCount);
-        TAVREL_RESOLVE(CPhidgetInterfaceKit_setOutputState);
-        TAVREL_RESOLVE(CPhidgetLED_create);
-        TAVREL_RESOLVE(CPhidgetLED_getLEDCount);
-        TAVREL_RESOLVE(CPhidgetLED_setDiscreteLED);
-        TAVREL_RESOLVE(CPhidgetTextLCD_create);
-        TAVREL_RESOLVE(CPhidgetTextLCD_setBrightness);
-        TAVREL_RESOLVE(CPhidgetTextLCD_setBacklight);
-        TAVREL_RESOLVE(CPhidgetTextLCD_setCursorOn);
-        TAVREL_RESOLVE(CPhidgetTextLCD_setDisplayString);
-        TAVREL_RESOLVE(CPhidgetTextLED_create);
-        TAVREL_RESOLVE(CPhidgetTextLED_setBrightness);
-        TAVREL_RESOLVE(CPhidgetTextLED_setDisplayString);
-        TAVREL_RESOLVE(CPhidgetServo_create);
-        TAVREL_RESOLVE(CPhidgetServo_getMotorCount);
-        TAVREL_RESOLVE(CPhidgetServo_setPosition);
+#define TAVREL_RESOLVE(name, Type, required) resolve(name, #name, required);
+        TAVREL_PHIDGET21_FUNCTIONS(TAVREL_RESOLVE)
 #undef TAVREL_RESOLVE
-        CPhidgetTextLCD_getRowCount = resolveFunction<GetInt>(library, "CPhidgetTextLCD_getRowCount");
-        CPhidgetTextLED_getRowCount = resolveFunction<GetInt>(library, "CPhidgetTextLED_getRowCount");
         return complete;
     }
 
@@ -231,7 +205,7 @@ private:
         if (kind_ != kind)
             memberNotFound();
         if (gone_ || !*device_)
-            throw Error(kNotAttached, u"Phidget not physically attached"_s, u"Phidget"_s);
+            throw Error::standard(Error::PhidgetNotAttached, u"Phidget"_s);
     }
     template <typename Function, typename... Args>
     void call(Kind kind, Function function, Args... args) const
@@ -261,7 +235,7 @@ private:
 // library's object there and hand the rest to the manager's thread.
 struct Phidget21Callbacks
 {
-    static int TAVREL_PHIDGET_CALL managerAttach(Handle phidget, void *user)
+    static int TAVREL_VENDOR_CALL managerAttach(Handle phidget, void *user)
     {
         auto *manager = static_cast<VendorPhidgetManager *>(user);
         const Phidget21Api &api = *manager->api_;
@@ -275,7 +249,7 @@ struct Phidget21Callbacks
         handOver(manager, [manager, typeName, serial, version] { manager->boardFound(typeName, serial, float(version)); });
         return 0;
     }
-    static int TAVREL_PHIDGET_CALL managerDetach(Handle phidget, void *user)
+    static int TAVREL_VENDOR_CALL managerDetach(Handle phidget, void *user)
     {
         auto *manager = static_cast<VendorPhidgetManager *>(user);
         int serial = 0;
@@ -283,15 +257,15 @@ struct Phidget21Callbacks
             handOver(manager, [manager, serial] { manager->boardLost(serial); });
         return 0;
     }
-    static int TAVREL_PHIDGET_CALL deviceAttach(Handle device, void *user)
+    static int TAVREL_VENDOR_CALL deviceAttach(Handle device, void *user)
     {
         return hand(device, user, VendorPhidgetManager::EventKind::Attach);
     }
-    static int TAVREL_PHIDGET_CALL deviceDetach(Handle device, void *user)
+    static int TAVREL_VENDOR_CALL deviceDetach(Handle device, void *user)
     {
         return hand(device, user, VendorPhidgetManager::EventKind::Detach);
     }
-    static int TAVREL_PHIDGET_CALL deviceError(Handle device, void *user, int code, const char *text)
+    static int TAVREL_VENDOR_CALL deviceError(Handle device, void *user, int code, const char *text)
     {
         return hand(device, user, VendorPhidgetManager::EventKind::Error, QString::fromLatin1(text ? text : ""), code);
     }

@@ -9,27 +9,22 @@ namespace tavrel {
 
 namespace {
 
-// The vendor library's error codes for the failures a board call can meet.
-constexpr int kInvalidArgument = 4;
-constexpr int kNotAttached = 5;
-constexpr int kOutOfBounds = 14;
-const QString kSource = QStringLiteral("Phidget");
-
-[[noreturn]] void fail(int code, const char *text)
+// The failures a board call can meet, as the vendor library raises them.
+[[noreturn]] void fail(Error::Number number)
 {
-    throw Error(code, QLatin1String(text), kSource);
+    throw Error::standard(number, QStringLiteral("Phidget"));
 }
 
 void checkIndex(int index, qsizetype count)
 {
     if (index < 0 || index >= count)
-        fail(kOutOfBounds, "Index out of Bounds");
+        fail(Error::PhidgetOutOfBounds);
 }
 
 void checkRange(double value, double min, double max)
 {
     if (!(value >= min && value <= max))
-        fail(kInvalidArgument, "Invalid argument");
+        fail(Error::PhidgetInvalidArgument);
 }
 
 } // namespace
@@ -74,7 +69,7 @@ float VirtualBoard::version() const
 void VirtualBoard::requireAttached() const
 {
     if (!attached_)
-        fail(kNotAttached, "Phidget not physically attached");
+        fail(Error::PhidgetNotAttached);
 }
 
 void VirtualBoard::requireKind(bool ok) const

@@ -26,7 +26,6 @@ namespace tavrel {
 
 namespace {
 
-constexpr int kInvalidUseOfNull = 94;
 constexpr int kLongestName = 255; // longer names are no member of any server
 
 int errorNumber(HRESULT hr)
@@ -58,11 +57,11 @@ QString systemText(HRESULT hr)
     switch (hr) {
     case DISP_E_UNKNOWNNAME:
     case DISP_E_MEMBERNOTFOUND:
-        throw Error(Error::MemberNotFound, QStringLiteral("Object doesn't support this property or method"), source);
+        throw Error::standard(Error::MemberNotFound, source);
     case DISP_E_TYPEMISMATCH:
-        throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"), source);
+        throw Error::standard(Error::TypeMismatch, source);
     case DISP_E_OVERFLOW:
-        throw Error(Error::Overflow, QStringLiteral("Overflow"), source);
+        throw Error::standard(Error::Overflow, source);
     default:
         throw Error(errorNumber(hr), systemText(hr), source);
     }
@@ -101,7 +100,7 @@ QVariant toQVariant(VARIANT &value, const QString &progId)
 {
     switch (value.vt) {
     case VT_EMPTY: return {};
-    case VT_NULL: throw Error(kInvalidUseOfNull, QStringLiteral("Invalid use of Null"), progId);
+    case VT_NULL: throw Error::standard(Error::InvalidUseOfNull, progId);
     case VT_BOOL: return QVariant(value.boolVal != VARIANT_FALSE);
     case VT_I1: return QVariant(static_cast<int>(value.cVal));
     case VT_UI1: return QVariant(static_cast<int>(value.bVal));
@@ -152,7 +151,7 @@ ComObject::ComObject(const QString &progId)
         dispatch_ = nullptr;
         if (uninitialize_)
             CoUninitialize();
-        throw Error(Error::CannotCreateObject, QStringLiteral("ActiveX component can't create object"), progId_);
+        throw Error::standard(Error::CannotCreateObject, progId_);
     }
 }
 

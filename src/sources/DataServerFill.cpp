@@ -13,7 +13,7 @@ namespace {
 
 [[noreturn]] void typeMismatch()
 {
-    throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
+    throw Error::standard(Error::TypeMismatch);
 }
 
 // A property value as a number, the way the server's variants convert: numbers and
@@ -46,7 +46,7 @@ float toFloat(const QVariant &value)
 {
     const double number = toNumber(value);
     if (std::isfinite(number) && std::fabs(number) > FLT_MAX)
-        throw Error(Error::Overflow, QStringLiteral("Overflow"));
+        throw Error::standard(Error::Overflow);
     return static_cast<float>(number);
 }
 
@@ -54,7 +54,7 @@ std::int32_t toInt(const QVariant &value)
 {
     const auto rounded = convert::toInt32(toNumber(value));
     if (!rounded)
-        throw Error(Error::Overflow, QStringLiteral("Overflow"));
+        throw Error::standard(Error::Overflow);
     return *rounded;
 }
 

@@ -21,8 +21,7 @@ std::unique_ptr<LateBound> create(QStringView progId)
     // ProgIDs are compared without regard to case, as the system's registry does.
     if (progId.compare(kDataServerProgId, Qt::CaseInsensitive) == 0)
         return std::make_unique<SimulatedFlightServer>();
-    throw Error(Error::CannotCreateObject, QStringLiteral("ActiveX component can't create object"),
-                progId.toString());
+    throw Error::standard(Error::CannotCreateObject, progId.toString());
 #endif
 }
 

@@ -24,7 +24,7 @@ const QChar *textAt(const FlightData &data, std::size_t offset)
 
 [[noreturn]] void memberNotFound()
 {
-    throw Error(Error::MemberNotFound, QStringLiteral("Object doesn't support this property or method"));
+    throw Error::standard(Error::MemberNotFound);
 }
 
 // Members of the record that the server does not offer.
@@ -58,7 +58,7 @@ double SimulatedFlightServer::now() const
 void SimulatedFlightServer::refuseWhenClosed() const
 {
     if (closed_)
-        throw Error(Error::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+        throw Error::standard(Error::ObjectNotSet);
 }
 
 // Keeps texts_ in step with the snapshot. A text is copied only when it changed, and then

@@ -67,15 +67,14 @@ QStringView WinsockClient::stateText(int state)
 void WinsockClient::setRemotePort(std::int32_t port)
 {
     if (port < 0 || port > 65535)
-        throw tavrel::Error(380, QStringLiteral("Invalid property value"), kSource);
+        throw tavrel::Error::standard(tavrel::Error::InvalidPropertyValue, kSource);
     remotePort_ = port;
 }
 
 void WinsockClient::connectToPeer()
 {
     if (state_ != Closed)
-        throw tavrel::Error(tavrel::Error::InvalidSocketOperation, QStringLiteral("Invalid operation at current state"),
-                            kSource);
+        throw tavrel::Error::standard(tavrel::Error::InvalidSocketOperation, kSource);
     // Tries that fail the same way again and again are counted, not logged one by one.
     if (failedTries_ == 0)
         qCInfo(lcRelay).noquote() << u"%1 to %2"_s.arg(connections_ > 0 ? u"reconnecting"_s : u"connecting"_s, peer());
@@ -93,9 +92,7 @@ void WinsockClient::connectToPeer()
 void WinsockClient::sendData(QStringView text)
 {
     if (state_ != Connected)
-        throw tavrel::Error(tavrel::Error::SocketNotConnected,
-                            QStringLiteral("Wrong protocol or connection state for the requested transaction or request"),
-                            kSource);
+        throw tavrel::Error::standard(tavrel::Error::SocketNotConnected, kSource);
     sendBuffer_.resize(text.size());
     for (qsizetype i = 0; i < text.size(); ++i)
         sendBuffer_[i] = static_cast<char>(convert::toWindows1252(text[i].unicode()));

@@ -26,7 +26,7 @@ QString indexed(const char *name, int index)
 void setLength(int &target, int twips)
 {
     if (twips < 0)
-        throw Error(380, QStringLiteral("Invalid property value"), QStringLiteral("Form_Resize"));
+        throw Error::standard(Error::InvalidPropertyValue, QStringLiteral("Form_Resize"));
     target = twips;
 }
 

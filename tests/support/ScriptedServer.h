@@ -37,7 +37,7 @@ private:
         const QString member = QString::fromLatin1(name.data(), qsizetype(name.size()));
         script_->calls.append(member);
         if (script_->failing.contains(member) || (property && !script_->properties.contains(member)))
-            throw Error(Error::MemberNotFound, QStringLiteral("Object doesn't support this property or method"));
+            throw Error::standard(Error::MemberNotFound);
         return script_->properties.value(member);
     }
     std::shared_ptr<ServerScript> script_;
@@ -49,8 +49,7 @@ inline std::function<std::unique_ptr<LateBound>(QStringView)> scriptedFactory(st
 {
     return [script, registered](QStringView progId) -> std::unique_ptr<LateBound> {
         if (!registered)
-            throw Error(Error::CannotCreateObject, QStringLiteral("ActiveX component can't create object"),
-                        progId.toString());
+            throw Error::standard(Error::CannotCreateObject, progId.toString());
         ++script->created;
         return std::make_unique<ScriptedServer>(script);
     };

@@ -81,3 +81,11 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     EXPECT_EQ(objects(), 0) << "a device object or the manager was not let go";
     EXPECT_THROW(again->setDiscreteLED(0, 1), Error) << "a board kept after its library's manager went";
 }
+
+TEST(VendorPhidgets, ALibraryWithoutAFunctionItNeedsIsRefusedByName)
+{
+    const QString file = QStringLiteral(TAVREL_FAKE_PHIDGET21_PARTIAL);
+    QString why;
+    EXPECT_EQ(VendorPhidgetManager::open(file, nullptr, &why), nullptr);
+    EXPECT_EQ(why, file + u" has no function CPhidgetServo_setPosition"_s);
+}
