@@ -62,7 +62,7 @@ void forget(std::vector<Board> &attached, const Board &board)
 void countAttach(int &counter)
 {
     if (counter >= std::numeric_limits<std::int16_t>::max())
-        throw Error(Error::Overflow, u"Overflow"_s);
+        throw Error::standard(Error::Overflow);
     ++counter;
 }
 
@@ -218,8 +218,11 @@ void BoardRoster::PhidgetManager_OnAttach(const Board &board)
             name = type + u'(' + QString::number(*motors) + u')';
     }
 
+    std::optional<BoardKind> kind = kindOfType(type);
+    if (kind == BoardKind::Servo && motors != 1)
+        kind = BoardKind::MultiServo;
     int number = 0;
-    if (const auto kind = kindOfType(type, motors)) {
+    if (kind) {
         const KindRole &role = kRoles[std::size_t(*kind)];
         if (role.present)
             flags_.*role.present = true;

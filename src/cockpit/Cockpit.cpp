@@ -47,12 +47,12 @@ bool toBoolean(const QVariant &value)
         return number != 0.0;
     }
     }
-    throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
+    throw Error::standard(Error::TypeMismatch);
 }
 
 [[noreturn]] void objectNotSet()
 {
-    throw Error(Error::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+    throw Error::standard(Error::ObjectNotSet);
 }
 
 } // namespace

@@ -60,7 +60,7 @@ void RelayLink::connectRelay()
     attempt([&] {
         const auto port = convert::checkedInt32(controls_.fldGlimra[FldRelayPort].text());
         if (!port)
-            throw Error(Error::TypeMismatch, QStringLiteral("Type mismatch"));
+            throw Error::standard(Error::TypeMismatch);
         sktTavrel_.setRemotePort(*port);
     });
     attempt([&] { sktTavrel_.connectToPeer(); });

@@ -2,10 +2,8 @@
 
 namespace tavrel {
 
-std::optional<BoardKind> kindOfType(QStringView typeName, std::optional<int> motors)
+std::optional<BoardKind> kindOfType(QStringView typeName)
 {
-    if (typeName == boardKind(BoardKind::Servo).typeName)
-        return motors == 1 ? BoardKind::Servo : BoardKind::MultiServo;
     for (const BoardKindInfo &k : kBoardKinds)
         if (k.typeName == typeName)
             return k.kind;

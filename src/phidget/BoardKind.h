@@ -46,9 +46,9 @@ constexpr const BoardKindInfo &boardKind(BoardKind kind)
 inline constexpr double kServoPositionMin = -22.9921875;
 inline constexpr double kServoPositionMax = 232.9921875;
 
-// The kind of a board by the type the library reports; a servo controller is a
-// MultiServo unless it is known to have exactly one motor.
-std::optional<BoardKind> kindOfType(QStringView typeName, std::optional<int> motors = std::nullopt);
+// The kind of a board by the type the library reports: Servo for every servo controller,
+// whose motor count alone tells a MultiServo.
+std::optional<BoardKind> kindOfType(QStringView typeName);
 // The kind a virtual board list names ("PhidgetServo/4").
 std::optional<BoardKind> kindOfListName(QStringView listName);
 bool isServo(BoardKind kind);

@@ -3,6 +3,7 @@
 #include "core/Convert.h"
 #include "core/Error.h"
 #include "core/SharedLibrary.h"
+#include "phidget/BoardKind.h"
 
 #include <type_traits>
 
@@ -120,9 +121,11 @@ struct Phidget21Api
 class VendorPhidgetManager::Board21 final : public PhidgetBoard
 {
 public:
-    enum class Kind { Other, InterfaceKit, Led64, TextLcd, TextLed, Servo };
+    // A servo controller's handle is BoardKind::Servo whatever its motors; a type the
+    // cockpit does not drive has no kind and no member but the common ones.
+    using Kind = BoardKind;
 
-    Board21(std::shared_ptr<const Phidget21Api> api, Kind kind, Handle handle, QString type, std::int32_t serial,
+    Board21(std::shared_ptr<const Phidget21Api> api, std::optional<Kind> kind, Handle handle, QString type, std::int32_t serial,
             float version)
         : api_(std::move(api)), kind_(kind), device_(std::make_shared<Handle>(handle)), type_(std::move(type)),
           serial_(serial), version_(version)
@@ -180,7 +183,7 @@ public:
             kind_ == Kind::TextLed ? api_->CPhidgetTextLED_getRowCount : api_->CPhidgetTextLCD_getRowCount;
         if (!function || (kind_ != Kind::TextLed && kind_ != Kind::TextLcd))
             memberNotFound();
-        return get(kind_, function);
+        return get(*kind_, function);
     }
     void setDisplayString(int line, QStringView text) override
     {
@@ -222,7 +225,7 @@ private:
     }
 
     std::shared_ptr<const Phidget21Api> api_;
-    Kind kind_;
+    std::optional<Kind> kind_;
     std::shared_ptr<Handle> device_; // shared by every binding of the board
     bool gone_ = false;
     QString type_;
@@ -362,27 +365,30 @@ void VendorPhidgetManager::boardFound(const QString &type, std::int32_t serial, 
         return;
     }
     const Phidget21Api &f = *api_;
-    using Kind = Board21::Kind;
-    const struct
-    {
-        const char *type;
-        Kind kind;
-        Create create;
-    } kinds[] = {
-        {"PhidgetInterfaceKit", Kind::InterfaceKit, f.CPhidgetInterfaceKit_create},
-        {"PhidgetLED", Kind::Led64, f.CPhidgetLED_create},
-        {"PhidgetTextLCD", Kind::TextLcd, f.CPhidgetTextLCD_create},
-        {"PhidgetTextLED", Kind::TextLed, f.CPhidgetTextLED_create},
-        {"PhidgetServo", Kind::Servo, f.CPhidgetServo_create},
-    };
-    Kind kind = Kind::Other;
-    Handle device = nullptr;
-    for (const auto &k : kinds) {
-        if (type == QLatin1String(k.type) && k.create(&device) == 0 && device) {
-            kind = k.kind;
-            break;
-        }
+    std::optional<BoardKind> kind = kindOfType(type);
+    Create create = nullptr;
+    switch (kind.value_or(BoardKind::MultiServo)) {
+    case BoardKind::InterfaceKit:
+        create = f.CPhidgetInterfaceKit_create;
+        break;
+    case BoardKind::Led64:
+        create = f.CPhidgetLED_create;
+        break;
+    case BoardKind::TextLcd:
+        create = f.CPhidgetTextLCD_create;
+        break;
+    case BoardKind::TextLed:
+        create = f.CPhidgetTextLED_create;
+        break;
+    case BoardKind::Servo:
+        create = f.CPhidgetServo_create;
+        break;
+    case BoardKind::MultiServo: // no type name of its own
+        break;
     }
+    Handle device = nullptr;
+    if (!create || create(&device) != 0 || !device)
+        kind.reset();
     auto board = std::make_shared<Board21>(api_, kind, device, type, serial, version);
     boards_.insert(serial, board);
     if (!device) {
