@@ -1,7 +1,6 @@
 #include "check/ConfigCheck.h"
-#include "cockpit/Cockpit.h"
+#include "support/CockpitHarness.h"
 #include "support/LogCapture.h"
-#include "support/TestPlatform.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -86,7 +85,9 @@ TEST(CheckTest, EachFindingOnItsLine)
         for (size_t i = 0; i < findings.size(); ++i) {
             const auto &[line, level, words] = findings[i];
             const Finding &f = found[qsizetype(i)];
-            EXPECT_TRUE(f.line == line && f.level == level && f.message.contains(QStringView(words))) << shown(found);
+            EXPECT_EQ(f.line, line) << shown(found);
+            EXPECT_EQ(f.level, level) << shown(found);
+            EXPECT_TRUE(f.message.contains(QStringView(words))) << shown(found);
         }
     }
 }
@@ -97,17 +98,12 @@ TEST(CheckTest, TheProgramLogsEachFindingAtStartUp)
 {
     for (const auto &[text, findings] : kCases) {
         SCOPED_TRACE(text.left(40).toStdString());
-        tavrel::test::TestPlatform platform;
-        platform.writeFile(u"Tavrel.cfg"_s, text.toLatin1());
-        tavrel::Cockpit cockpit(platform);
-        cockpit.setPhidgetManagerFactory([] { return nullptr; });
+        tavrel::test::CockpitHarness h(text.toLatin1());
+        h.noBoards();
         tavrel::test::LogCapture log;
-        try {
-            cockpit.startUp();
-        } catch (const tavrel::test::ProcessEnded &) {
-        }
+        h.startUp();
         const QRegularExpression finding(u"^tavrel\\.config (warning|error): %1:(\\d+): "_s.arg(
-            QRegularExpression::escape(cockpit.configFile())));
+            QRegularExpression::escape(h.cockpit.configFile())));
         QStringList logged;
         for (const QString &line : log.lines)
             if (const auto match = finding.match(line); match.hasMatch())
@@ -116,9 +112,9 @@ TEST(CheckTest, TheProgramLogsEachFindingAtStartUp)
         for (size_t i = 0; i < findings.size(); ++i) {
             const auto &[line, level, words] = findings[i];
             const auto match = finding.match(logged[qsizetype(i)]);
-            EXPECT_TRUE(match.captured(2).toInt() == line && (match.captured(1) == u"error") == (level == E) &&
-                        logged[qsizetype(i)].contains(QStringView(words)))
-                << logged[qsizetype(i)].toStdString();
+            EXPECT_EQ(match.captured(2).toInt(), line) << logged[qsizetype(i)].toStdString();
+            EXPECT_EQ(match.captured(1), level == E ? u"error"_s : u"warning"_s);
+            EXPECT_TRUE(logged[qsizetype(i)].contains(QStringView(words))) << logged[qsizetype(i)].toStdString();
         }
     }
 }
@@ -155,7 +151,7 @@ TEST(CheckTest, TheProgramPrintsAndExits)
         QProcess check;
         check.setWorkingDirectory(folder.dir.path());
         check.start(QStringLiteral(TAVREL_CHECK_BINARY), run.args);
-        ASSERT_TRUE(check.waitForFinished(30000));
+        ASSERT_TRUE(check.waitForFinished(tavrel::test::kPatienceMs));
         EXPECT_EQ(check.exitCode(), run.code);
         EXPECT_EQ(check.readAllStandardOutput().toStdString(), run.output.toStdString());
     }
