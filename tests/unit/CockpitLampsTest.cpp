@@ -1,8 +1,6 @@
 // The lamps and text boards through the cockpit: each table reaches its own board and
-// grid in a cycle, the lamp test and shutdown light and darken every board, and the
-// operator's clicks and boxes meet the running cycles.
+// grid in a cycle, and the lamp test and shutdown light and darken every board.
 #include "core/Convert.h"
-#include "epic/VirtualEpicCard.h"
 #include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
 
@@ -13,7 +11,6 @@
 using namespace tavrel;
 using namespace Qt::StringLiterals;
 using Kind = VirtualBoard::Kind;
-using test::waitUntil;
 
 namespace {
 
@@ -72,37 +69,6 @@ protected:
 
     test::CockpitHarness h{kConfig};
     test::JournalBoards boards;
-};
-
-// Cycles run from the polling timer at 10 ms until the test is done.
-class CockpitLampsRunning : public CockpitLamps
-{
-protected:
-    CockpitLampsRunning()
-    {
-        h.setEpicLibrary(std::make_unique<VirtualEpicCard>(false));
-        h.flight().NoseGearPos = 1.0f;
-        h.platform.onMessageBox = [&] {
-            ++boxes;
-            boxInsideACycle = h.isCycleRunning();
-            boards.take();
-            writesWhileOpen = waitUntil([&] { return !boards.take().isEmpty(); });
-        };
-        h.controls().sldGlimra[CockpitControls::kPollingRate].setValue(10);
-        h.pollingTimer().start();
-        EXPECT_TRUE(waitUntil([&] { return !boards.take().isEmpty(); })) << "cycles run";
-    }
-    // `click` runs from the event loop once the next cycle's first lamp pass has changed grid 0.
-    void clickInACycle(QObject *receiver, std::function<void()> click)
-    {
-        QObject::connect(&grid(0), &Grid::cellChanged, receiver, std::move(click),
-                         Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
-        h.flight().NoseGearPos = 0.0f;
-    }
-
-    bool boxInsideACycle = true;
-    int boxes = 0;
-    bool writesWhileOpen = false;
 };
 
 } // namespace
@@ -194,34 +160,4 @@ TEST_F(CockpitLamps, ShutdownPutsTheDisplaysOutToo)
     QMap<QString, int> dark = kDark;
     dark[u"41 Backlight 0"_s] = dark[u"42 Backlight 0"_s] = dark[u"31 Brightness 0"_s] = dark[u"32 Brightness 0"_s] = 1;
     EXPECT_EQ(tally(), dark);
-}
-
-// At run time the lamps keep following the flight while "Epic Not Detected" is open: its
-// event loop is a yield.
-TEST_F(CockpitLampsRunning, ABoxLetsCyclesRun)
-{
-    h.cockpit.btnOpenEpic_Click();
-    EXPECT_EQ(boxes, 1);
-    EXPECT_TRUE(writesWhileOpen);
-}
-
-// "Open Epic" clicked in a cycle's yield runs once that cycle is over, and its box lets
-// the next cycles run.
-TEST_F(CockpitLampsRunning, AClickInACycleWaitsForItsEnd)
-{
-    clickInACycle(&h.cockpit, [&] { h.cockpit.btnOpenEpic_Click(); });
-    ASSERT_TRUE(waitUntil([&] { return boxes == 1; }));
-    EXPECT_FALSE(boxInsideACycle);
-    EXPECT_TRUE(writesWhileOpen);
-}
-
-// "All Lamps On" clicked in a cycle's yield runs once that cycle is over: nothing writes
-// over it.
-TEST_F(CockpitLampsRunning, TheLampTestClickedInACycleIsNotWrittenOver)
-{
-    CheckBox &lampTest = h.controls().chkGlimra[1];
-    clickInACycle(&lampTest, [&lampTest] { lampTest.setValue(1); });
-    ASSERT_TRUE(waitUntil([&] { return lampTest.value() == 1; }));
-    QTest::qWait(20); // more ticks, each skipped
-    EXPECT_EQ(boards.take().last(), u"32\tDisplayString\t0\t1234"_s);
 }

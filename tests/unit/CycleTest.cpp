@@ -116,18 +116,40 @@ TEST_F(CycleTest, NoCycleNestsInAnother)
     EXPECT_EQ(outputs.steps.count(u"DriveGForceServo"_s), 2);
 }
 
-// A box opened inside a cycle keeps that cycle under way: ticks in its loop start nothing.
-TEST_F(CycleTest, ABoxInsideACycleNestsNoCycle)
+// A box at run time is one more yield: a tick in its loop runs a cycle, unless the box
+// was opened inside one.
+TEST_F(CycleTest, ATickInABoxRunsACycleUnlessTheBoxIsInsideOne)
 {
-    bool boxOpened = false;
-    outputs.duringYield = [&] {
-        if (!std::exchange(boxOpened, true))
-            h.cockpit.messageBox(u"Ostrel Mon Error"_s, u"Overflow"_s);
-    };
-    h.platform.onMessageBox = [&] { h.cockpit.tmrGlimra_Timer(); };
     h.flags().SimActive = true;
-    h.cockpit.tmrGlimra_Timer();
-    EXPECT_EQ(outputs.steps.count(u"DriveGForceServo"_s), 1);
+    h.platform.onMessageBox = [&] { h.cockpit.tmrGlimra_Timer(); };
+    for (const bool insideACycle : {false, true}) {
+        outputs.steps.clear();
+        const auto box = [&] { h.cockpit.messageBox(u"Tavrel"_s, u"Epic Not Detected"_s); };
+        if (insideACycle) {
+            outputs.duringYield = [&] { outputs.duringYield = nullptr, box(); };
+            h.cockpit.UpdateCycle();
+        } else {
+            box();
+        }
+        EXPECT_EQ(outputs.steps.count(u"DriveGForceServo"_s), 1) << "inside a cycle " << insideACycle;
+    }
+}
+
+// The operator's clicks in a cycle's yield run once that cycle is over, from the event
+// loop: nothing the cycle writes afterwards covers them.
+TEST_F(CycleTest, AClickInACycleRunsAfterIt)
+{
+    const std::pair<std::function<void()>, QString> clicks[] = {
+        {[&] { h.cockpit.btnOpenEpic_Click(); }, u"ConnectEpic"_s},
+        {[&] { h.controls().chkGlimra[1].setValue(1); }, u"LampTest 1"_s}};
+    for (const auto &[click, step] : clicks) {
+        outputs.steps.clear();
+        outputs.duringYield = [&] { outputs.duringYield = nullptr, click(); };
+        h.cockpit.UpdateCycle();
+        EXPECT_FALSE(outputs.steps.contains(step)) << step.toStdString();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(outputs.steps.last(), step);
+    }
 }
 
 // Gear test ticks that fall due while a long cycle or box holds them come to one press.
