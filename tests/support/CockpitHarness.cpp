@@ -9,6 +9,7 @@ CockpitHarness::CockpitHarness(const QByteArray &config, bool registered)
     })
 {
     platform.writeFile(QStringLiteral("Tavrel.cfg"), config);
+    QObject::connect(&cockpit.socket(), &WinsockClient::dataArrival, [this] { ++arrivals_; });
 }
 
 bool CockpitHarness::startUp()
@@ -28,6 +29,13 @@ bool CockpitHarness::shutdown()
     } catch (const ProcessEnded &) {
         return true;
     }
+}
+
+bool CockpitHarness::afterArrival(const std::function<void()> &step)
+{
+    const int before = arrivals_;
+    step();
+    return waitUntil([&] { return arrivals_ > before; });
 }
 
 void CockpitHarness::stopTimers()

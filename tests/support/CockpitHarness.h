@@ -67,14 +67,18 @@ public:
     // The EPIC card's row in the "Devices" list, as "Open Epic" lists it.
     void listEpicCard() { cockpit.AddDeviceRow(1, QStringLiteral("EPIC USB"), {}, {}); }
 
-    // The relay link.
+    // The relay link; `step` done, waits until the cockpit has handled one more arrival.
     WinsockClient &socket() { return cockpit.socket(); }
+    bool afterArrival(const std::function<void()> &step);
     FlightData &relayRecord() { return cockpit.relayRecord(); }
     int droppedRecords() const { return cockpit.droppedRecords(); }
     bool isDark() const { return cockpit.isDark(); }
 
     void setEpicLibrary(std::unique_ptr<EpicLibrary> library) { cockpit.setEpicLibrary(std::move(library)); }
     EpicLibrary &epicLibrary() { return cockpit.epicLibrary(); }
+
+private:
+    int arrivals_ = 0;
 };
 
 } // namespace tavrel::test

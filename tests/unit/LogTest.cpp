@@ -9,13 +9,12 @@
 #include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
 #include "support/LogCapture.h"
+#include "support/RelayPeer.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -51,9 +50,8 @@ TEST_F(LogTest, EachEventInItsCategory)
     const auto led = boards.add(VirtualBoard::Kind::Led64, 1001);
     const QString narrow = h.platform.dir.filePath(u"libphidget21.so"_s);
     h.platform.writeFile(u"libphidget21.so"_s, libraryHeader(32, false));
-    QTcpServer peer;
-    ASSERT_TRUE(peer.listen(QHostAddress::LocalHost));
-    const QString relay = u"127.0.0.1 port %1"_s.arg(peer.serverPort());
+    test::RelayPeer peer;
+    const QString relay = u"127.0.0.1 port %1"_s.arg(peer.port());
 
     const std::pair<std::function<void()>, QString> events[] = {
         {[&] { h.attach(led); }, u"tavrel.boards info: attached: PhidgetLED serial 1001 in slot PLED64-1"_s},
@@ -67,11 +65,10 @@ TEST_F(LogTest, EachEventInItsCategory)
          u"tavrel.boards info: board library: "_s + QFileInfo(QStringLiteral(TAVREL_FAKE_PHIDGET21)).absoluteFilePath()},
         {[&] {
              h.socket().setRemoteHost(u"127.0.0.1"_s);
-             h.socket().setRemotePort(peer.serverPort());
+             h.socket().setRemotePort(peer.port());
              h.socket().connectToPeer();
-             ASSERT_TRUE(peer.waitForNewConnection(test::kPatienceMs));
-             ASSERT_TRUE(test::waitUntil([&] { return !log.with(u"connected to"_s).isEmpty(); }));
-             peer.nextPendingConnection()->close();
+             ASSERT_TRUE(test::waitUntil([&] { return peer.client && !log.with(u"connected to"_s).isEmpty(); }));
+             peer.client->close();
              (void)test::waitUntil([&] { return !log.with(u"dropped"_s).isEmpty(); });
          },
          u"tavrel.relay warning: dropped: the relay peer at %1 closed the connection"_s.arg(relay)},

@@ -10,11 +10,10 @@
 #include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
 #include "support/LogCapture.h"
+#include "support/RelayPeer.h"
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
-#include <QTcpSocket>
 
 namespace tavrel {
 namespace {
@@ -45,31 +44,24 @@ class RelayRecovery : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(peer.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&peer, &QTcpServer::newConnection, [this] {
-            QTcpSocket *socket = peer.nextPendingConnection();
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                for (const char request : socket->readAll()) {
-                    if (request == 'X')
-                        socket->write(relay::livenessAnswer(active));
-                    else if (++requests, fault)
-                        std::exchange(fault, nullptr)(socket);
-                    else if (answering)
-                        socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
-                }
-            });
-        });
+        peer.answer = [this](QTcpSocket *socket, char request) {
+            if (request == 'X')
+                socket->write(relay::livenessAnswer(active));
+            else if (++requests, fault)
+                std::exchange(fault, nullptr)(socket);
+            else if (answering)
+                socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
+        };
         h.platform.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n0,Lamp,1,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
-                                              + QByteArray::number(peer.serverPort())
+                                              + QByteArray::number(peer.port())
                                               + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
         h.setClock([this] { return now; });
         h.noBoards();
         h.startUp();
         h.stopTimers();
         h.slot(u"PLED64-1") = lamp;
-        QObject::connect(&h.socket(), &WinsockClient::dataArrival, [this] { ++arrivals; });
         ASSERT_TRUE(waitUntil([&] { return h.socket().state() == WinsockClient::Connected; }));
-        ASSERT_TRUE(afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
+        ASSERT_TRUE(h.afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
         ASSERT_TRUE(h.flags().SimActive);
     }
 
@@ -80,12 +72,6 @@ protected:
         d.ShipNorth = float(n);
         d.LightBits = 1;
         return d;
-    }
-    bool afterArrival(const std::function<void()> &step)
-    {
-        const int before = arrivals;
-        step();
-        return waitUntil([&] { return arrivals > before; });
     }
     void tick() { h.cockpit.tmrGlimra_Timer(); }
     // 0 a numbered record, 1 the fresh one, -1 a mix of records.
@@ -100,12 +86,12 @@ protected:
     void misbehaveOnce(std::function<void(QTcpSocket *, const QByteArray &)> misbehave, bool stall)
     {
         for (int cycle = 0; cycle < 2; ++cycle)
-            ASSERT_TRUE(afterArrival([&] { tick(); }));
+            ASSERT_TRUE(h.afterArrival([&] { tick(); }));
         ASSERT_EQ(lamp->discreteLED(0), 100);
         next = relay::formatRecord(fresh, true);
         fault = [this, misbehave](QTcpSocket *socket) { misbehave(socket, next); };
         answering = !stall;
-        ASSERT_TRUE(afterArrival([&] { tick(); }));
+        ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     }
     // The peer answers again: no half, no garbage and no mix of records ever reaches the
     // outputs, and the timers alone bring the fresh record in, lamp lit.
@@ -140,19 +126,18 @@ protected:
     // Two answers of junk with the record's shape, after one good record.
     void sendJunkTwice()
     {
-        ASSERT_TRUE(afterArrival([&] { tick(); }));
+        ASSERT_TRUE(h.afterArrival([&] { tick(); }));
         next = "R" + QByteArray("junk\r").repeated(84) + "1";
         for (int answer = 0; answer < 2; ++answer)
-            ASSERT_TRUE(afterArrival([&] { tick(); }));
+            ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     }
 
-    QTcpServer peer;
+    test::RelayPeer peer;
     bool active = true;
     bool answering = true;
     QByteArray next; // empty: the numbered record of the request
     std::function<void(QTcpSocket *)> fault;
     int requests = 0;
-    int arrivals = 0;
     qint64 now = 0;
     FlightData fresh = [] {
         FlightData d{};
@@ -216,7 +201,7 @@ TEST_F(RelayRecovery, AnAnswerThatComesWhileTheArrivalYieldsIsReadAtOnce)
         EXPECT_TRUE(waitUntil([&] { return h.socket().bytesAvailable() > 0; }));
         return true;
     };
-    ASSERT_TRUE(afterArrival([&] { tick(); }));
+    ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     EXPECT_TRUE(waitUntil([&] { return h.flight().ShipNorth == 2.0f; }))
         << "record " << h.flight().ShipNorth << " of " << requests;
 }
@@ -246,11 +231,11 @@ TEST_F(RelayRecovery, RecordShapedJunkCountsAsSilence)
 // a record from after the return is in.
 TEST_F(RelayRecovery, NoRecordFromBeforeTheSimulatorCameBackIsWritten)
 {
-    ASSERT_TRUE(afterArrival([&] { tick(); }));
+    ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     next = relay::formatRecord(numbered(1), false);
-    ASSERT_TRUE(afterArrival([&] { tick(); }));
+    ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     ASSERT_FALSE(h.flags().SimActive);
-    ASSERT_TRUE(afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
+    ASSERT_TRUE(h.afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
     ASSERT_TRUE(h.flags().SimActive);
 
     answering = false;
@@ -260,7 +245,7 @@ TEST_F(RelayRecovery, NoRecordFromBeforeTheSimulatorCameBackIsWritten)
     EXPECT_EQ(lampWrites(), QStringList());
     now += 600; // the request is asked again, and answered
     answering = true;
-    ASSERT_TRUE(afterArrival([&] { tick(); }));
+    ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     tick();
     EXPECT_EQ(lampWrites(), QStringList{u"0"_s});
 }

@@ -6,11 +6,9 @@
 #include "sources/DataServerFill.h"
 #include "sources/RelayWire.h"
 #include "support/CockpitHarness.h"
+#include "support/RelayPeer.h"
 
 #include <gtest/gtest.h>
-
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #include <cstring>
 
@@ -33,7 +31,6 @@ int errorOf(const std::function<void()> &statement)
 class SourceLinks : public ::testing::Test
 {
 protected:
-    SourceLinks() { QObject::connect(&h.socket(), &WinsockClient::dataArrival, [this] { ++arrivals; }); }
     QString message() { return h.controls().lblTCPIPMsg.caption(); }
     QString panel2() { return h.controls().sbStatusBar.panelText(2); }
 
@@ -41,37 +38,27 @@ protected:
     void connectRelay(bool screenUpdate = true)
     {
         h.startUp();
-        ASSERT_TRUE(peer.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&peer, &QTcpServer::newConnection, [this] {
-            client = peer.nextPendingConnection();
-            QObject::connect(client, &QTcpSocket::readyRead, [this, c = client] { received += c->readAll(); });
-        });
         h.controls().chkGlimra[0].setValue(screenUpdate ? 0 : 1);
         h.controls().fldGlimra[0].setText(u" 127.0.0.1 "_s);
-        h.controls().fldGlimra[1].setText(QString::number(peer.serverPort()));
+        h.controls().fldGlimra[1].setText(QString::number(peer.port()));
         h.controls().optConnectType[0].select();
-        ASSERT_TRUE(waitUntil([&] { return h.socket().state() == WinsockClient::Connected && client; }));
+        ASSERT_TRUE(waitUntil([&] { return h.socket().state() == WinsockClient::Connected && peer.client; }));
         h.stopTimers();
     }
     // The liveness check, which sends "X" while connected and not active.
     void askLiveness()
     {
-        const qsizetype before = received.count('X');
+        const qsizetype before = peer.received.count('X');
         h.cockpit.tmrOstrel_Timer();
         h.livenessTimer().stop();
-        ASSERT_TRUE(waitUntil([&] { return received.count('X') > before; }));
+        ASSERT_TRUE(waitUntil([&] { return peer.received.count('X') > before; }));
     }
     // The peer sends `bytes` in one piece; returns once the cockpit has handled them.
-    void deliver(const QByteArray &bytes)
-    {
-        const int before = arrivals;
-        client->write(bytes);
-        ASSERT_TRUE(waitUntil([&] { return arrivals > before; }));
-    }
+    void deliver(const QByteArray &bytes) { ASSERT_TRUE(h.afterArrival([&] { peer.client->write(bytes); })); }
     // The peer closes the connection; the next cycle finds it gone.
     void loseLink()
     {
-        client->disconnectFromHost();
+        peer.client->disconnectFromHost();
         ASSERT_TRUE(waitUntil([&] { return h.socket().state() == WinsockClient::Closing; }));
         h.cockpit.UpdateCycle();
     }
@@ -89,10 +76,7 @@ protected:
     static bool same(const FlightData &a, const FlightData &b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
     test::CockpitHarness h;
-    QTcpServer peer;
-    QTcpSocket *client = nullptr;
-    QByteArray received;
-    int arrivals = 0;
+    test::RelayPeer peer;
 };
 
 } // namespace
@@ -231,11 +215,11 @@ TEST_F(SourceLinks, AnActiveRelayIsAskedYEveryCycle)
     h.cockpit.tmrOstrel_Timer();
     EXPECT_EQ(panel2(), u"Ostrel"_s);
     EXPECT_FALSE(h.livenessTimer().isActive());
-    received.clear();
+    peer.received.clear();
     for (int cycle = 0; cycle < 3; ++cycle)
         h.cockpit.tmrGlimra_Timer();
     EXPECT_EQ(message(), u"Sending"_s);
-    EXPECT_TRUE(waitUntil([&] { return received == "YYY"; })) << received.toStdString();
+    EXPECT_TRUE(waitUntil([&] { return peer.received == "YYY"; })) << peer.received.toStdString();
 }
 
 // Whatever the flight data held, the reserved block included, gives way to the record; a
@@ -269,10 +253,10 @@ TEST_F(SourceLinks, ARecordOfFlag0MakesTheLinkInactive)
     deliver(relay::formatRecord(sent, false));
     EXPECT_FALSE(h.flags().SimActive);
     EXPECT_EQ(h.flight().UFCTChan, 110);
-    received.clear();
+    peer.received.clear();
     h.cockpit.tmrGlimra_Timer();
     askLiveness();
-    EXPECT_EQ(received, "X");
+    EXPECT_EQ(peer.received, "X");
 }
 
 // "Receiving" shows with screen updates only; "No Connection" always.
@@ -297,7 +281,7 @@ TEST_F(SourceLinks, ALostLinkConnectsAgainOnlyAfterDcom)
     h.controls().optConnectType[0].select();
     EXPECT_EQ(message(), u"Closing"_s);
     EXPECT_FALSE(h.controls().optConnectType[0].isBold());
-    const int port = peer.serverPort();
+    const int port = peer.port();
     h.controls().optConnectType[1].select();
     EXPECT_EQ(h.socket().state(), WinsockClient::Closed);
     h.controls().fldGlimra[1].setText(u"twelve"_s);
