@@ -11,9 +11,10 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DTAVREL_FUZZ=ON -DTAVREL_SANITIZE=ON -DTAVREL_BUILD_BENCH=OFF >/dev/null
 for target in config phidgets recording relay outputs sharedmemory; do
-  seeds=$target
+  seeds=("$root/tests/fuzz/corpus/$target")
+  [[ $target == outputs ]] && seeds+=("$root/demo") # the demo cockpit's file, where it lives
   cmake --build "$build" --target "${target}_fuzzer"
   mkdir -p "$build/corpus/$target"
   "$build/tests/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len=33000 -timeout=10 \
-    -print_final_stats=1 "$build/corpus/$target" "$root/tests/fuzz/corpus/$seeds"
+    -print_final_stats=1 "$build/corpus/$target" "${seeds[@]}"
 done

@@ -95,7 +95,9 @@ public:
     CockpitFlags &flags() { return flags_; }
     CockpitControls &controls() { return controls_; }
     RelayLink &relay() { return relay_; }
+    const RelayLink &relay() const { return relay_; }
     BoardRoster &roster() { return roster_; }
+    const BoardRoster &roster() const { return roster_; }
     LateBound *dataServer() { return dataServer_.get(); }
     QTimer &pollingTimer() { return tmrGlimra_; }
     QTimer &livenessTimer() { return tmrOstrel_; }

@@ -6,7 +6,9 @@
 #include "core/Convert.h"
 #include "sources/RelayWire.h"
 #include "support/Desktop.h"
+#include "support/QtPrinters.h"
 #include "support/RelayProcess.h"
+#include "support/Wait.h"
 #include "ui/Layout.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +16,16 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kPatienceMs = 60000;
+using test::kPatienceMs;
+using test::waitUntil;
+// One try of the operator's hand that may be missed, before the next.
+constexpr int kTryMs = 10000;
 
 // The lines of `expected` not in `journal` from line `from` on.
 QStringList missing(const QStringList &journal, qsizetype from, const QStringList &expected)
@@ -55,7 +59,7 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstEndsThroughItsMenu)
     const unsigned long box = display.findWindow(u"^Duplicate Execution$"_s);
     ASSERT_NE(box, 0u);
     for (int tries = 0; tries < 3 && second.process().state() != QProcess::NotRunning; ++tries) // a key the box missed
-        display.pressKeys(box, {u"Return"_s}), second.process().waitForFinished(10000);
+        display.pressKeys(box, {u"Return"_s}), second.process().waitForFinished(kTryMs);
     EXPECT_TRUE(second.waitForCleanEnd());
 
     // "Open Epic", then cycles (they run only while the data server is polled). The button's
@@ -66,12 +70,12 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstEndsThroughItsMenu)
     for (int menu : {18, 26, 34, 12}) {
         display.xdotool({u"mousemove"_s, u"--window"_s, QString::number(window), QString::number(x),
                          QString::number(y + menu), u"click"_s, u"1"_s});
-        if (QTest::qWaitFor([&] { return !epic().isEmpty(); }, 3000))
+        if (waitUntil([&] { return !epic().isEmpty(); }, kTryMs / 3))
             break;
     }
-    EXPECT_TRUE(QTest::qWaitFor([&] { return epic().count(u"SendRPMPH"_s) >= 3; }, kPatienceMs)) << epic().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return epic().count(u"SendRPMPH"_s) >= 3; })) << epic().toStdString();
     for (int tries = 0; tries < 3 && first.process().state() != QProcess::NotRunning; ++tries)
-        display.pressKeys(window, {u"Escape"_s, u"alt+f"_s, u"x"_s}), first.process().waitForFinished(10000);
+        display.pressKeys(window, {u"Escape"_s, u"alt+f"_s, u"x"_s}), first.process().waitForFinished(kTryMs);
     EXPECT_TRUE(first.waitForCleanEnd());
     EXPECT_EQ(first.journal().value(first.journal().size() - 1), u"Close"_s);
     EXPECT_TRUE(epic().startsWith(u"OpenEpic"_s) && epic().endsWith(u"CloseEpic\t\n"_s)) << epic().toStdString();
@@ -112,7 +116,7 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
     const QStringList out = {u"1001\tDiscreteLED\t2\t0"_s, u"2001\tOutputState\t0\t0"_s,
                              u"4001\tDisplayString\t0\t   900"_s, u"3002\tDisplayString\t1\t            FLARE:00"_s};
     const auto shown = [&](qsizetype from, const QStringList &lines) { // the lines still missing after the wait
-        (void)QTest::qWaitFor([&] { return missing(run.boardJournal(), from, lines).isEmpty(); }, kPatienceMs);
+        (void)waitUntil([&] { return missing(run.boardJournal(), from, lines).isEmpty(); });
         return missing(run.boardJournal(), from, lines);
     };
     EXPECT_EQ(shown(0, lamps), QStringList());
@@ -139,7 +143,7 @@ TEST(EndToEnd, ConfigFromAnotherFolderDrivesTheBoards)
     run.writeFile(u"elsewhere/cockpit.cfg"_s, "[PLED64-1]\r\n5,Other folder's lamp,1,1\r\n");
     const QString config = run.path(u"elsewhere/cockpit.cfg"_s);
     ASSERT_TRUE(run.start({}, {u"--config"_s, config, u"--log"_s, run.path(u"tavrel.log"_s)}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return run.boardJournal().contains(u"1001\tDiscreteLED\t5\t0"_s); }, kPatienceMs));
+    EXPECT_TRUE(waitUntil([&] { return run.boardJournal().contains(u"1001\tDiscreteLED\t5\t0"_s); }));
     EXPECT_TRUE(run.boardJournal().filter(u"DiscreteLED\t2\t"_s).isEmpty()) << "the working folder's file was read";
     run.process().terminate();
     EXPECT_TRUE(run.waitForCleanEnd());

@@ -2,10 +2,10 @@
 // has the focus: from the XTEST injector directly, and from the real program's gear test.
 #include "input/XTestInjector.h"
 #include "support/Desktop.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
-#include <QTest>
 
 namespace tavrel {
 namespace {
@@ -21,11 +21,11 @@ protected:
         target = display.findWindow(u"^tavrel key logger$"_s);
         ASSERT_NE(target, 0u);
     }
-    ~KeysEndToEnd() override { logger.kill(), logger.waitForFinished(5000); }
+    ~KeysEndToEnd() override { logger.kill(), logger.waitForFinished(test::kPatienceMs); }
     // Whether the logger's lines ("press 44", "release 44", ...) come to hold `events`.
     bool receives(const QByteArray &events)
     {
-        return QTest::qWaitFor([&] { return (seen += logger.readAllStandardOutput()).contains(events); }, 40000);
+        return test::waitUntil([&] { return (seen += logger.readAllStandardOutput()).contains(events); });
     }
 
     test::VirtualDisplay display;

@@ -1,5 +1,5 @@
-// Runs a fuzz target without the fuzzing engine: every file of the corpus folder given as
-// the first argument, then a fixed number of pseudo-random mutations of them drawn from a
+// Runs a fuzz target without the fuzzing engine: every file of the corpus folders given as
+// arguments, then a fixed number of pseudo-random mutations of them drawn from a
 // fixed seed (bits flipped, bytes replaced, characters that steer the readers inserted,
 // tails cut off), so every run feeds the same inputs.
 #include <cstdint>
@@ -16,9 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 int main(int argc, char **argv)
 {
     std::vector<std::string> corpus;
-    for (const auto &entry : std::filesystem::directory_iterator(argc > 1 ? argv[1] : ".")) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    for (int folder = 1; folder < argc; ++folder) {
+        for (const auto &entry : std::filesystem::directory_iterator(argv[folder])) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
     }
     std::mt19937 rng(20240611u);
     for (std::size_t i = 0; i < corpus.size() + 20000 && !corpus.empty(); ++i) {

@@ -1,8 +1,6 @@
 // The window: the resize rule's table, every frame on its tab at the starting size, the
 // device tables over their grid models, and the widgets bound to the control models.
-#include "cockpit/Cockpit.h"
-#include "support/ScriptedServer.h"
-#include "support/TestPlatform.h"
+#include "support/CockpitHarness.h"
 #include "ui/FrmTavrel.h"
 #include "ui/GridView.h"
 
@@ -33,16 +31,15 @@ protected:
     {
         QFile demo(QStringLiteral(TAVREL_SOURCE_DIR "/demo/Tavrel.cfg"));
         if (demo.open(QIODevice::ReadOnly))
-            platform.writeFile(u"Tavrel.cfg"_s, demo.readAll());
-        cockpit.startUp();
+            h.platform.writeFile(u"Tavrel.cfg"_s, demo.readAll());
+        h.startUp();
         window.show();
         QCoreApplication::processEvents();
     }
+    QWidget *find(const char *name) { return window.findChild<QWidget *>(QLatin1String(name)); }
 
-    std::shared_ptr<test::ServerScript> script = std::make_shared<test::ServerScript>();
-    test::TestPlatform platform;
-    Cockpit cockpit{platform, test::scriptedFactory(script)};
-    FrmTavrel window{cockpit.controls()};
+    test::CockpitHarness h;
+    FrmTavrel window{h.controls()};
 };
 
 constexpr int kStretchedFrames[] = {7, 8, 2, 9, 11, 0, 19, 12, 13};
@@ -94,28 +91,29 @@ TEST_F(LayoutTest, AtTheStartingSizeEveryFrameFitsAndTheTabStripReachesTheStatus
         frame.isNull() ? window.Form_Resize() : window.Form_Resize(twips(outer.width()), twips(outer.height()));
         QTabWidget *tabs = window.tabStrip();
         const int band = window.statusBar()->y() - tabs->mapTo(&window, QPoint(0, tabs->height())).y();
-        EXPECT_TRUE(band >= 0 && twips(band) <= 300) << band << " pixels; the design leaves 270 twips";
+        EXPECT_GE(band, 0);
+        EXPECT_LE(twips(band), 300) << band << " pixels; the design leaves 270 twips";
         for (auto *box : tabs->findChildren<QGroupBox *>()) // every page has the current one's size
             EXPECT_TRUE(tabs->currentWidget()->rect().contains(box->geometry())) << box->title().toStdString();
     }
 }
 
-// The window as a view of the cockpit: the device tables over their grid models, its tabs
-// and frames, and the operator's hand on the widgets reaching the control models.
-TEST_F(LayoutTest, TheWindowIsAViewBoundToTheCockpit)
+// The device tables over their grid models: row 0 is the header, the widths the grid's.
+TEST_F(LayoutTest, TheDeviceTablesShowTheirGrids)
 {
     const QAbstractItemModel *leds = window.grid(0)->model();
-    EXPECT_EQ(leds->headerData(1, Qt::Horizontal).toString(), u"Description"_s) << "grid row 0 is the header";
-    EXPECT_EQ(leds->index(0, 1).data().toString(), cockpit.table(DeviceSection::PLED64_1)[0][1]);
+    EXPECT_EQ(leds->headerData(1, Qt::Horizontal).toString(), u"Description"_s);
+    EXPECT_EQ(leds->index(0, 1).data().toString(), h.cockpit.table(DeviceSection::PLED64_1)[0][1]);
     EXPECT_EQ(window.grid(0)->columnWidth(1), qRound(3200 * window.logicalDpiX() / 1440.0));
-    cockpit.controls().grdTavrel[0].setText(1, 2, u"*"_s);
+    h.controls().grdTavrel[0].setText(1, 2, u"*"_s);
     EXPECT_EQ(leds->index(0, 2).data().toString(), u"*"_s);
     const QAbstractItemModel *devices = window.grid(4)->model();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return devices->rowCount() > 0; }, 10000));
+    ASSERT_TRUE(test::waitUntil([&] { return devices->rowCount() > 0; }));
     EXPECT_TRUE(devices->index(0, 3).data(Qt::ToolTipRole).toString().startsWith(u"Attached at "_s));
+}
 
-    const auto find = [&](const char *name) { return window.findChild<QWidget *>(QLatin1String(name)); };
-
+TEST_F(LayoutTest, TheTabsAndFramesAsStartUpLeavesThem)
+{
     QStringList tabs;
     for (int i = 0; i < window.tabStrip()->count(); ++i)
         tabs << window.tabStrip()->tabText(i) + (window.tabStrip()->isTabVisible(i) ? u""_s : u" hidden"_s)
@@ -124,31 +122,44 @@ TEST_F(LayoutTest, TheWindowIsAViewBoundToTheCockpit)
                                   u"MFDs hidden greyed, HUD hidden greyed, EPIC (USB), Switches greyed"_s);
     EXPECT_EQ(window.frame(1)->title(), u"Communication"_s);
     EXPECT_FALSE(window.frame(20)->isEnabled());
-    for (const auto &[from, key, modifiers, to] : {std::tuple(5, Qt::Key_Tab, Qt::ControlModifier, 8), // the keyboard
-                                                  std::tuple(8, Qt::Key_Tab, Qt::ControlModifier, 0), // passes over
-                                                  std::tuple(5, Qt::Key_Right, Qt::NoModifier, 8)}) { // hidden tabs
+}
+
+TEST_F(LayoutTest, TheKeyboardPassesOverHiddenTabs)
+{
+    for (const auto &[from, key, modifiers, to] : {std::tuple(5, Qt::Key_Tab, Qt::ControlModifier, 8),
+                                                  std::tuple(8, Qt::Key_Tab, Qt::ControlModifier, 0),
+                                                  std::tuple(5, Qt::Key_Right, Qt::NoModifier, 8)}) {
         window.tabStrip()->setCurrentIndex(from);
         QWidget *receiver = window.tabStrip();
         QTest::keyClick(key == Qt::Key_Tab ? receiver : window.tabStrip()->tabBar(), key, modifiers);
         EXPECT_EQ(window.tabStrip()->currentIndex(), to) << "from " << from;
     }
-    const qreal dpi = window.logicalDpiY(); // the form's size is the outer one, frame included
-    const int formWidth = cockpit.controls().frmTavrel.width();
-    EXPECT_EQ(formWidth, qRound(window.size().grownBy(window.frameExtents()).width() * 1440.0 / dpi));
+}
 
-    // Widgets to models: the operator's hand reaches the handlers.
+TEST_F(LayoutTest, TheFormsSizeIsTheOuterOneFrameIncluded)
+{
+    const qreal dpi = window.logicalDpiY();
+    EXPECT_EQ(h.controls().frmTavrel.width(), qRound(window.size().grownBy(window.frameExtents()).width() * 1440.0 / dpi));
+}
+
+// The operator's hand on the widgets reaches the control models and their handlers.
+TEST_F(LayoutTest, TheWidgetsReachTheHandlers)
+{
     static_cast<QSlider *>(find("sldGlimra_1"))->setValue(1);
-    EXPECT_EQ(cockpit.pollingTimer().interval(), 1);
+    EXPECT_EQ(h.pollingTimer().interval(), 1);
     EXPECT_EQ(static_cast<QLabel *>(find("lblTimerValue"))->text(), u"1"_s);
     static_cast<QCheckBox *>(find("chkGlimra_0"))->click();
-    EXPECT_FALSE(cockpit.flags().ScreenUpdate);
+    EXPECT_FALSE(h.flags().ScreenUpdate);
     EXPECT_FALSE(find("fldGlimra_0")->isEnabled()) << "no relay address in data server mode";
     static_cast<QRadioButton *>(find("optConnectType_0"))->click();
-    EXPECT_TRUE(cockpit.controls().optConnectType[0].value());
+    EXPECT_TRUE(h.controls().optConnectType[0].value());
     QTest::keyClicks(find("fldGlimra_0"), u"9"_s);
-    EXPECT_EQ(cockpit.controls().fldGlimra[0].text(), u"127.0.0.19"_s);
+    EXPECT_EQ(h.controls().fldGlimra[0].text(), u"127.0.0.19"_s);
+}
 
+TEST_F(LayoutTest, FileExitAsksForTheShutdown)
+{
     QSignalSpy shutdown(&window, &FrmTavrel::shutdownRequested);
     window.findChild<QAction *>(u"mnuExit"_s)->trigger();
-    EXPECT_EQ(shutdown.count(), 1) << "File > Exit closes the window, which asks for the shutdown";
+    EXPECT_EQ(shutdown.count(), 1);
 }

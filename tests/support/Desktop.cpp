@@ -15,7 +15,7 @@ VirtualDisplay::VirtualDisplay()
                               u"-nolisten"_s, u"tcp"_s});
     // A loaded machine may take seconds to answer: wait for the line while the server runs.
     QByteArray number;
-    const QDeadlineTimer deadline(30000);
+    const QDeadlineTimer deadline(kPatienceMs);
     while (!number.contains('\n') && !deadline.hasExpired() && server_.state() != QProcess::NotRunning) {
         server_.waitForReadyRead(200);
         number += server_.readAllStandardOutput();
@@ -27,9 +27,9 @@ VirtualDisplay::VirtualDisplay()
 VirtualDisplay::~VirtualDisplay()
 {
     server_.terminate();
-    if (!server_.waitForFinished(5000))
+    if (!server_.waitForFinished(kPatienceMs))
         server_.kill();
-    server_.waitForFinished(5000);
+    server_.waitForFinished(kPatienceMs);
 }
 
 QString VirtualDisplay::xdotool(const QStringList &arguments, bool *ok) const
@@ -39,7 +39,7 @@ QString VirtualDisplay::xdotool(const QStringList &arguments, bool *ok) const
     env.insert(u"DISPLAY"_s, name_);
     tool.setProcessEnvironment(env);
     tool.start(u"xdotool"_s, arguments);
-    const bool finished = tool.waitForFinished(20000);
+    const bool finished = tool.waitForFinished(kPatienceMs);
     if (ok)
         *ok = finished && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
     return QString::fromLatin1(tool.readAllStandardOutput());
@@ -93,14 +93,14 @@ bool TavrelRun::start(const QString &display, const QStringList &arguments)
     process_.setWorkingDirectory(dir_->path());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral(TAVREL_BINARY), arguments);
-    return process_.waitForStarted(10000);
+    return process_.waitForStarted(kPatienceMs);
 }
 
 bool TavrelRun::waitForCleanEnd(int timeoutMs)
 {
     if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(timeoutMs)) {
         process_.kill();
-        process_.waitForFinished(5000);
+        process_.waitForFinished(kPatienceMs);
         return false;
     }
     return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;

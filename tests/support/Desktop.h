@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Wait.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -24,7 +26,7 @@ public:
     const QString &name() const { return name_; } // ":N"
     // The id of a visible top-level window whose title matches the pattern (a regular
     // expression), waiting up to timeoutMs for it; 0 when none showed.
-    unsigned long findWindow(const QString &titlePattern, int timeoutMs = 30000) const;
+    unsigned long findWindow(const QString &titlePattern, int timeoutMs = kPatienceMs) const;
     // Gives the window the keyboard and types the keys (xdotool key names).
     bool pressKeys(unsigned long window, const QStringList &keys) const;
     // Runs xdotool on this display; its output.
@@ -47,7 +49,7 @@ public:
     ~TavrelRun()
     {
         process_.kill();
-        process_.waitForFinished(5000);
+        process_.waitForFinished(kPatienceMs);
     }
 
     void writeFile(const QString &name, const QByteArray &bytes, QIODevice::OpenMode mode = QIODevice::WriteOnly)
@@ -83,7 +85,7 @@ public:
     QString path(const QString &name) const { return dir_->filePath(name); }
     QProcess &process() { return process_; }
     // Waits for the end of the process; true when it ended by itself with code 0.
-    bool waitForCleanEnd(int timeoutMs = 30000);
+    bool waitForCleanEnd(int timeoutMs = kPatienceMs);
 
 private:
     QStringList lines(const QString &name) const

@@ -43,6 +43,7 @@ public:
     void BuildDeviceGrid(int grid) override { note(u"BuildDeviceGrid", grid); }
     void BuildButtonTables() override { note(u"BuildButtonTables"); }
     void ReleaseBoards() override { note(u"ReleaseBoards"); }
+    void ConnectEpic() override { note(u"ConnectEpic"); }
     void DisconnectEpic() override { note(u"DisconnectEpic"); }
 
 private:

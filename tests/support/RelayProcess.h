@@ -1,9 +1,10 @@
 #pragma once
 
+#include "support/Wait.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <csignal>
 
@@ -17,14 +18,14 @@ public:
     ~RelayProcess()
     {
         process_.kill();
-        process_.waitForFinished(5000);
+        process_.waitForFinished(kPatienceMs);
     }
 
     // The port from the "listening on" line, or 0 when the program ended without it.
     quint16 waitUntilListening()
     {
         const auto ended = [this] { return out().contains('\n') || process_.state() == QProcess::NotRunning; };
-        (void)QTest::qWaitFor(ended, 30000);
+        (void)waitUntil(ended);
         const QByteArray prefix = "listening on 127.0.0.1:";
         return out().startsWith(prefix) ? quint16(out().mid(prefix.size()).split('\n').first().toUInt()) : 0;
     }
@@ -32,7 +33,7 @@ public:
     int endWith(int signal)
     {
         ::kill(pid_t(process_.processId()), signal);
-        const bool ended = process_.waitForFinished(30000);
+        const bool ended = process_.waitForFinished(kPatienceMs);
         return ended && process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
     const QByteArray &out() { return out_ += process_.readAllStandardOutput(); }

@@ -1,13 +1,9 @@
 // [BOARDS] binding on the virtual boards, attach orders and re-plugs through the hot-plug
 // file; and shutdown putting out a board no slot holds any more, read from the journal.
-#include "cockpit/Cockpit.h"
 #include "phidget/VirtualPhidgets.h"
-#include "support/ScriptedServer.h"
-#include "support/TestPlatform.h"
+#include "support/CockpitHarness.h"
 
 #include <gtest/gtest.h>
-
-#include <QTest>
 
 #include <cstdio>
 
@@ -18,27 +14,25 @@ using Kind = BoardKind;
 
 struct StartedCockpit
 {
-    StartedCockpit(const QByteArray &config, const QList<VirtualBoardEntry> &boards)
+    StartedCockpit(const QByteArray &config, const QList<VirtualBoardEntry> &boards) : h(config)
     {
-        platform.writeFile(u"Tavrel.cfg"_s, config);
-        platform.writeFile(u"control"_s, "\n"); // what it holds at start-up is not read
-        cockpit.roster().setManagerFactory([this, boards] {
+        h.platform.writeFile(u"control"_s, "\n"); // what it holds at start-up is not read
+        h.makeBoardsWith([this, boards] {
             return std::make_unique<VirtualPhidgetManager>(boards, path(u"journal"_s), path(u"control"_s));
         });
-        cockpit.startUp();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.controls().grdTavrel[4].rows() == boards.size() + 1; }, 10000));
+        h.startUp();
+        EXPECT_TRUE(test::waitUntil([&] { return h.controls().grdTavrel[4].rows() == boards.size() + 1; }));
     }
-    QString path(const QString &name) { return platform.dir.filePath(name); }
-    VirtualPhidgetManager &manager() { return *static_cast<VirtualPhidgetManager *>(cockpit.roster().manager()); }
+    QString path(const QString &name) { return h.platform.dir.filePath(name); }
+    VirtualPhidgetManager &manager() { return *static_cast<VirtualPhidgetManager *>(h.manager()); }
     // The serial number in a slot, 0 for none, -1 for a board that is not the one attached now.
-    std::int32_t serialIn(Board BoardSlots::*slot)
+    std::int32_t serialIn(QStringView slot)
     {
-        const Board &board = cockpit.roster().slots().*slot;
+        const Board &board = h.slot(slot);
         return !board ? 0 : board == manager().board(board->serialNumber()) ? board->serialNumber() : -1;
     }
 
-    test::TestPlatform platform;
-    Cockpit cockpit{platform, test::scriptedFactory(std::make_shared<test::ServerScript>())};
+    test::CockpitHarness h;
 };
 
 TEST(BoardBinding, BoardsTakeTheirSlotsWhateverTheAttachOrder)
@@ -56,14 +50,16 @@ TEST(BoardBinding, BoardsTakeTheirSlotsWhateverTheAttachOrder)
         StartedCockpit s("[BOARDS]\r\n" + lines, {{Kind::Led64, 1001}, {Kind::Led64, 1002}});
         if (replug) {
             const QByteArray serial = QByteArray::number(replug);
-            s.platform.writeFile(u"control.new"_s, "detach " + serial + "\nattach PhidgetLED:" + serial + "\n");
+            s.h.platform.writeFile(u"control.new"_s, "detach " + serial + "\nattach PhidgetLED:" + serial + "\n");
             ASSERT_EQ(std::rename(qPrintable(s.path(u"control.new"_s)), qPrintable(s.path(u"control"_s))), 0);
             const Board old = s.manager().board(replug);
-            ASSERT_TRUE(QTest::qWaitFor([&, r = replug] { return s.manager().board(r) != old && s.serialIn(&BoardSlots::pViperLED_1) >= 0
-                                                             && s.serialIn(&BoardSlots::pViperLED_2) >= 0; }, 10000));
+            ASSERT_TRUE(test::waitUntil([&, r = replug] {
+                return s.manager().board(r) != old && s.serialIn(u"PLED64-1") >= 0 && s.serialIn(u"PLED64-2") >= 0;
+            }));
         }
-        EXPECT_EQ(std::pair(s.serialIn(&BoardSlots::pViperLED_1), s.serialIn(&BoardSlots::pViperLED_2)), std::pair(in1, in2));
-        EXPECT_EQ(s.platform.boxes().size(), lines.startsWith("PLED64-3") ? 1 : 0);
+        EXPECT_EQ(s.serialIn(u"PLED64-1"), in1);
+        EXPECT_EQ(s.serialIn(u"PLED64-2"), in2);
+        EXPECT_EQ(s.h.platform.boxes().size(), lines.startsWith("PLED64-3") ? 1 : 0);
     }
 }
 
@@ -71,17 +67,19 @@ TEST(BoardBinding, ShutdownPutsOutABoardDisplacedFromItsSlot)
 {
     StartedCockpit s("[PTLED-2]\r\n0,a,FUELFLOW,0\r\n",
                      {{Kind::Led64, 1001}, {Kind::Led64, 1002}, {Kind::TextLed, 4001}, {Kind::TextLed, 4002}});
-    s.cockpit.controls().chkGlimra[1].setValue(1); // "All Lamps On"
+    s.h.controls().chkGlimra[1].setValue(1); // "All Lamps On"
     for (const VirtualBoardEntry board : {VirtualBoardEntry{Kind::Led64, 1001}, {Kind::TextLed, 4001}}) // plugged in again
         for (const auto verb : {HotPlugCommand::Verb::Detach, HotPlugCommand::Verb::Attach})
             s.manager().command({verb, board, {}});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.serialIn(&BoardSlots::pViperTextLED_2) == 4001; }, 10000));
-    const qsizetype before = s.platform.readFile(u"journal"_s).size();
+    ASSERT_TRUE(test::waitUntil([&] { return s.serialIn(u"PTLED-2") == 4001; }));
+    const qsizetype before = s.h.platform.readFile(u"journal"_s).size();
 
-    EXPECT_THROW(s.cockpit.shutdown(), test::ProcessEnded);
-    const QStringList writes = QString::fromUtf8(s.platform.readFile(u"journal"_s).mid(before)).split(u'\n');
-    for (int i = 0; i < 64; ++i) // every LED, every text line
-        EXPECT_TRUE(writes.contains(u"1002\tDiscreteLED\t%1\t0"_s.arg(i)) && (i > 3 || writes.contains(u"4002\tDisplayString\t%1\t"_s.arg(i)))) << i;
+    EXPECT_TRUE(s.h.shutdown());
+    const QStringList writes = QString::fromUtf8(s.h.platform.readFile(u"journal"_s).mid(before)).split(u'\n');
+    for (int i = 0; i < 64; ++i)
+        EXPECT_TRUE(writes.contains(u"1002\tDiscreteLED\t%1\t0"_s.arg(i))) << "LED " << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(writes.contains(u"4002\tDisplayString\t%1\t"_s.arg(i))) << "text line " << i;
     EXPECT_GT(writes.indexOf(u"4002\tBrightness\t\t0"_s), writes.indexOf(u"1002\tDiscreteLED\t63\t0"_s)) << "LED-64 first";
 }
 

@@ -1,16 +1,12 @@
 // The lamps and text boards through the cockpit: each table reaches its own board and
 // grid in a cycle, and the lamp test and shutdown light and darken every board.
-#include "cockpit/Cockpit.h"
 #include "core/Convert.h"
-#include "epic/VirtualEpicCard.h"
+#include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
-#include "support/ScriptedServer.h"
-#include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
 
 #include <QMap>
-#include <QTest>
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -20,7 +16,7 @@ namespace {
 
 // One entry per lamp and text board, each on its own board so the journal shows which
 // table reached which slot.
-constexpr char kConfig[] = "[PLED64-1]\r\n3,Nose gear,0,0\r\n"
+constexpr char kConfig[] = "[PLED64-1]\r\n3,Gear - Nose Gear Down (Bit),0,0\r\n"
                            "[PLED64-2]\r\n1,Lamp word 1,2,1\r\n"
                            "[P01616-1]\r\n2,HSI word,1,4\r\n"
                            "[P01616-2]\r\n5,Lamp word 2,4,2\r\n"
@@ -36,22 +32,29 @@ class CockpitLamps : public testing::Test
 protected:
     CockpitLamps()
     {
-        script->properties.insert(u"Ostrely"_s, true); // every other read fails: the record stays as set
-        platform.writeFile(u"Tavrel.cfg"_s, QByteArray(kConfig).replace("Nose gear", "Gear - Nose Gear Down (Bit)"));
-        cockpit.startUp();
-        cockpit.pollingTimer().stop();
-        cockpit.roster().setManager(nullptr); // no default boards attaching into the slots below
-        auto &s = cockpit.roster().slots();
-        s.pViperLED_1 = boards.add(Kind::Led64, 11);
-        s.pViperLED_2 = boards.add(Kind::Led64, 12);
-        s.pViper01616_1 = boards.add(Kind::InterfaceKit, 21);
-        s.pViper01616_2 = boards.add(Kind::InterfaceKit, 22);
-        s.pViperTextLED_1 = boards.add(Kind::TextLed, 31);
-        s.pViperTextLED_2 = boards.add(Kind::TextLed, 32);
-        s.pViperTextLCD_1 = boards.add(Kind::TextLcd, 41);
-        s.pViperTextLCD_2 = boards.add(Kind::TextLcd, 42);
+        h.script->properties.insert(u"Ostrely"_s, true); // every other read fails: the record stays as set
+        h.noBoards();
+        h.startUp();
+        h.pollingTimer().stop();
+        const std::tuple<const char16_t *, Kind, int> slots[] = {
+            {u"PLED64-1", Kind::Led64, 11},       {u"PLED64-2", Kind::Led64, 12},
+            {u"P01616-1", Kind::InterfaceKit, 21}, {u"P01616-2", Kind::InterfaceKit, 22},
+            {u"PTLED-1", Kind::TextLed, 31},       {u"PTLED-2", Kind::TextLed, 32},
+            {u"PTLCD-1", Kind::TextLcd, 41},       {u"PTLCD-2", Kind::TextLcd, 42}};
+        for (const auto &[slot, kind, serial] : slots)
+            h.slot(slot) = boards.add(kind, serial);
+        h.controls().sldGlimra[SldBrightness].setValue(40);
     }
 
+    // A record that lights every lamp of the file and fills every text.
+    void lightEverything()
+    {
+        FlightData &d = h.flight();
+        d.NoseGearPos = 1.0f, d.LightBits = 2, d.HSIBits = 1, d.LightBits2 = 4;
+        d.FuelFlow = 2450.6f, d.UFCTChan = 109, d.ChaffCount = 5, d.FlareCount = 12;
+        convert::setFixedText(d.PFLLines, u"  ENG  A/I"_s.leftJustified(26) + u"  FUEL LOW"_s);
+        convert::setFixedText(d.DEDLines, u" CNI"_s);
+    }
     // Journal lines counted by board, member and value (the index left out).
     QMap<QString, int> tally()
     {
@@ -62,111 +65,99 @@ protected:
         }
         return counts;
     }
+    Grid &grid(std::size_t index) { return h.controls().grdTavrel[index]; }
 
-    std::shared_ptr<test::ServerScript> script = std::make_shared<test::ServerScript>();
-    test::TestPlatform platform;
-    Cockpit cockpit{platform, test::scriptedFactory(script)};
+    test::CockpitHarness h{kConfig};
     test::JournalBoards boards;
 };
 
 } // namespace
 
-TEST_F(CockpitLamps, ACycleDrivesEachTableOnItsOwnBoardAndGrid)
+TEST_F(CockpitLamps, EachTableDrivesItsOwnBoard)
 {
-    FlightData &d = cockpit.flightData();
-    d.NoseGearPos = 1.0f, d.LightBits = 2, d.HSIBits = 1, d.LightBits2 = 4;
-    d.FuelFlow = 2450.6f, d.UFCTChan = 109, d.ChaffCount = 5, d.FlareCount = 12;
-    convert::setFixedText(d.PFLLines, u"  ENG  A/I"_s.leftJustified(26) + u"  FUEL LOW"_s);
-    convert::setFixedText(d.DEDLines, u" CNI"_s);
-    cockpit.controls().sldGlimra[SldBrightness].setValue(40);
-
-    cockpit.UpdateCycle();
+    lightEverything();
+    h.cockpit.UpdateCycle();
     EXPECT_EQ(boards.take().join(u'|').replace(u'\t', u' '),
               u"11 DiscreteLED 3 40|12 DiscreteLED 1 40|21 OutputState 2 1|22 OutputState 5 1|"
               u"31 DisplayString 0   2451|32 DisplayString 1  109|41 DisplayString 0 ENG  A/I|41 DisplayString 1 |"
               u"42 DisplayString 0             CHAFF:05|42 DisplayString 1             FLARE:12"_s);
-    auto &g = cockpit.controls().grdTavrel;
-    QStringList shown; // start-up built each grid from its own section; the cycle marks and fills them
-    for (std::size_t grid : {0, 1, 2, 5, 3, 11, 6, 12, 7, 10}) { // lamps show "*" in column 2, texts in 3
-        const int column = grid == 7 || grid == 10 ? 0 : grid <= 2 || grid == 5 ? 2 : 3;
-        shown << g[grid].text(1, 1) + u'=' + g[grid].text(1, column);
-    }
-    EXPECT_EQ(shown.join(u','), u"Gear - Nose Gear Down (Bit)=*,Lamp word 1=*,HSI word=*,Lamp word 2=*,"
-                                u"Fuel flow=  2451,TACAN= 109,Fault list=ENG  A/I,Countermeasures=            CHAFF:05,"
-                                u"Engine=0,Nozzle=4"_s);
-    EXPECT_EQ(g[7].text(2, 6), u"2"_s) << "the gauge table with the second servo board's motor";
-    EXPECT_EQ(cockpit.controls().lblGlimra[0].caption() + cockpit.controls().lblGlimra[2].caption(),
-              u"CNI\r\r\r\r\r ENG  A/I\r  FUEL LOW\r\r\r\r"_s);
-
-    // Screen updates off: the boards follow, the window stays as it was.
-    cockpit.controls().chkGlimra[0].setValue(1);
-    d.NoseGearPos = 0.0f, d.FuelFlow = 100.0f;
-    convert::setFixedText(d.DEDLines, u"OTHER"_s);
-    cockpit.UpdateCycle();
-    const QStringList second = boards.take();
-    EXPECT_TRUE(second.contains(u"11\tDiscreteLED\t3\t0"_s) && second.contains(u"31\tDisplayString\t0\t   100"_s));
-    EXPECT_EQ(g[0].text(1, 2) + g[3].text(1, 3) + cockpit.controls().lblGlimra[0].caption(), u"*  2451CNI\r\r\r\r\r"_s);
 }
 
-TEST_F(CockpitLamps, LampTestLightsEverythingClearsItAndShutdownDarkensTheDisplaysToo)
+// Start-up built each grid from its own section; the cycle marks and fills them: lamps
+// show "*" in column 2, texts their value in column 3, the gauges and EPIC values theirs.
+TEST_F(CockpitLamps, EachTableShowsInItsOwnGrid)
 {
-    auto &c = cockpit.controls();
-    c.sldGlimra[SldBrightness].setValue(40);
-    c.chkGlimra[1].setValue(1);
-    QMap<QString, int> lit{{u"21 OutputState 1"_s, 16}, {u"22 OutputState 1"_s, 16}, {u"11 DiscreteLED 40"_s, 64},
-                           {u"12 DiscreteLED 40"_s, 64}, {u"41 DisplayString TextLCD-1 1"_s, 1},
-                           {u"41 DisplayString TextLCD-1 2"_s, 1},
-                           {u"42 DisplayString TextLCD-2 1"_s, 1}, {u"42 DisplayString TextLCD-2 2"_s, 1},
-                           {u"31 DisplayString 1234"_s, 1}, {u"32 DisplayString 1234"_s, 1}};
+    lightEverything();
+    h.cockpit.UpdateCycle();
+    const std::tuple<std::size_t, int, QString, QString> rows[] = {
+        {0, 2, u"Gear - Nose Gear Down (Bit)"_s, u"*"_s}, {1, 2, u"Lamp word 1"_s, u"*"_s},
+        {2, 2, u"HSI word"_s, u"*"_s}, {5, 2, u"Lamp word 2"_s, u"*"_s}, {3, 3, u"Fuel flow"_s, u"  2451"_s},
+        {11, 3, u"TACAN"_s, u" 109"_s}, {6, 3, u"Fault list"_s, u"ENG  A/I"_s},
+        {12, 3, u"Countermeasures"_s, u"            CHAFF:05"_s}, {7, 0, u"Engine"_s, u"0"_s}, {10, 0, u"Nozzle"_s, u"4"_s}};
+    for (const auto &[index, column, name, value] : rows) {
+        EXPECT_EQ(grid(index).text(1, 1), name) << "grid " << index;
+        EXPECT_EQ(grid(index).text(1, column), value) << "grid " << index;
+    }
+    EXPECT_EQ(grid(7).text(2, 6), u"2"_s) << "the gauge table with the second servo board's motor";
+}
+
+TEST_F(CockpitLamps, TheTextDisplaysShowOnScreen)
+{
+    lightEverything();
+    h.cockpit.UpdateCycle();
+    EXPECT_EQ(h.controls().lblGlimra[0].caption(), u"CNI\r\r\r\r\r"_s);
+    EXPECT_EQ(h.controls().lblGlimra[2].caption(), u" ENG  A/I\r  FUEL LOW\r\r\r\r"_s);
+}
+
+// Screen updates off: the boards follow, the window stays as it was.
+TEST_F(CockpitLamps, WithScreenUpdatesOffOnlyTheBoardsFollow)
+{
+    lightEverything();
+    h.cockpit.UpdateCycle();
+    h.controls().chkGlimra[0].setValue(1);
+    boards.take();
+    h.flight().NoseGearPos = 0.0f, h.flight().FuelFlow = 100.0f;
+    convert::setFixedText(h.flight().DEDLines, u"OTHER"_s);
+    h.cockpit.UpdateCycle();
+    const QStringList writes = boards.take();
+    EXPECT_TRUE(writes.contains(u"11\tDiscreteLED\t3\t0"_s)) << writes.join(u'\n').toStdString();
+    EXPECT_TRUE(writes.contains(u"31\tDisplayString\t0\t   100"_s)) << writes.join(u'\n').toStdString();
+    EXPECT_EQ(grid(0).text(1, 2), u"*"_s);
+    EXPECT_EQ(grid(3).text(1, 3), u"  2451"_s);
+    EXPECT_EQ(h.controls().lblGlimra[0].caption(), u"CNI\r\r\r\r\r"_s);
+}
+
+TEST_F(CockpitLamps, TheLampTestLightsEveryLampAndText)
+{
+    boards.take();
+    h.controls().chkGlimra[1].setValue(1);
+    const QMap<QString, int> lit{
+        {u"21 OutputState 1"_s, 16}, {u"22 OutputState 1"_s, 16}, {u"11 DiscreteLED 40"_s, 64},
+        {u"12 DiscreteLED 40"_s, 64}, {u"41 DisplayString TextLCD-1 1"_s, 1}, {u"41 DisplayString TextLCD-1 2"_s, 1},
+        {u"42 DisplayString TextLCD-2 1"_s, 1}, {u"42 DisplayString TextLCD-2 2"_s, 1},
+        {u"31 DisplayString 1234"_s, 1}, {u"32 DisplayString 1234"_s, 1}};
     EXPECT_EQ(tally(), lit);
+}
 
-    c.chkGlimra[1].setValue(0);
-    QMap<QString, int> dark{{u"21 OutputState 0"_s, 16}, {u"22 OutputState 0"_s, 16}, {u"11 DiscreteLED 0"_s, 64},
-                            {u"12 DiscreteLED 0"_s, 64}, {u"41 DisplayString "_s, 2}, {u"42 DisplayString "_s, 2},
-                            {u"31 DisplayString "_s, 1}, {u"32 DisplayString "_s, 1}};
-    EXPECT_EQ(tally(), dark) << "backlights and text LED brightness untouched";
+// Backlights and text LED brightness stay as they were.
+const QMap<QString, int> kDark{{u"21 OutputState 0"_s, 16}, {u"22 OutputState 0"_s, 16},
+                               {u"11 DiscreteLED 0"_s, 64}, {u"12 DiscreteLED 0"_s, 64},
+                               {u"41 DisplayString "_s, 2}, {u"42 DisplayString "_s, 2},
+                               {u"31 DisplayString "_s, 1}, {u"32 DisplayString "_s, 1}};
 
-    EXPECT_THROW(cockpit.shutdown(), test::ProcessEnded);
+TEST_F(CockpitLamps, TheLampTestClearedPutsEveryLampAndTextOut)
+{
+    h.controls().chkGlimra[1].setValue(1);
+    boards.take();
+    h.controls().chkGlimra[1].setValue(0);
+    EXPECT_EQ(tally(), kDark);
+}
+
+TEST_F(CockpitLamps, ShutdownPutsTheDisplaysOutToo)
+{
+    boards.take();
+    EXPECT_TRUE(h.shutdown());
+    QMap<QString, int> dark = kDark;
     dark[u"41 Backlight 0"_s] = dark[u"42 Backlight 0"_s] = dark[u"31 Brightness 0"_s] = dark[u"32 Brightness 0"_s] = 1;
     EXPECT_EQ(tally(), dark);
-}
-
-// At run time the lamps keep following the flight while "Epic Not Detected" is open (its
-// event loop is a yield), and "Open Epic" clicked in a cycle's yield runs once that cycle
-// is over; so does a click on "All Lamps On": nothing writes after it.
-TEST_F(CockpitLamps, ABoxLetsCyclesRunAndAClickInACycleWaitsForItsEnd)
-{
-    auto &c = cockpit.controls();
-    cockpit.setEpicLibrary(std::make_unique<VirtualEpicCard>(false));
-    cockpit.flightData().NoseGearPos = 1.0f;
-    bool boxInsideACycle = true;
-    int boxes = 0;
-    bool writesWhileOpen = false;
-    platform.onMessageBox = [&] {
-        ++boxes;
-        boxInsideACycle = cockpit.isCycleRunning();
-        boards.take();
-        writesWhileOpen = QTest::qWaitFor([&] { return !boards.take().isEmpty(); }, 10000);
-    };
-    c.sldGlimra[SldPollingRate].setValue(10);
-    cockpit.pollingTimer().start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !boards.take().isEmpty(); }, 10000)) << "cycles run";
-
-    cockpit.btnOpenEpic_Click();
-    EXPECT_EQ(boxes, 1);
-    EXPECT_TRUE(writesWhileOpen);
-
-    QObject::connect(&c.grdTavrel[0], &Grid::cellChanged, &cockpit, [&] { cockpit.btnOpenEpic_Click(); },
-                     Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
-    cockpit.flightData().NoseGearPos = 0.0f; // the next cycle's first lamp pass changes grid 0
-    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes == 2; }, 10000));
-    EXPECT_FALSE(boxInsideACycle);
-    EXPECT_TRUE(writesWhileOpen) << "the box opened after a cycle holds the polling timer";
-
-    QObject::connect(&c.grdTavrel[0], &Grid::cellChanged, &c.chkGlimra[1], [&c] { c.chkGlimra[1].setValue(1); },
-                     Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
-    cockpit.flightData().NoseGearPos = 1.0f;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return c.chkGlimra[1].value() == 1; }, 10000));
-    QTest::qWait(20); // more ticks, each skipped
-    EXPECT_EQ(boards.take().last(), u"32\tDisplayString\t0\t1234"_s) << "the lamp test was written over";
 }

@@ -1,5 +1,6 @@
 // The configuration reader: one table of files and what they read as.
 #include "core/ConfigReader.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

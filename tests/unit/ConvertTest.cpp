@@ -2,6 +2,7 @@
 // fixed formats, the shortest texts, fixed text fields and the code page.
 #include "core/Convert.h"
 #include "core/TextReading.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,6 @@
-// The polling tick and the update cycle through the cockpit: the fixed order of the
-// cycle's steps, the tick's gate and re-entrancy guard, and the controls' handlers.
-#include "cockpit/Cockpit.h"
-#include "support/RecordingOutputs.h"
-#include "support/ScriptedServer.h"
-#include "support/TestPlatform.h"
+// The polling tick and the update cycle through the cockpit: the cycle's steps in their
+// order, the tick's gate and re-entrancy guard, and what a cycle sets on its way.
+#include "support/CockpitHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -16,102 +13,154 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Every step of a cycle in its order: the on-screen texts run while screen updates are on,
+// the EPIC transfer while the card is open or forced on; their yields run always.
+const QStringList kCycle =
+    u"BuildTextLedContent 3,BuildTextLedContent 11,BuildTextLcdContent 6,BuildTextLcdContent 12,UpdateGaugeValues,"
+    u"yield,DriveDiscreteOutputs 0,DriveDiscreteOutputs 1,DriveDiscreteOutputs 2,DriveDiscreteOutputs 5,"
+    u"WriteTextLed 3,WriteTextLed 11,WriteTextLcd 6,WriteTextLcd 12,ShowTextDisplay 0,yield,ShowTextDisplay 2,yield,"
+    u"DriveGaugeServos,SendEpicData,DriveGForceServo"_s.split(u',');
+
 class CycleTest : public ::testing::Test
 {
 protected:
     CycleTest()
     {
-        script->properties.insert(u"Ostrely"_s, true);
-        script->properties.insert(u"SpeedBrake"_s, 0.0);
-        auto recorder = std::make_unique<test::RecordingOutputs>(cockpit.outputState());
-        outputs = recorder.get();
-        cockpit.setOutputs(std::move(recorder));
-        cockpit.startUp(); // no source chosen: the data server
-        outputs->steps.clear();
-        script->calls.clear();
+        h.script->properties.insert(u"Ostrely"_s, true);
+        h.script->properties.insert(u"SpeedBrake"_s, 0.0);
+        h.startUp(); // no source chosen: the data server
+        outputs.steps.clear();
+        h.script->calls.clear();
     }
 
-    std::shared_ptr<test::ServerScript> script = std::make_shared<test::ServerScript>();
-    test::TestPlatform platform;
-    Cockpit cockpit{platform, test::scriptedFactory(script)};
-    test::RecordingOutputs *outputs = nullptr;
+    test::CockpitHarness h;
+    test::RecordingOutputs &outputs = h.useOutputs();
 };
 
 } // namespace
 
-TEST_F(CycleTest, StepsRunInTheirFixedOrderAndTheTickGuardsTheCycle)
+TEST_F(CycleTest, StepsRunInTheirOrder)
 {
-    for (const auto &[screen, epicAnyway, epicOpen, failing] : {std::tuple{true, false, false, ""},
-                                                               {false, false, false, ""},
-                                                               {true, true, false, "DriveDiscreteOutputs"},
-                                                               {false, false, true, ""}}) {
-        cockpit.controls().chkGlimra[0].setValue(screen ? 0 : 1);
-        cockpit.controls().chkGlimra[2].setValue(epicAnyway ? 1 : 0);
-        cockpit.flags().EpicOpen = epicOpen;
-        outputs->failing = QString::fromLatin1(failing); // a failing routine is passed over
-        outputs->steps.clear();
-        script->calls.clear();
-        cockpit.UpdateCycle();
-
-        QString steps = u"BuildTextLedContent 3,BuildTextLedContent 11,BuildTextLcdContent 6,BuildTextLcdContent 12,"
-                        u"UpdateGaugeValues,yield,DriveDiscreteOutputs 0,DriveDiscreteOutputs 1,DriveDiscreteOutputs 2,"
-                        u"DriveDiscreteOutputs 5,WriteTextLed 3,WriteTextLed 11,WriteTextLcd 6,WriteTextLcd 12,"_s;
-        steps += screen ? u"ShowTextDisplay 0,yield,ShowTextDisplay 2,yield,"_s : u"yield,yield,"_s;
-        steps += epicAnyway || epicOpen ? u"DriveGaugeServos,SendEpicData,DriveGForceServo"_s
-                                        : u"DriveGaugeServos,DriveGForceServo"_s;
-        EXPECT_EQ(outputs->steps.join(u','), steps) << "screen " << screen << " epic " << epicAnyway << epicOpen;
-        EXPECT_EQ(script->calls.value(0), u"FillFlightData"_s) << "the snapshot comes before any property";
+    const std::tuple<bool, bool, bool> rows[] = { // screen updates, EPIC forced on, EPIC open
+        {true, false, false}, {false, false, false}, {true, true, false}, {false, false, true}};
+    for (const auto &[screen, epicAnyway, epicOpen] : rows) {
+        h.controls().chkGlimra[0].setValue(screen ? 0 : 1);
+        h.controls().chkGlimra[2].setValue(epicAnyway ? 1 : 0);
+        h.flags().EpicOpen = epicOpen;
+        outputs.steps.clear();
+        h.cockpit.UpdateCycle();
+        QStringList expected = kCycle;
+        if (!screen)
+            expected.removeIf([](const QString &step) { return step.startsWith(u"ShowTextDisplay"_s); });
+        if (!epicAnyway && !epicOpen)
+            expected.removeAll(u"SendEpicData"_s);
+        EXPECT_EQ(outputs.steps, expected) << "screen " << screen << " epic " << epicAnyway << epicOpen;
     }
-    // The status bar's tooltip: the board library (none here) and the last record's time.
-    EXPECT_TRUE(cockpit.controls().sbStatusBar.toolTip().contains(u"Board library: none\nLast record: "_s));
-    EXPECT_FALSE(cockpit.controls().sbStatusBar.toolTip().contains(u"none yet"_s));
-    for (auto [brake, open] : {std::pair{0.5, true}, {0.0, false}, {-0.1, false}, {1e-6, true}}) {
-        script->properties.insert(u"SpeedBrake"_s, brake);
-        cockpit.UpdateCycle();
-        EXPECT_EQ(cockpit.flags().SpeedBrakeOpen, open) << brake;
-    }
-    // The tick runs a cycle only while active and not in the lamp test, and never nested.
-    for (const auto &[simActive, lampTest, runs] : {std::tuple{false, 0, false}, {true, 1, false}, {true, 0, true}}) {
-        cockpit.flags().SimActive = simActive;
-        cockpit.controls().chkGlimra[1].setValue(lampTest);
-        script->calls.clear();
-        cockpit.tmrGlimra_Timer();
-        EXPECT_EQ(script->calls.contains(u"FillFlightData"_s), runs) << simActive << lampTest;
-    }
-    int ticksDuringYields = 0;
-    outputs->duringYield = [&] { ++ticksDuringYields, cockpit.tmrGlimra_Timer(); };
-    outputs->steps.clear();
-    cockpit.tmrGlimra_Timer();
-    EXPECT_EQ(ticksDuringYields, 3);
-    EXPECT_EQ(outputs->steps.count(u"DriveGForceServo"_s), 1) << "no cycle nested in another";
-    outputs->duringYield = nullptr;
-    cockpit.tmrGlimra_Timer();
-    EXPECT_EQ(outputs->steps.count(u"DriveGForceServo"_s), 2) << "the next tick runs again";
 }
 
-// A box opened inside a cycle keeps that cycle under way: ticks in its loop start nothing.
-TEST_F(CycleTest, ABoxInsideACycleNestsNoCycle)
+TEST_F(CycleTest, AFailingStepIsPassedOver)
 {
-    bool boxOpened = false;
-    outputs->duringYield = [&] {
-        if (!std::exchange(boxOpened, true))
-            cockpit.messageBox(u"Ostrel Mon Error"_s, u"Overflow"_s);
-    };
-    platform.onMessageBox = [&] { cockpit.tmrGlimra_Timer(); };
-    cockpit.flags().SimActive = true;
-    cockpit.tmrGlimra_Timer();
-    EXPECT_EQ(outputs->steps.count(u"DriveGForceServo"_s), 1);
+    outputs.failing = u"DriveDiscreteOutputs"_s;
+    h.flags().EpicOpen = true;
+    h.cockpit.UpdateCycle();
+    EXPECT_EQ(outputs.steps, kCycle);
+}
+
+TEST_F(CycleTest, TheDataServersSnapshotComesBeforeAnyProperty)
+{
+    h.cockpit.UpdateCycle();
+    EXPECT_EQ(h.script->calls.value(0), u"FillFlightData"_s);
+}
+
+// The status bar's tooltip: the board library (none here) and the last record's time.
+TEST_F(CycleTest, TheStatusTipNamesTheLibraryAndTheLastRecord)
+{
+    h.cockpit.UpdateCycle();
+    const QString tip = h.controls().sbStatusBar.toolTip();
+    EXPECT_TRUE(tip.contains(u"Board library: none\nLast record: "_s)) << tip.toStdString();
+    EXPECT_FALSE(tip.contains(u"none yet"_s)) << tip.toStdString();
+}
+
+TEST_F(CycleTest, TheSpeedBrakeIsOpenAboveZero)
+{
+    for (auto [brake, open] : {std::pair{0.5, true}, {0.0, false}, {-0.1, false}, {1e-6, true}}) {
+        h.script->properties.insert(u"SpeedBrake"_s, brake);
+        h.cockpit.UpdateCycle();
+        EXPECT_EQ(h.flags().SpeedBrakeOpen, open) << brake;
+    }
+}
+
+// The tick runs a cycle only while active and not in the lamp test.
+TEST_F(CycleTest, TheTickRunsACycleOnlyWhileActiveAndNoLampTest)
+{
+    for (const auto &[simActive, lampTest, runs] : {std::tuple{false, 0, false}, {true, 1, false}, {true, 0, true}}) {
+        h.flags().SimActive = simActive;
+        h.controls().chkGlimra[1].setValue(lampTest);
+        h.script->calls.clear();
+        h.cockpit.tmrGlimra_Timer();
+        EXPECT_EQ(h.script->calls.contains(u"FillFlightData"_s), runs) << simActive << lampTest;
+    }
+}
+
+// Ticks that fall due in a cycle's yields start nothing; the next tick runs again.
+TEST_F(CycleTest, NoCycleNestsInAnother)
+{
+    h.flags().SimActive = true;
+    int ticksDuringYields = 0;
+    outputs.duringYield = [&] { ++ticksDuringYields, h.cockpit.tmrGlimra_Timer(); };
+    h.cockpit.tmrGlimra_Timer();
+    ASSERT_EQ(ticksDuringYields, 3);
+    EXPECT_EQ(outputs.steps.count(u"DriveGForceServo"_s), 1);
+    outputs.duringYield = nullptr;
+    h.cockpit.tmrGlimra_Timer();
+    EXPECT_EQ(outputs.steps.count(u"DriveGForceServo"_s), 2);
+}
+
+// A box at run time is one more yield: a tick in its loop runs a cycle, unless the box
+// was opened inside one.
+TEST_F(CycleTest, ATickInABoxRunsACycleUnlessTheBoxIsInsideOne)
+{
+    h.flags().SimActive = true;
+    h.platform.onMessageBox = [&] { h.cockpit.tmrGlimra_Timer(); };
+    for (const bool insideACycle : {false, true}) {
+        outputs.steps.clear();
+        const auto box = [&] { h.cockpit.messageBox(u"Tavrel"_s, u"Epic Not Detected"_s); };
+        if (insideACycle) {
+            outputs.duringYield = [&] { outputs.duringYield = nullptr, box(); };
+            h.cockpit.UpdateCycle();
+        } else {
+            box();
+        }
+        EXPECT_EQ(outputs.steps.count(u"DriveGForceServo"_s), 1) << "inside a cycle " << insideACycle;
+    }
+}
+
+// The operator's clicks in a cycle's yield run once that cycle is over, from the event
+// loop: nothing the cycle writes afterwards covers them.
+TEST_F(CycleTest, AClickInACycleRunsAfterIt)
+{
+    const std::pair<std::function<void()>, QString> clicks[] = {
+        {[&] { h.cockpit.btnOpenEpic_Click(); }, u"ConnectEpic"_s},
+        {[&] { h.controls().chkGlimra[1].setValue(1); }, u"LampTest 1"_s}};
+    for (const auto &[click, step] : clicks) {
+        outputs.steps.clear();
+        outputs.duringYield = [&] { outputs.duringYield = nullptr, click(); };
+        h.cockpit.UpdateCycle();
+        EXPECT_FALSE(outputs.steps.contains(step)) << step.toStdString();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(outputs.steps.last(), step);
+    }
 }
 
 // Gear test ticks that fall due while a long cycle or box holds them come to one press.
 TEST_F(CycleTest, HeldGearTestTicksDoNotPileUp)
 {
-    outputs->duringYield = [&] {
-        outputs->duringYield = nullptr;
+    outputs.duringYield = [&] {
+        outputs.duringYield = nullptr;
         for (int tick = 0; tick < 12; ++tick)
-            cockpit.Timer1_Timer();
+            h.cockpit.Timer1_Timer();
     };
-    cockpit.UpdateCycle();
+    h.cockpit.UpdateCycle();
     QCoreApplication::processEvents(); // held work runs from the event loop after the cycle
-    EXPECT_EQ(platform.events.count(u"beep"_s), 1);
+    EXPECT_EQ(h.platform.events.count(u"beep"_s), 1);
 }

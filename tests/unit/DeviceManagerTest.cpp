@@ -1,16 +1,13 @@
 // The cockpit's board events: binding by attach order, the 16-bit attach counters, the
 // start settings each board gets, and the "Devices" list with its colours and tooltips.
-#include "cockpit/Cockpit.h"
 #include "core/Error.h"
 #include "phidget/VirtualPhidgets.h"
+#include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
-#include "support/RecordingOutputs.h"
-#include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
-#include <QTest>
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -42,18 +39,16 @@ struct Events
 {
     Events()
     {
-        auto recorder = std::make_unique<test::RecordingOutputs>(cockpit.outputState());
-        recorder->journal = &platform.events;
-        cockpit.setOutputs(std::move(recorder));
-        grids::setupDeviceList(cockpit.controls().grdTavrel[4]);
-        for (Frame &frame : cockpit.controls().fraGlimra)
+        h.useOutputs().journal = &h.platform.events;
+        grids::setupDeviceList(h.controls().grdTavrel[4]);
+        for (Frame &frame : h.controls().fraGlimra)
             frame.setEnabled(false);
     }
     // The "Devices" list's rows as "number|name|version|serial=colour"; each row's tooltip
     // says what its colour means and since when (and, on a line of its own, the library).
     QString rows()
     {
-        const Grid &list = cockpit.controls().grdTavrel[4];
+        const Grid &list = h.controls().grdTavrel[4];
         QStringList out;
         for (int r = 1; r < list.rows(); ++r) {
             const quint32 c = list.cellBackColor(r, 1);
@@ -65,8 +60,7 @@ struct Events
         }
         return out.join(u' ');
     }
-    test::TestPlatform platform;
-    Cockpit cockpit{platform};
+    test::CockpitHarness h;
     test::JournalBoards boards;
 };
 
@@ -82,8 +76,9 @@ struct Events
 TEST(DeviceManagerTest, AttachRules)
 {
     const QStringList names = {u"kit"_s, u"led"_s, u"textled"_s, u"lcd"_s, u"servo1"_s, u"servo4"_s}; // slot order
+    const QStringList slotNames = {u"P01616"_s, u"PLED64"_s, u"PTLED"_s, u"PTLCD"_s, u"PSERVO"_s, u"P4SERVO"_s};
     const Kind kinds[] = {Kind::InterfaceKit, Kind::Led64, Kind::TextLed, Kind::TextLcd, Kind::Servo, Kind::MultiServo};
-    const std::tuple<QString, QString, QString, std::array<int, 6>, QString> cases[] = {
+    const std::tuple<QString, QString, QString, std::array<int, kBoardKindCount>, QString> cases[] = {
         {u"kit 2001"_s, u"kit1=2001"_s, u"1|PhidgetInterfaceKit|601|2001=green"_s, {0, 1, 0, 0, 0, 0}, u"2 3"_s},
         {u"lcd 3001"_s, u"lcd1=3001"_s, u"1|PhidgetTextLCD|123|3001=green"_s, {0, 0, 0, 1, 0, 0}, u"4"_s},
         {u"odd 77"_s, u""_s, u"0|PhidgetWeather|1.5|77=green"_s, {}, u""_s},
@@ -101,67 +96,74 @@ TEST(DeviceManagerTest, AttachRules)
          u"1|PhidgetLED|100|1001=green 1|PhidgetTextLED|113|4001=green"_s, {32767, 0, 1, 0, 0, 0}, u"3 5"_s},
     };
     for (const auto &[steps, slots, rows, counts, frames] : cases) {
+        SCOPED_TRACE(steps.toStdString());
         Events e;
         for (const QString &step : steps.split(u',')) {
             const QString verb = step.section(u' ', 0, 0);
             const int serial = step.section(u' ', 1).section(u'*', 0, 0).toInt();
             for (int again = step.section(u'*', 1).toInt(); again > 1; --again)
-                e.cockpit.roster().PhidgetManager_OnAttach(e.boards.add(kinds[names.indexOf(verb)], serial));
+                e.h.attach(e.boards.add(kinds[names.indexOf(verb)], serial));
             const Board board = names.contains(verb) ? e.boards.add(kinds[names.indexOf(verb)], serial)
                                                      : Board(std::make_shared<OddBoard>(u"PhidgetWeather"_s, serial));
             if (verb == u"pull"_s)
-                e.cockpit.roster().PhidgetManager_OnDetach(board);
+                e.h.detach(board);
             else if (verb == u"fail"_s)
-                e.cockpit.roster().PhidgetManager_OnError(board, u"x"_s, 1);
+                e.h.fail(board, u"x"_s, 1);
             else if (verb == u"epic"_s)
-                e.cockpit.roster().AddDeviceRow(1, u"EPIC USB"_s, {}, {});
+                e.h.listEpicCard();
             else
-                e.cockpit.roster().PhidgetManager_OnAttach(board);
+                e.h.attach(board);
         }
-        const BoardSlots &b = e.cockpit.roster().slots();
-        const Board *pairs[][2] = {{&b.pViper01616_1, &b.pViper01616_2}, {&b.pViperLED_1, &b.pViperLED_2},
-                                   {&b.pViperTextLED_1, &b.pViperTextLED_2}, {&b.pViperTextLCD_1, &b.pViperTextLCD_2},
-                                   {&b.pViperServo_1, &b.pViperServo_2}, {&b.pViper4Servo_1, &b.pViper4Servo_2}};
         QStringList filled, enabled;
         for (int kind = 0; kind < 6; ++kind)
-            for (int slot = 0; slot < 2; ++slot)
-                if (const Board &board = *pairs[kind][slot])
-                    filled << u"%1%2=%3"_s.arg(names[kind]).arg(slot + 1).arg(board->serialNumber());
+            for (int slot = 1; slot <= 2; ++slot)
+                if (const Board &board = e.h.slot(u"%1-%2"_s.arg(slotNames[kind]).arg(slot)))
+                    filled << u"%1%2=%3"_s.arg(names[kind]).arg(slot).arg(board->serialNumber());
         for (int i = 0; i < 21; ++i)
-            if (e.cockpit.controls().fraGlimra[std::size_t(i)].isEnabled())
+            if (e.h.controls().fraGlimra[std::size_t(i)].isEnabled())
                 enabled << QString::number(i);
-        enabled << (e.cockpit.flags().ServoPresent ? u"one"_s : QString())
-                << (e.cockpit.flags().MultiServoPresent ? u"more"_s : QString());
+        enabled << (e.h.flags().ServoPresent ? u"one"_s : QString())
+                << (e.h.flags().MultiServoPresent ? u"more"_s : QString());
         enabled.removeAll(QString());
-        EXPECT_EQ(filled.join(u' '), slots) << steps.toStdString();
-        EXPECT_EQ(e.rows(), rows) << steps.toStdString();
-        EXPECT_EQ(e.cockpit.roster().attachCounts(), counts) << steps.toStdString();
-        EXPECT_EQ(enabled.join(u' '), frames) << steps.toStdString();
+        EXPECT_EQ(filled.join(u' '), slots);
+        EXPECT_EQ(e.rows(), rows);
+        EXPECT_EQ(e.h.attachCounts(), counts);
+        EXPECT_EQ(enabled.join(u' '), frames);
     }
 }
 
 // The start settings as the boards receive them, in attach order, with the brightness
-// slider's value; a setting a board refuses leaves the others, and a board whose version
-// cannot be read is bound but not listed.
+// slider's value; the list names the library on each row's tooltip.
 TEST(DeviceManagerTest, StartSettingsReachTheBoards)
 {
     Events e;
-    e.cockpit.controls().sldGlimra[SldBrightness].setValue(40);
+    e.h.controls().sldGlimra[SldBrightness].setValue(40);
     const auto boards = u"PhidgetLED:1001,PhidgetTextLCD:3001,PhidgetTextLED:4001,PhidgetServo/1:5001,"
                         u"PhidgetServo/4:6001"_s;
-    e.cockpit.roster().setManager(std::make_unique<VirtualPhidgetManager>(parseVirtualBoardList(boards).boards,
-                                                                        e.platform.dir.filePath(u"boards.journal"_s)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return e.cockpit.controls().grdTavrel[4].rows() == 6; }, 10000));
-    EXPECT_EQ(e.platform.readFile(u"boards.journal"_s),
+    const QString journal = e.h.platform.dir.filePath(u"boards.journal"_s);
+    e.h.setManager(std::make_unique<VirtualPhidgetManager>(parseVirtualBoardList(boards).boards, journal));
+    ASSERT_TRUE(test::waitUntil([&] { return e.h.controls().grdTavrel[4].rows() == 6; }));
+    EXPECT_EQ(e.h.platform.readFile(u"boards.journal"_s),
               "3001\tBrightness\t\t40\n3001\tBacklight\t\t1\n3001\tCursorOn\t\t0\n3001\tDisplayString\t0\t\n"
               "3001\tDisplayString\t1\t\n4001\tBrightness\t\t40\n5001\tMotorPosition\t0\t0\n6001\tMotorPosition\t0\t0\n"
               "6001\tMotorPosition\t1\t0\n6001\tMotorPosition\t2\t0\n6001\tMotorPosition\t3\t0\n");
-    for (const int refused : {3, -2}) {
-        const auto kit = std::make_shared<OddBoard>(u"PhidgetInterfaceKit"_s, 2001, refused);
-        e.cockpit.roster().PhidgetManager_OnAttach(kit);
-        EXPECT_EQ(kit->written, refused == 3 ? 15 : 16) << refused;
-    }
-    EXPECT_EQ(e.rows().count(u"2001"_s), 1) << "listed once: the second one's version could not be read";
-    EXPECT_EQ(e.cockpit.controls().grdTavrel[4].rowToolTip(1).section(u'\n', 1), u"virtual board"_s);
-    EXPECT_EQ(e.cockpit.roster().slots().pViper01616_2->serialNumber(), 2001);
+    EXPECT_EQ(e.h.controls().grdTavrel[4].rowToolTip(1).section(u'\n', 1), u"virtual board"_s);
+}
+
+TEST(DeviceManagerTest, ASettingABoardRefusesLeavesTheOthers)
+{
+    Events e;
+    const auto kit = std::make_shared<OddBoard>(u"PhidgetInterfaceKit"_s, 2001, 3);
+    e.h.attach(kit);
+    EXPECT_EQ(kit->written, 15);
+}
+
+TEST(DeviceManagerTest, ABoardWhoseVersionCannotBeReadIsBoundButNotListed)
+{
+    Events e;
+    const auto kit = std::make_shared<OddBoard>(u"PhidgetInterfaceKit"_s, 2001, -2);
+    e.h.attach(kit);
+    EXPECT_EQ(kit->written, 16);
+    EXPECT_EQ(e.rows(), QString());
+    EXPECT_EQ(e.h.slot(u"P01616-1"), Board(kit));
 }

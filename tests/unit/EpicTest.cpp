@@ -1,12 +1,11 @@
 // The EPIC card: the transfer's 28 keywords with their values and call orders, the link's
 // states through the window's buttons, and the driver library loaded from a file that
 // lacks most of its functions.
-#include "cockpit/Cockpit.h"
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
 #include "epic/EpicTransfer.h"
 #include "epic/VirtualEpicCard.h"
-#include "support/TestPlatform.h"
+#include "support/CockpitHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -71,37 +70,52 @@ FlightData record()
     return d;
 }
 
-TEST(EpicTransfer, EveryKeywordShowsItsValueAndMakesItsCallsInOrder)
+// Every keyword of the table above on a card journalled in a folder, shown in a grid.
+struct Transfer
 {
+    Transfer()
+    {
+        for (const auto &e : kEntries) {
+            table.append({QString::fromLatin1(e.pigeonhole), u"d"_s, QString::fromLatin1(e.keyword), u"as written"_s});
+            expected += lines(e.calls);
+        }
+        table.append(ConfigRow{});
+        grids::pigeonholeList(grid, table);
+    }
+    QStringList calls() const { return lines(folder.readFile(u"epic"_s)); }
+
     test::TestPlatform folder;
-    VirtualEpicCard card(true, folder.dir.filePath(u"epic"_s));
+    VirtualEpicCard card{true, folder.dir.filePath(u"epic"_s)};
     ConfigTable table;
     QStringList expected;
-    for (const auto &e : kEntries) {
-        table.append({QString::fromLatin1(e.pigeonhole), u"d"_s, QString::fromLatin1(e.keyword), u"as written"_s});
-        expected += lines(e.calls);
-    }
-    table.append(ConfigRow{});
     Grid grid;
-    grids::pigeonholeList(grid, table);
     int yields = 0;
+};
 
-    SendEpicData(table, record(), &card, grid, true, [&] { ++yields; });
-    EXPECT_EQ(lines(folder.readFile(u"epic"_s)), expected);
-    EXPECT_EQ(yields, 1);
+TEST(EpicTransfer, EveryKeywordShowsItsValueAndMakesItsCallsInOrder)
+{
+    Transfer t;
+    SendEpicData(t.table, record(), &t.card, t.grid, true, [&] { ++t.yields; });
+    EXPECT_EQ(t.calls(), t.expected);
+    EXPECT_EQ(t.yields, 1);
     for (int i = 0; i < int(std::size(kEntries)); ++i) {
-        EXPECT_EQ(table[i][3], QLatin1String(kEntries[i].shown)) << kEntries[i].keyword;
-        EXPECT_EQ(grid.text(i + 1, 3), QLatin1String(kEntries[i].shown)) << kEntries[i].keyword;
+        EXPECT_EQ(t.table[i][3], QLatin1String(kEntries[i].shown)) << kEntries[i].keyword;
+        EXPECT_EQ(t.grid.text(i + 1, 3), QLatin1String(kEntries[i].shown)) << kEntries[i].keyword;
     }
+}
 
-    // The card closed (the transfer forced on) and the screen not updated: the values
-    // follow the record, nothing reaches the card or the grid.
+// The card closed (the transfer forced on) and the screen not updated: the values follow
+// the record, nothing reaches the card or the grid.
+TEST(EpicTransfer, WithoutCardOrScreenOnlyTheTableFollows)
+{
+    Transfer t;
+    SendEpicData(t.table, record(), &t.card, t.grid, true, [] {});
     FlightData next = record();
     next.RPM = 100.0f;
-    SendEpicData(table, next, nullptr, grid, false, [&] { ++yields; });
-    EXPECT_EQ(lines(folder.readFile(u"epic"_s)), expected);
-    EXPECT_EQ(table[3][3], u"100"_s);
-    EXPECT_EQ(grid.text(4, 3), u"84"_s);
+    SendEpicData(t.table, next, nullptr, t.grid, false, [] {});
+    EXPECT_EQ(t.calls(), t.expected);
+    EXPECT_EQ(t.table[3][3], u"100"_s);
+    EXPECT_EQ(t.grid.text(4, 3), u"84"_s);
 }
 
 // "Open Epic" (O) and "Close Epic" (C) through the cockpit, on a card that is there or not.
@@ -112,22 +126,23 @@ TEST(EpicLink, ButtonsOpenAndCloseTheLinkAndListTheCardOnce)
         {false, "OO", false, 2}, {false, "C", true, 0}, {false, "OC", true, 1}};
     for (const auto &[present, clicks, open, notDetected] : cases) {
         SCOPED_TRACE(std::string(present ? "present " : "absent ") + clicks);
-        test::TestPlatform platform;
-        Cockpit cockpit(platform);
-        cockpit.setEpicLibrary(std::make_unique<VirtualEpicCard>(present));
-        cockpit.outputs().SetupDeviceList();
+        test::CockpitHarness h;
+        h.setEpicLibrary(std::make_unique<VirtualEpicCard>(present));
+        h.outputs().SetupDeviceList();
         for (const char *click = clicks; *click; ++click)
-            *click == 'O' ? cockpit.btnOpenEpic_Click() : cockpit.btnCloseEpic_Click();
-        EXPECT_EQ(cockpit.flags().EpicOpen, open);
-        EXPECT_EQ(platform.boxes(), QStringList(notDetected, u"box Tavrel|Epic Not Detected"_s));
-        const Grid &devices = cockpit.controls().grdTavrel[4]; // one row, with no serial number
+            *click == 'O' ? h.cockpit.btnOpenEpic_Click() : h.cockpit.btnCloseEpic_Click();
+        EXPECT_EQ(h.flags().EpicOpen, open);
+        EXPECT_EQ(h.platform.boxes(), QStringList(notDetected, u"box Tavrel|Epic Not Detected"_s));
+        const Grid &devices = h.controls().grdTavrel[4]; // one row, with no serial number
         ASSERT_EQ(devices.rows(), clicks[0] == 'O' ? 2 : 1);
-        EXPECT_EQ(devices.text(devices.rows() - 1, 1) + u'|' + devices.text(devices.rows() - 1, 3),
-                  clicks[0] == 'O' ? u"EPIC USB|"_s : u"Phidget|Serial#"_s);
+        EXPECT_EQ(devices.text(devices.rows() - 1, 1), clicks[0] == 'O' ? u"EPIC USB"_s : u"Phidget"_s);
+        EXPECT_EQ(devices.text(devices.rows() - 1, 3), clicks[0] == 'O' ? QString() : u"Serial#"_s);
     }
 }
 
-// A library file that exports OpenEpic, RPMPHCallRet, SendRPMPH and the light-bit word 1 pair only.
+// A library file that exports OpenEpic, RPMPHCallRet, SendRPMPH and the light-bit word 1
+// pair only: the functions are found by name, and without CloseEpic the close fails, the
+// link stays open.
 TEST(EpicLibraryFile, FunctionsAreFoundByNameAndAMissingOneFailsAlone)
 {
     QLibrary fake(QStringLiteral(TAVREL_FAKE_EFREADER));
@@ -135,22 +150,25 @@ TEST(EpicLibraryFile, FunctionsAreFoundByNameAndAMissingOneFailsAlone)
     const auto made = reinterpret_cast<const char *(*)()>(fake.resolve("FakeEFReaderCalls"));
 
     qputenv("TAVREL_EPIC_LIBRARY", TAVREL_FAKE_EFREADER);
-    test::TestPlatform platform;
-    Cockpit cockpit(platform);
+    test::CockpitHarness h;
     Configuration config;
     config.tables[std::size_t(DeviceSection::EPICAnalogs)] = {{u"10"_s, u"RPM"_s, u"RPM"_s, u"0"_s}, {}};
-    cockpit.applyConfiguration(config);
-    cockpit.flightData().RPM = 84.5f;
+    h.cockpit.applyConfiguration(config);
+    h.flight().RPM = 84.5f;
 
-    cockpit.btnOpenEpic_Click();
-    cockpit.outputs().SendEpicData();
-    cockpit.btnCloseEpic_Click(); // without CloseEpic the close fails: the link stays open
-    EXPECT_TRUE(cockpit.flags().EpicOpen);
+    h.cockpit.btnOpenEpic_Click();
+    h.outputs().SendEpicData();
+    h.cockpit.btnCloseEpic_Click();
+    qunsetenv("TAVREL_EPIC_LIBRARY");
+    EXPECT_TRUE(h.flags().EpicOpen);
     EXPECT_EQ(lines(made()), lines("OpenEpic\t\nRPMPHCallRet\t10\nSendRPMPH\t"));
+}
 
-    // A file that does not load leaves the virtual card in its place.
-    qputenv("TAVREL_EPIC_LIBRARY", platform.dir.filePath(u"none.so"_s).toLocal8Bit());
-    EXPECT_EQ(Cockpit(platform).epicLibrary().name(), u"virtual card"_s);
+TEST(EpicLibraryFile, AFileThatDoesNotLoadLeavesTheVirtualCard)
+{
+    test::CockpitHarness h;
+    qputenv("TAVREL_EPIC_LIBRARY", h.platform.dir.filePath(u"none.so"_s).toLocal8Bit());
+    EXPECT_EQ(h.epicLibrary().name(), u"virtual card"_s);
     qunsetenv("TAVREL_EPIC_LIBRARY");
 }
 

@@ -2,6 +2,7 @@
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
 #include "support/JournalBoards.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 #include "input/F4Lib.h"
 #include "input/KeyJournal.h"
 #include "input/ScanCodes.h"
+#include "support/QtPrinters.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>

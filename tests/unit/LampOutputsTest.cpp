@@ -3,6 +3,7 @@
 #include "core/Grid.h"
 #include "phidget/LampOutputs.h"
 #include "support/JournalBoards.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,23 +1,20 @@
 // The log: each event in its layer's category, and the errors a cycle skips counted and
 // logged at most once a second per kind.
-#include "cockpit/Cockpit.h"
 #include "core/Error.h"
 #include "core/SharedLibrary.h"
 #include "epic/EpicLink.h"
 #include "epic/VirtualEpicCard.h"
 #include "phidget/PhidgetLibrary.h"
 #include "sources/ProgIdRegistry.h"
+#include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
 #include "support/LogCapture.h"
-#include "support/TestPlatform.h"
+#include "support/RelayPeer.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTest>
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -26,20 +23,11 @@ namespace {
 
 struct LogTest : ::testing::Test
 {
-    test::TestPlatform platform;
-    Cockpit cockpit{platform};
+    LogTest() { h.noBoards(); }
+
+    test::CockpitHarness h;
     test::JournalBoards boards;
     test::LogCapture log;
-
-    // Runs start-up; the end of the process it may come to is caught.
-    void startUp()
-    {
-        cockpit.roster().setManagerFactory([] { return nullptr; });
-        try {
-            cockpit.startUp();
-        } catch (const test::ProcessEnded &) {
-        }
-    }
 };
 
 // A file whose header is a 32-bit library's: ELF on Linux, PE on Windows.
@@ -60,30 +48,28 @@ QByteArray libraryHeader(int bits, bool pe)
 TEST_F(LogTest, EachEventInItsCategory)
 {
     const auto led = boards.add(BoardKind::Led64, 1001);
-    const QString narrow = platform.dir.filePath(u"libphidget21.so"_s);
-    platform.writeFile(u"libphidget21.so"_s, libraryHeader(32, false));
-    QTcpServer peer;
-    ASSERT_TRUE(peer.listen(QHostAddress::LocalHost));
-    const QString relay = u"127.0.0.1 port %1"_s.arg(peer.serverPort());
+    const QString narrow = h.platform.dir.filePath(u"libphidget21.so"_s);
+    h.platform.writeFile(u"libphidget21.so"_s, libraryHeader(32, false));
+    test::RelayPeer peer;
+    const QString relay = u"127.0.0.1 port %1"_s.arg(peer.port());
 
     const std::pair<std::function<void()>, QString> events[] = {
-        {[&] { cockpit.roster().PhidgetManager_OnAttach(led); }, u"tavrel.boards info: attached: PhidgetLED serial 1001 in slot PLED64-1"_s},
-        {[&] { cockpit.roster().PhidgetManager_OnError(led, u"overcurrent"_s, 9); },
+        {[&] { h.attach(led); }, u"tavrel.boards info: attached: PhidgetLED serial 1001 in slot PLED64-1"_s},
+        {[&] { h.fail(led, u"overcurrent"_s, 9); },
          u"tavrel.boards warning: board error: PhidgetLED serial 1001 in slot PLED64-1: overcurrent (code 9)"_s},
-        {[&] { cockpit.roster().PhidgetManager_OnDetach(led); }, u"tavrel.boards warning: detached: PhidgetLED serial 1001"_s},
+        {[&] { h.detach(led); }, u"tavrel.boards warning: detached: PhidgetLED serial 1001"_s},
         {[&] { createPhidgetManager(nullptr, narrow); },
          u"tavrel.boards info: board library: the built-in virtual boards (%1 is a 32-bit library and this program "
          u"is 64-bit"_s.arg(narrow)},
         {[&] { createPhidgetManager(nullptr, QStringLiteral(TAVREL_FAKE_PHIDGET21)); },
          u"tavrel.boards info: board library: "_s + QFileInfo(QStringLiteral(TAVREL_FAKE_PHIDGET21)).absoluteFilePath()},
         {[&] {
-             cockpit.relay().socket().setRemoteHost(u"127.0.0.1"_s);
-             cockpit.relay().socket().setRemotePort(peer.serverPort());
-             cockpit.relay().socket().connectToPeer();
-             ASSERT_TRUE(peer.waitForNewConnection(30000));
-             ASSERT_TRUE(QTest::qWaitFor([&] { return !log.with(u"connected to"_s).isEmpty(); }, 30000));
-             peer.nextPendingConnection()->close();
-             (void)QTest::qWaitFor([&] { return !log.with(u"dropped"_s).isEmpty(); }, 30000);
+             h.socket().setRemoteHost(u"127.0.0.1"_s);
+             h.socket().setRemotePort(peer.port());
+             h.socket().connectToPeer();
+             ASSERT_TRUE(test::waitUntil([&] { return peer.client && !log.with(u"connected to"_s).isEmpty(); }));
+             peer.client->close();
+             (void)test::waitUntil([&] { return !log.with(u"dropped"_s).isEmpty(); });
          },
          u"tavrel.relay warning: dropped: the relay peer at %1 closed the connection"_s.arg(relay)},
         {[&] {
@@ -95,11 +81,11 @@ TEST_F(LogTest, EachEventInItsCategory)
         {[&] { EXPECT_THROW(createObject(u"No.Server"), Error); },
          u"tavrel.source warning: data server No.Server cannot be created"_s},
         {[&] {
-             platform.removeFile(u"Tavrel.cfg"_s);
-             startUp();
+             h.platform.removeFile(u"Tavrel.cfg"_s);
+             h.startUp();
          },
          u"tavrel.config error: Tavrel.cfg is missing, and there is no Glimra.cfg beside it in "_s
-             + QDir::toNativeSeparators(platform.dir.path())},
+             + QDir::toNativeSeparators(h.platform.dir.path())},
     };
     for (const auto &[event, expected] : events) {
         log.lines.clear();
@@ -107,6 +93,11 @@ TEST_F(LogTest, EachEventInItsCategory)
         EXPECT_EQ(log.lines.filter(expected).size(), 1) << expected.toStdString() << "\nin\n"
                                                         << log.lines.join(u'\n').toStdString();
     }
+}
+
+// The board library's width read from a Windows library's header.
+TEST(LibraryBits, FromThePeHeader)
+{
     EXPECT_EQ(libraryBits(libraryHeader(32, true)), 32);
     EXPECT_EQ(libraryBits(libraryHeader(64, true)), 64);
 }
@@ -116,18 +107,19 @@ TEST_F(LogTest, EachEventInItsCategory)
 TEST_F(LogTest, ACycleErrorIsLoggedAtMostOnceASecond)
 {
     qint64 now = 0;
-    cockpit.relay().setClock([&] { return now; });
-    startUp();
-    cockpit.applyConfiguration(readConfiguration(u"[PLED64-1]\r\n0,a,1,1\r\n"_s).config);
+    h.setClock([&] { return now; });
+    h.startUp();
+    h.cockpit.applyConfiguration(readConfiguration(u"[PLED64-1]\r\n0,a,1,1\r\n"_s).config);
     const auto led = boards.add(BoardKind::Led64, 1001);
     led->setAttached(false);
-    cockpit.roster().slots().pViperLED_1 = led;
+    h.slot(u"PLED64-1") = led;
     log.lines.clear();
     for (; now < 3500; now += 100) // 35 cycles in 3.5 s
-        cockpit.UpdateCycle();
+        h.cockpit.UpdateCycle();
     const QStringList lines = log.with(u"PLED64-1: Phidget error 5"_s);
     ASSERT_EQ(lines.size(), 4) << lines.join(u'\n').toStdString(); // at 0, 1, 2 and 3 s
-    EXPECT_TRUE(lines[0].startsWith(u"tavrel.boards warning: "_s) && lines[0].contains(u"repeats are counted"_s));
+    EXPECT_TRUE(lines[0].startsWith(u"tavrel.boards warning: "_s)) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains(u"repeats are counted"_s)) << lines[0].toStdString();
     EXPECT_TRUE(lines[1].endsWith(u"skipped 10 times in the last 1.0 s"_s)) << lines[1].toStdString();
 }
 

@@ -3,41 +3,35 @@
 // while an arrival is handled, junk shaped like a record, the simulator gone and back.
 // The cockpit's clock is the test's, the timers are run by hand, every wait polls with a
 // generous deadline.
-#include "cockpit/Cockpit.h"
 #include "cockpit/CockpitOutputs.h"
 #include "phidget/VirtualBoard.h"
 #include "sources/RelayWire.h"
 #include "sources/SimulatedFlight.h"
+#include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
 #include "support/LogCapture.h"
-#include "support/ScriptedServer.h"
-#include "support/TestPlatform.h"
+#include "support/RelayPeer.h"
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTest>
 
 namespace tavrel {
 namespace {
 using namespace Qt::StringLiterals;
+using test::waitUntil;
 
-constexpr int kWaitMs = 10000;
-
-// Output routines whose next yield outside a cycle (the arrival handler's) runs `hook`.
+// Output routines that run `hook` at each yield until it says it is done.
 class HookedOutputs : public CockpitOutputs
 {
 public:
     using CockpitOutputs::CockpitOutputs;
-    std::function<void()> hook;
-    std::function<bool()> inCycle;
+    std::function<bool()> hook;
 
     void yieldToEvents() override
     {
         CockpitOutputs::yieldToEvents();
-        if (hook && !inCycle())
-            std::exchange(hook, nullptr)();
+        if (hook && hook())
+            hook = nullptr;
     }
 };
 
@@ -50,37 +44,25 @@ class RelayRecovery : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(peer.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&peer, &QTcpServer::newConnection, [this] {
-            QTcpSocket *socket = peer.nextPendingConnection();
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                for (const char request : socket->readAll()) {
-                    if (request == 'X')
-                        socket->write(relay::livenessAnswer(active));
-                    else if (++requests, fault)
-                        std::exchange(fault, nullptr)(socket);
-                    else if (answering)
-                        socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
-                }
-            });
-        });
-        platform.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n0,Lamp,1,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
-                                            + QByteArray::number(peer.serverPort())
-                                            + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
-        auto hooked = std::make_unique<HookedOutputs>(cockpit.outputState());
-        hooked->inCycle = [this] { return cockpit.isCycleRunning(); };
-        outputs = hooked.get();
-        cockpit.setOutputs(std::move(hooked));
-        cockpit.relay().setClock([this] { return now; });
-        cockpit.startUp();
-        for (QTimer *timer : {&cockpit.pollingTimer(), &cockpit.livenessTimer(), &cockpit.relay().reconnectTimer()})
-            timer->stop();
-        cockpit.roster().setManager(nullptr);
-        cockpit.roster().slots().pViperLED_1 = lamp;
-        QObject::connect(&cockpit.relay().socket(), &WinsockClient::dataArrival, [this] { ++arrivals; });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return cockpit.relay().socket().state() == WinsockClient::Connected; }, kWaitMs));
-        ASSERT_TRUE(afterArrival([&] { cockpit.tmrOstrel_Timer(); }));
-        ASSERT_TRUE(cockpit.flags().SimActive);
+        peer.answer = [this](QTcpSocket *socket, char request) {
+            if (request == 'X')
+                socket->write(relay::livenessAnswer(active));
+            else if (++requests, fault)
+                std::exchange(fault, nullptr)(socket);
+            else if (answering)
+                socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
+        };
+        h.platform.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n0,Lamp,1,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
+                                              + QByteArray::number(peer.port())
+                                              + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
+        h.setClock([this] { return now; });
+        h.noBoards();
+        h.startUp();
+        h.stopTimers();
+        h.slot(u"PLED64-1") = lamp;
+        ASSERT_TRUE(waitUntil([&] { return h.socket().state() == WinsockClient::Connected; }));
+        ASSERT_TRUE(h.afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
+        ASSERT_TRUE(h.flags().SimActive);
     }
 
     // Record n: ShipNorth n, the lamp's bit set.
@@ -91,57 +73,46 @@ protected:
         d.LightBits = 1;
         return d;
     }
-    bool afterArrival(const std::function<void()> &step)
+    void tick() { h.cockpit.tmrGlimra_Timer(); }
+    // 0 a numbered record, 1 the fresh one, -1 a mix of records.
+    int shown()
     {
-        const int before = arrivals;
-        step();
-        return QTest::qWaitFor([&] { return arrivals > before; }, kWaitMs);
+        const FlightData &d = h.flight();
+        return d.ShipNorth == fresh.ShipNorth && d.TotalFuel == fresh.TotalFuel ? 1 : d.TotalFuel == 0.0f ? 0 : -1;
     }
-    // The peer misbehaves once (`fault`, then silence while it `stalls`), then answers a
-    // fresh record: no half, no garbage and no mix of records ever reaches the outputs, a
-    // silent source goes stale and dark, and the timers alone bring the fresh record in.
-    void misbehavesThenHeals(std::function<void(QTcpSocket *, const QByteArray &)> misbehave, bool stalls)
+    // Two cycles drive the lamp from the first record; then the peer misbehaves once on the
+    // next request (`misbehave` gets the fresh record it owes), and answers again only when
+    // it does not `stall`.
+    void misbehaveOnce(std::function<void(QTcpSocket *, const QByteArray &)> misbehave, bool stall)
     {
-        FlightData fresh{};
-        SimulatedFlight().sample(90.0, fresh);
-        fresh.LightBits |= 1;
-        const auto shown = [&] { // 0 a numbered record, 1 the fresh one, -1 a mix of records
-            const FlightData &d = cockpit.flightData();
-            return d.ShipNorth == fresh.ShipNorth && d.TotalFuel == fresh.TotalFuel ? 1 : d.TotalFuel == 0.0f ? 0 : -1;
-        };
-        for (int cycle = 0; cycle < 2; ++cycle) // the second drives the lamp from the first record
-            ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
+        for (int cycle = 0; cycle < 2; ++cycle)
+            ASSERT_TRUE(h.afterArrival([&] { tick(); }));
         ASSERT_EQ(lamp->discreteLED(0), 100);
-
         next = relay::formatRecord(fresh, true);
         fault = [this, misbehave](QTcpSocket *socket) { misbehave(socket, next); };
-        answering = !stalls;
-        ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
-        if (stalls) {
-            now += 2500;
-            cockpit.tmrGlimra_Timer();
-            EXPECT_EQ(cockpit.controls().lblTCPIPMsg.caption(), u"Stale 2 s"_s);
-            EXPECT_EQ(lamp->discreteLED(0), 100);
-            now += 3000;
-            cockpit.tmrGlimra_Timer();
-            EXPECT_EQ(lamp->discreteLED(0), 0) << "dark after 5 s";
-            answering = true;
-        }
+        answering = !stall;
+        ASSERT_TRUE(h.afterArrival([&] { tick(); }));
+    }
+    // The peer answers again: no half, no garbage and no mix of records ever reaches the
+    // outputs, and the timers alone bring the fresh record in, lamp lit.
+    void heals()
+    {
+        answering = true;
         EXPECT_EQ(shown(), 0) << "never a half";
-
-        for (int tick = 0; shown() != 1 && tick < 1000; ++tick) { // 20 s at the least
+        for (int second = 0; shown() != 1 && second < 1000; ++second) { // 20 s at the least
             now += 1000;
-            cockpit.relay().tmrReconnect_Timer();
-            cockpit.tmrOstrel_Timer();
-            cockpit.tmrGlimra_Timer();
+            h.cockpit.relay().tmrReconnect_Timer();
+            h.cockpit.tmrOstrel_Timer();
+            tick();
             QTest::qWait(20);
-            ASSERT_TRUE(shown() >= 0 && cockpit.flags().SimActive) << "only whole records, never a mix";
+            ASSERT_GE(shown(), 0) << "only whole records, never a mix";
+            ASSERT_TRUE(h.flags().SimActive);
         }
-        cockpit.tmrGlimra_Timer();
+        tick();
         EXPECT_EQ(shown(), 1);
-        EXPECT_FALSE(cockpit.relay().isDark());
+        EXPECT_FALSE(h.isDark());
         EXPECT_EQ(lamp->discreteLED(0), 100);
-        EXPECT_FALSE(cockpit.controls().lblTCPIPMsg.caption().startsWith(u"Stale"_s));
+        EXPECT_FALSE(h.controls().lblTCPIPMsg.caption().startsWith(u"Stale"_s));
     }
     // The lamp's writes since the last call, as their values.
     QStringList lampWrites()
@@ -152,90 +123,130 @@ protected:
                 values << line.section(u'\t', 3);
         return values;
     }
+    // Two answers of junk with the record's shape, after one good record.
+    void sendJunkTwice()
+    {
+        ASSERT_TRUE(h.afterArrival([&] { tick(); }));
+        next = "R" + QByteArray("junk\r").repeated(84) + "1";
+        for (int answer = 0; answer < 2; ++answer)
+            ASSERT_TRUE(h.afterArrival([&] { tick(); }));
+    }
 
-    QTcpServer peer;
+    test::RelayPeer peer;
     bool active = true;
     bool answering = true;
     QByteArray next; // empty: the numbered record of the request
     std::function<void(QTcpSocket *)> fault;
     int requests = 0;
-    int arrivals = 0;
     qint64 now = 0;
-    test::TestPlatform platform;
-    Cockpit cockpit{platform, test::scriptedFactory(std::make_shared<test::ServerScript>())};
-    HookedOutputs *outputs = nullptr;
+    FlightData fresh = [] {
+        FlightData d{};
+        SimulatedFlight().sample(90.0, d);
+        d.LightBits |= 1;
+        return d;
+    }();
+    test::CockpitHarness h;
+    HookedOutputs &outputs = h.useOutputs<HookedOutputs>();
     test::JournalBoards boards;
     std::shared_ptr<VirtualBoard> lamp = boards.add(BoardKind::Led64, 1001);
 };
 
+const auto kHalfThenDrop = [](QTcpSocket *s, const QByteArray &record) {
+    s->write(record.first(record.size() / 2)), s->flush(), s->disconnectFromHost();
+};
+const auto kHalf = [](QTcpSocket *s, const QByteArray &record) { s->write(record.first(record.size() / 2)); };
+
 TEST_F(RelayRecovery, APeerThatDropsMidRecordIsConnectedAgain)
 {
-    misbehavesThenHeals([](QTcpSocket *s, const QByteArray &r) {
-        s->write(r.first(r.size() / 2)), s->flush(), s->disconnectFromHost(); }, false);
+    misbehaveOnce(kHalfThenDrop, false);
+    heals();
 }
 
 TEST_F(RelayRecovery, GarbageCostsOneAnswer)
 {
-    misbehavesThenHeals([](QTcpSocket *s, const QByteArray &) { s->write("\x7fGARBAGE\r\r\r\x01\r 1"); }, false);
+    misbehaveOnce([](QTcpSocket *s, const QByteArray &) { s->write("\x7fGARBAGE\r\r\r\x01\r 1"); }, false);
+    heals();
 }
 
 TEST_F(RelayRecovery, APeerThatStallsMidRecordGoesStaleThenDark)
 {
-    misbehavesThenHeals([](QTcpSocket *s, const QByteArray &r) { s->write(r.first(r.size() / 2)); }, true);
+    misbehaveOnce(kHalf, true);
+    now += 2500;
+    tick();
+    EXPECT_EQ(h.controls().lblTCPIPMsg.caption(), u"Stale 2 s"_s);
+    EXPECT_EQ(lamp->discreteLED(0), 100);
+    now += 3000;
+    tick();
+    EXPECT_EQ(lamp->discreteLED(0), 0);
+    EXPECT_TRUE(h.isDark());
+}
+
+TEST_F(RelayRecovery, ADarkCockpitLightsAgainWithFreshData)
+{
+    misbehaveOnce(kHalf, true);
+    now += 5500;
+    tick();
+    ASSERT_TRUE(h.isDark());
+    heals();
 }
 
 // The answer to a request sent by a cycle that ran in the arrival handler's yield comes
 // while the handler still runs: it is read then, not left in the socket for the re-ask.
 TEST_F(RelayRecovery, AnAnswerThatComesWhileTheArrivalYieldsIsReadAtOnce)
 {
-    outputs->hook = [this] {
-        cockpit.tmrGlimra_Timer();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.relay().socket().bytesAvailable() > 0; }, kWaitMs));
+    outputs.hook = [this] {
+        if (h.isCycleRunning())
+            return false;
+        tick();
+        EXPECT_TRUE(waitUntil([&] { return h.socket().bytesAvailable() > 0; }));
+        return true;
     };
-    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return cockpit.flightData().ShipNorth == 2.0f; }, kWaitMs))
-        << "record " << cockpit.flightData().ShipNorth << " of " << requests;
+    ASSERT_TRUE(h.afterArrival([&] { tick(); }));
+    EXPECT_TRUE(waitUntil([&] { return h.flight().ShipNorth == 2.0f; }))
+        << "record " << h.flight().ShipNorth << " of " << requests;
 }
 
-// Garbage with the record's shape is dropped, counted, logged once a second at most, and
-// counts as silence: the lamp keeps the last record's state, and the source goes stale.
-TEST_F(RelayRecovery, RecordShapedJunkNeverReachesTheBoards)
+// Garbage with the record's shape is dropped, counted and logged once a second at most.
+TEST_F(RelayRecovery, RecordShapedJunkIsDroppedAndCounted)
 {
     test::LogCapture log;
-    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
-    next = "R" + QByteArray("junk\r").repeated(84) + "1";
-    for (int answer = 0; answer < 2; ++answer)
-        ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
-    EXPECT_EQ(cockpit.relay().droppedRecords(), 2);
+    sendJunkTwice();
+    EXPECT_EQ(h.droppedRecords(), 2);
     EXPECT_EQ(log.with(u"no record"_s).size(), 1);
-    EXPECT_EQ(cockpit.flightData().ShipNorth, 1.0f);
+    EXPECT_EQ(h.flight().ShipNorth, 1.0f);
+}
+
+// Junk counts as silence: the lamp keeps the last record's state, and the source goes stale.
+TEST_F(RelayRecovery, RecordShapedJunkCountsAsSilence)
+{
+    sendJunkTwice();
     now += 2500;
     lampWrites();
-    cockpit.tmrGlimra_Timer();
+    tick();
     EXPECT_EQ(lampWrites(), QStringList{u"100"_s});
-    EXPECT_EQ(cockpit.controls().lblTCPIPMsg.caption(), u"Stale 2 s"_s);
+    EXPECT_EQ(h.controls().lblTCPIPMsg.caption(), u"Stale 2 s"_s);
 }
 
 // The simulator stops and comes back: the cycles after its return write nothing until
 // a record from after the return is in.
 TEST_F(RelayRecovery, NoRecordFromBeforeTheSimulatorCameBackIsWritten)
 {
-    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
+    ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     next = relay::formatRecord(numbered(1), false);
-    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
-    ASSERT_FALSE(cockpit.flags().SimActive);
-    ASSERT_TRUE(afterArrival([&] { cockpit.tmrOstrel_Timer(); }));
-    ASSERT_TRUE(cockpit.flags().SimActive);
+    ASSERT_TRUE(h.afterArrival([&] { tick(); }));
+    ASSERT_FALSE(h.flags().SimActive);
+    ASSERT_TRUE(h.afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
+    ASSERT_TRUE(h.flags().SimActive);
 
     answering = false;
     next = relay::formatRecord(FlightData{}, true); // the lamp's bit clear
     lampWrites();
-    cockpit.tmrGlimra_Timer();
+    tick();
     EXPECT_EQ(lampWrites(), QStringList());
     now += 600; // the request is asked again, and answered
     answering = true;
-    ASSERT_TRUE(afterArrival([&] { cockpit.tmrGlimra_Timer(); }));
-    cockpit.tmrGlimra_Timer();
+    ASSERT_TRUE(h.afterArrival([&] { tick(); }));
+    tick();
     EXPECT_EQ(lampWrites(), QStringList{u"0"_s});
 }
 

@@ -1,6 +1,7 @@
 // The relay wire format: one table of arrivals and what the parse makes of them, and the
 // peer's side (formatting) read back.
 #include "sources/RelayWire.h"
+#include "support/QtPrinters.h"
 
 #include "core/Convert.h"
 #include "sources/SimulatedFlight.h"

@@ -5,6 +5,7 @@
 #include "core/Grid.h"
 #include "phidget/TextDisplays.h"
 #include "support/JournalBoards.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,14 @@
 #include "core/Error.h"
 #include "phidget/PhidgetJournal.h"
 #include "phidget/VirtualPhidgets.h"
+#include "support/QtPrinters.h"
 #include "support/TestPlatform.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -95,7 +96,7 @@ TEST(VirtualPhidgets, TheManagerFollowsItsListAndTheHotPlugFile)
         note(u"error %1 %2"_s.arg(b->serialNumber()).arg(text));
     });
     EXPECT_TRUE(events.isEmpty()) << "nothing is delivered before the event loop runs";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() == 2; }, 20000));
+    ASSERT_TRUE(test::waitUntil([&] { return events.size() == 2; }));
 
     // Half a line waits for its end; bad lines (verbs in capitals, unknown kinds, a word too
     // many) and commands on unknown boards are skipped; an error's text is kept whole.
@@ -103,7 +104,7 @@ TEST(VirtualPhidgets, TheManagerFollowsItsListAndTheHotPlugFile)
                   "attach PhidgetLED:2001\ndetach 10");
     QTest::qWait(3 * VirtualPhidgetManager::kHotPlugPollMs);
     control.write("01\r\nerror 2001 over\tcurrent\nattach PhidgetLED:1001\n");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() == 5; }, 20000));
+    ASSERT_TRUE(test::waitUntil([&] { return events.size() == 5; }));
     EXPECT_EQ(events.join(u','), u"attach 1001,attach 2001,detach 1001,error 2001 over\tcurrent,attach 1001"_s);
     ASSERT_EQ(boards.size(), 3);
     EXPECT_NE(boards[0], boards[2]) << "plugged in again, it is a new board";

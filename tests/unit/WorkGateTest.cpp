@@ -1,5 +1,6 @@
 // The work gate alone: what may run in each state, and the operator's work it holds.
 #include "cockpit/WorkGate.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
