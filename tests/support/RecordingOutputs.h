@@ -56,4 +56,19 @@ private:
     }
 };
 
+// The real output routines, with `hook` run at each yield until it says it is done.
+class HookedOutputs : public CockpitOutputs
+{
+public:
+    using CockpitOutputs::CockpitOutputs;
+    std::function<bool()> hook;
+
+    void yieldToEvents() override
+    {
+        CockpitOutputs::yieldToEvents();
+        if (hook && hook())
+            hook = nullptr;
+    }
+};
+
 } // namespace tavrel::test

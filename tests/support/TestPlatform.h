@@ -26,8 +26,6 @@ public:
 
     QTemporaryDir dir;
     QStringList events;  // "box <title>|<text>", "beep", "end", and whatever else a test adds
-    bool otherCopyRunning = false;
-    int screenWidth = 19200;
     std::function<void()> onMessageBox; // runs while a box is shown
 
     void writeFile(const QString &name, const QByteArray &bytes)
@@ -51,9 +49,9 @@ public:
         if (onMessageBox)
             onMessageBox();
     }
-    bool anotherInstanceRunning() override { return otherCopyRunning; }
+    bool anotherInstanceRunning() override { return false; }
     QString workingDirectory() const override { return dir.path(); }
-    int screenWidthTwips() const override { return screenWidth; }
+    int screenWidthTwips() const override { return 19200; }
     void beep() override { events << QStringLiteral("beep"); }
 
 protected:

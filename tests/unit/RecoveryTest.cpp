@@ -3,7 +3,6 @@
 // while an arrival is handled, junk shaped like a record, the simulator gone and back.
 // The cockpit's clock is the test's, the timers are run by hand, every wait polls with a
 // generous deadline.
-#include "cockpit/CockpitOutputs.h"
 #include "phidget/VirtualBoard.h"
 #include "sources/RelayWire.h"
 #include "sources/SimulatedFlight.h"
@@ -14,26 +13,10 @@
 
 #include <gtest/gtest.h>
 
-
 namespace tavrel {
 namespace {
 using namespace Qt::StringLiterals;
 using test::waitUntil;
-
-// Output routines that run `hook` at each yield until it says it is done.
-class HookedOutputs : public CockpitOutputs
-{
-public:
-    using CockpitOutputs::CockpitOutputs;
-    std::function<bool()> hook;
-
-    void yieldToEvents() override
-    {
-        CockpitOutputs::yieldToEvents();
-        if (hook && hook())
-            hook = nullptr;
-    }
-};
 
 // A cockpit with recovery on, its clock stopped (nothing is ever asked again for want of
 // an answer), one lamp on a journalled board, and a loopback peer that answers "X" with
@@ -146,7 +129,7 @@ protected:
         return d;
     }();
     test::CockpitHarness h;
-    HookedOutputs &outputs = h.useOutputs<HookedOutputs>();
+    test::HookedOutputs &outputs = h.useOutputs<test::HookedOutputs>();
     test::JournalBoards boards;
     std::shared_ptr<VirtualBoard> lamp = boards.add(BoardKind::Led64, 1001);
 };
