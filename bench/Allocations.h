@@ -14,8 +14,8 @@ extern std::atomic<long long> allocations;
 // Sets the counter `name`, allocations per iteration, from the count taken before the loop.
 inline void reportAllocations(benchmark::State &state, long long before, const char *name = "allocs/iter")
 {
-    state.counters[name] =
-        benchmark::Counter(static_cast<double>(allocations - before), benchmark::Counter::kAvgIterations);
+    state.counters[name] = benchmark::Counter(static_cast<double>(allocations - before),
+                                              benchmark::Counter::kAvgIterations);
 }
 
 } // namespace tavrel::bench

@@ -61,8 +61,14 @@ void *operator new(std::size_t size)
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+void operator delete(void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 namespace {
 
@@ -78,9 +84,8 @@ struct FlightClock
 void BM_UpdateCycle_DataServer(benchmark::State &state)
 {
     tavrel::test::TestPlatform platform; // an empty Tavrel.cfg: the data server is chosen
-    tavrel::Cockpit cockpit(platform, [](QStringView) {
-        return std::make_unique<tavrel::SimulatedFlightServer>(FlightClock{});
-    });
+    tavrel::Cockpit cockpit(platform,
+                            [](QStringView) { return std::make_unique<tavrel::SimulatedFlightServer>(FlightClock{}); });
     cockpit.startUp();
     cockpit.pollingTimer().stop();
     cockpit.livenessTimer().stop();
@@ -120,9 +125,8 @@ void fullCockpitCycle(benchmark::State &state, bool window)
 {
     tavrel::test::TestPlatform platform;
     platform.writeFile(QStringLiteral("Tavrel.cfg"), tavrel::bench::fullConfiguration());
-    tavrel::Cockpit cockpit(platform, [](QStringView) {
-        return std::make_unique<tavrel::SimulatedFlightServer>(FlightClock{});
-    });
+    tavrel::Cockpit cockpit(platform,
+                            [](QStringView) { return std::make_unique<tavrel::SimulatedFlightServer>(FlightClock{}); });
     std::unique_ptr<tavrel::FrmTavrel> frm;
     if (window)
         frm = std::make_unique<tavrel::FrmTavrel>(cockpit.controls());

@@ -35,10 +35,10 @@ inline void plugVirtualBoards(Cockpit &cockpit, bool servos)
 inline QByteArray epicAnalogs()
 {
     static constexpr std::array<const char *, 28> kKeywords = {
-        "LIGHTBITS", "LIGHTBITS2", "LIGHTBITS3", "RPM", "RPM2", "OILPRESSURE", "OILPRESSURE2", "CHAFFCOUNT",
-        "FLARECOUNT", "PITCH", "ROLL", "TOTAL", "INTERNALFUEL", "EXTERNALFUEL", "INTWINGFUEL", "INTRESFUEL",
-        "MACH", "KIAS", "GS", "NOZZLE", "NOZZZLE2", "FTIT", "FTIT2", "SPEEDBRAKE", "EPUFUEL", "FUELFLOW",
-        "UFC", "AUX"};
+        "LIGHTBITS",   "LIGHTBITS2", "LIGHTBITS3", "RPM",     "RPM2",     "OILPRESSURE",  "OILPRESSURE2",
+        "CHAFFCOUNT",  "FLARECOUNT", "PITCH",      "ROLL",    "TOTAL",    "INTERNALFUEL", "EXTERNALFUEL",
+        "INTWINGFUEL", "INTRESFUEL", "MACH",       "KIAS",    "GS",       "NOZZLE",       "NOZZZLE2",
+        "FTIT",        "FTIT2",      "SPEEDBRAKE", "EPUFUEL", "FUELFLOW", "UFC",          "AUX"};
     QByteArray section = "[EPICAnalogs]\r\n";
     for (std::size_t i = 0; i < kKeywords.size(); ++i)
         section += QByteArray::number(int(i) + 1) + ",Value," + kKeywords[i] + ",0\r\n";
@@ -53,7 +53,7 @@ inline QByteArray epicAnalogs()
 inline QByteArray fullConfiguration()
 {
     static constexpr std::array<const char *, 7> kRules = {
-        "HSI - Outer Marker Beacon", "HSI - Middle Marker Beacon", "HSI - Inner Marker Beacon",
+        "HSI - Outer Marker Beacon",        "HSI - Middle Marker Beacon",  "HSI - Inner Marker Beacon",
         "Left Console - Speed Brake (Bit)", "Gear - Left Gear Down (Bit)", "Gear - Right Gear Down (Bit)",
         "Gear - Nose Gear Down (Bit)"};
     QByteArray cfg;
@@ -64,8 +64,8 @@ inline QByteArray fullConfiguration()
                 cfg += QByteArray::number(i) + ',' + kRules[std::size_t(i / 9 % 7)] + ",0,0\r\n";
             } else {
                 const std::int32_t mask = static_cast<std::int32_t>(1u << (i % 32));
-                cfg += QByteArray::number(i) + ",Lamp," + QByteArray::number(mask) + ','
-                       + QByteArray::number(i % 4 + 1) + "\r\n";
+                cfg += QByteArray::number(i) + ",Lamp," + QByteArray::number(mask) + ',' + QByteArray::number(i % 4 + 1)
+                       + "\r\n";
             }
         }
     };

@@ -90,9 +90,8 @@ void BM_RelayRoundTrip(benchmark::State &state)
     });
 
     tavrel::test::TestPlatform platform;
-    tavrel::Cockpit cockpit(platform, [](QStringView) {
-        return std::make_unique<tavrel::SimulatedFlightServer>([] { return 0.0; });
-    });
+    tavrel::Cockpit cockpit(
+        platform, [](QStringView) { return std::make_unique<tavrel::SimulatedFlightServer>([] { return 0.0; }); });
     cockpit.startUp();
     int arrivals = 0; // connected after the cockpit's receiver, so it runs once that has
     QObject::connect(&cockpit.relay().socket(), &tavrel::WinsockClient::dataArrival, [&] { ++arrivals; });

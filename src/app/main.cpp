@@ -58,8 +58,8 @@ int main(int argc, char **argv)
     const QString logFile = commandLine.parser().isSet(log) ? commandLine.parser().value(log) : defaultLog;
     QString logError;
     if (!tavrel::log::install(logFile, commandLine.parser().isSet(quiet), &logError))
-        qCWarning(tavrel::lcConfig).noquote() << u"the log cannot be written to %1 (%2): it goes to standard error"_s.arg(
-            logFile, logError);
+        qCWarning(tavrel::lcConfig).noquote()
+            << u"the log cannot be written to %1 (%2): it goes to standard error"_s.arg(logFile, logError);
 
     tavrel::preferPlainEventDispatcher();
     QApplication app(argc, argv);

@@ -137,8 +137,7 @@ QString firstLine(const QString &message)
 class Checker
 {
 public:
-    explicit Checker(QStringView text)
-        : text_(text)
+    explicit Checker(QStringView text) : text_(text)
     {
         qsizetype start = 0;
         for (QStringView line : text.split(u'\n')) {
@@ -239,9 +238,8 @@ private:
             for (const ConfigOutline::Row &row : s.rows)
                 if (row.lastLine > row.line)
                     error(row.line, u"data line with fewer than three commas: its third field runs on, so %1 %2 "
-                                    u"read into this entry"_s.arg(
-                                        lineList(linesBetween(row.line + 1, row.lastLine)),
-                                        row.lastLine > row.line + 1 ? u"are"_s : u"is"_s));
+                                    u"read into this entry"_s.arg(lineList(linesBetween(row.line + 1, row.lastLine)),
+                                                                  row.lastLine > row.line + 1 ? u"are"_s : u"is"_s));
             const qsizetype lastOne = last.value(s.name);
             if (lastOne != i)
                 warning(s.line, u"section [%1] is given again on line %2: only the last one counts"_s.arg(plain(s.name))
@@ -312,8 +310,9 @@ private:
                 warning(line, u"%1 chooses the relay (TCP/IP), not the data server: only DCOM, exactly and in "
                               u"capitals, chooses the data server"_s.arg(quoted(value.value)));
             for (const ConfigOutline::Section &later : outline.sections)
-                if (later.line > s.line && (switchSection(later.name) == SwitchSection::TCPIP_IP
-                                            || switchSection(later.name) == SwitchSection::TCPIP_PORT)) {
+                if (later.line > s.line
+                    && (switchSection(later.name) == SwitchSection::TCPIP_IP
+                        || switchSection(later.name) == SwitchSection::TCPIP_PORT)) {
                     warning(s.line,
                             u"COMPREF chooses the relay before [%1] (line %2) is read: it connects at "
                             u"once, without that setting; put TCPIP-IP and TCPIP-PORT above COMPREF"_s.arg(later.name)
@@ -449,7 +448,7 @@ private:
                 warning(line, u"gauge number %1 is no number: it reads as %2"_s.arg(
                                   quoted(entry[3]), names ? u"gauge %1"_s.arg(*gauge)
                                                           : u"%1, which names no gauge: the motor drives nothing"_s.arg(
-                                                                gauge ? QString::number(*gauge) : u"nothing"_s)));
+                                                              gauge ? QString::number(*gauge) : u"nothing"_s)));
             else if (!gauge || *gauge < 1)
                 warning(line, u"gauge %1 names no gauge: gauges count from 1"_s.arg(quoted(entry[3])));
             else if (*gauge > gaugeCount)
@@ -584,8 +583,8 @@ QString formatFinding(const QString &file, const Finding &finding)
 
 QString summary(const QString &file, const QList<Finding> &findings)
 {
-    const auto errors =
-        std::count_if(findings.begin(), findings.end(), [](const Finding &f) { return f.level == Level::Error; });
+    const auto errors = std::count_if(findings.begin(), findings.end(),
+                                      [](const Finding &f) { return f.level == Level::Error; });
     const auto warnings = findings.size() - errors;
     if (findings.isEmpty())
         return file + u": no problems found"_s;
@@ -599,8 +598,8 @@ int exitCode(const QList<Finding> &findings)
 {
     if (findings.isEmpty())
         return 0;
-    const bool anyError =
-        std::any_of(findings.begin(), findings.end(), [](const Finding &f) { return f.level == Level::Error; });
+    const bool anyError = std::any_of(findings.begin(), findings.end(),
+                                      [](const Finding &f) { return f.level == Level::Error; });
     return anyError ? 2 : 1;
 }
 

@@ -35,12 +35,12 @@ struct KindRole
 };
 
 constexpr std::array<KindRole, kBoardKindCount> kRoles = {{
-    {{FraLightingOptions, -1}, nullptr},                  // Led64
-    {{FraKit1, FraLightingOptions}, nullptr},              // InterfaceKit
-    {{FraTextLed1, -1}, nullptr},                         // TextLed
-    {{FraTextLcd1, -1}, nullptr},                         // TextLcd
-    {{FraServo, -1}, &CockpitFlags::ServoPresent},        // Servo
-    {{-1, -1}, &CockpitFlags::MultiServoPresent},         // MultiServo
+    {{FraLightingOptions, -1}, nullptr},           // Led64
+    {{FraKit1, FraLightingOptions}, nullptr},      // InterfaceKit
+    {{FraTextLed1, -1}, nullptr},                  // TextLed
+    {{FraTextLcd1, -1}, nullptr},                  // TextLcd
+    {{FraServo, -1}, &CockpitFlags::ServoPresent}, // Servo
+    {{-1, -1}, &CockpitFlags::MultiServoPresent},  // MultiServo
 }};
 
 std::optional<std::int32_t> serialOf(const Board &board)
@@ -258,8 +258,8 @@ void BoardRoster::PhidgetManager_OnDetach(const Board &board)
 // the error are not shown, only logged.
 void BoardRoster::PhidgetManager_OnError(const Board &board, const QString &description, int scode)
 {
-    qCWarning(lcBoards).noquote() << u"board error: %1: %2 (code %3)"_s.arg(boardText(board, slots_), description)
-                                         .arg(scode);
+    qCWarning(lcBoards).noquote()
+        << u"board error: %1: %2 (code %3)"_s.arg(boardText(board, slots_), description).arg(scode);
     MarkDeviceRow(board, Grid::kYellow, stateNote("Error", libraryNote_));
 }
 

@@ -8,7 +8,6 @@
 #include "sources/DataServerFill.h"
 #include "sources/ProgIdRegistry.h"
 
-
 namespace tavrel {
 
 namespace {
@@ -61,8 +60,9 @@ Cockpit::Cockpit(Platform &platform, ObjectFactory createObject, QObject *parent
     : QObject(parent)
     , platform_(platform)
     , createObject_(createObject ? std::move(createObject) : ObjectFactory(&tavrel::createObject))
-    , roster_(controls_, flags_, platform, [this] { return mayRun(Work::BoardEvent); },
-              [this] { outputs_->yieldToEvents(); })
+    , roster_(
+          controls_, flags_, platform, [this] { return mayRun(Work::BoardEvent); },
+          [this] { outputs_->yieldToEvents(); })
     , relay_(controls_, flags_, flightData_,
              {.yieldToEvents = [this] { outputs_->yieldToEvents(); },
               .darken = [this] { darkenCockpit(); },
@@ -94,8 +94,8 @@ Cockpit::~Cockpit() = default;
 void Cockpit::setUpControls()
 {
     auto &c = controls_;
-    const std::array<const char *, 3> checks = {
-        "Update Lights/Gauges - Not Screen", "All Lamps On", "Update Values Without EPIC Present"};
+    const std::array<const char *, 3> checks = {"Update Lights/Gauges - Not Screen", "All Lamps On",
+                                                "Update Values Without EPIC Present"};
     for (int i : {ChkNoScreenUpdate, ChkAllLampsOn, ChkEpicAnyway}) {
         c.chkGlimra[i].setCaption(QLatin1String(checks[i]));
         connect(&c.chkGlimra[i], &CheckBox::click, this, [this, i] { chkGlimra_Click(i); });
@@ -116,12 +116,27 @@ void Cockpit::setUpControls()
     for (int i : {SldBrightness, SldPollingRate})
         connect(&c.sldGlimra[i], &Slider::change, this, [this, i] { sldGlimra_Change(i); });
 
-    const std::array<const char *, kFrameCount> frames = {
-        "Devices", "Communication", "Phidget 0/16/16 - 1", "Lighting Options", "Phidget TextLCD - 1",
-        "Phidget TextLED - 1", "Phidget Servo / G-Suit Beta", "PhidgetLED 64 - 1", "PhidgetLED 64 - 2",
-        "Phidget 0/16/16 - 2", "DED", "Analog Data", "Left MFD", "Right MFD", "Program Control",
-        "EPIC Controls", "PFD", "Phidget TextLED - 2", "Phidget TextLCD - 2", "Epic Data Settings",
-        "SIOC/IOCP"};
+    const std::array<const char *, kFrameCount> frames = {"Devices",
+                                                          "Communication",
+                                                          "Phidget 0/16/16 - 1",
+                                                          "Lighting Options",
+                                                          "Phidget TextLCD - 1",
+                                                          "Phidget TextLED - 1",
+                                                          "Phidget Servo / G-Suit Beta",
+                                                          "PhidgetLED 64 - 1",
+                                                          "PhidgetLED 64 - 2",
+                                                          "Phidget 0/16/16 - 2",
+                                                          "DED",
+                                                          "Analog Data",
+                                                          "Left MFD",
+                                                          "Right MFD",
+                                                          "Program Control",
+                                                          "EPIC Controls",
+                                                          "PFD",
+                                                          "Phidget TextLED - 2",
+                                                          "Phidget TextLCD - 2",
+                                                          "Epic Data Settings",
+                                                          "SIOC/IOCP"};
     for (std::size_t i = 0; i < frames.size(); ++i)
         c.fraGlimra[i].setCaption(QLatin1String(frames[i]));
 

@@ -2,11 +2,11 @@
 
 #include "core/Error.h"
 #include "core/ErrorTally.h"
+#include "core/Grid.h"
+#include "core/GridBuilders.h"
 #include "core/Log.h"
 #include "core/Version.h"
 #include "epic/EpicLink.h"
-#include "core/Grid.h"
-#include "core/GridBuilders.h"
 #include "phidget/BoardKind.h"
 #include "phidget/LampOutputs.h"
 #include "phidget/ServoGauges.h"
@@ -79,7 +79,8 @@ void CockpitOutputs::yieldToEvents()
 void CockpitOutputs::UpdateGaugeValues()
 {
     ErrorTally::at(lcBoards, u"GAUGES");
-    tavrel::UpdateGaugeValues(state_.maGAUGES, state_.flightData, [this] { yieldToEvents(); }, &gaugeReadings_);
+    tavrel::UpdateGaugeValues(
+        state_.maGAUGES, state_.flightData, [this] { yieldToEvents(); }, &gaugeReadings_);
 }
 
 void CockpitOutputs::DriveGaugeServos()
@@ -97,7 +98,8 @@ void CockpitOutputs::DriveGForceServo()
     const CockpitFlags &f = state_.flags;
     const ServoInputs in{state_.roster.slots(), f.ServoPresent, f.ScreenUpdate, [this] { yieldToEvents(); }};
     auto &labels = state_.controls.lblGlimra;
-    tavrel::DriveGForceServo(state_.flightData, in, {labels[LblGLoad], labels[LblServo1], labels[LblServo2]}, gForceText_);
+    tavrel::DriveGForceServo(state_.flightData, in, {labels[LblGLoad], labels[LblServo1], labels[LblServo2]},
+                             gForceText_);
 }
 
 void CockpitOutputs::BuildTextLedContent(int index)
@@ -128,8 +130,8 @@ void CockpitOutputs::DriveDiscreteOutputs(int index)
         return;
     ErrorTally::at(lcBoards, sectionName(out->section));
     const CockpitControls &c = state_.controls;
-    const LampInputs in{state_.flightData, state_.flags.SpeedBrakeOpen, state_.flags.ScreenUpdate,
-                        [&c] { return c.sldGlimra[SldBrightness].value(); },
+    const LampInputs in{state_.flightData,           state_.flags.SpeedBrakeOpen,
+                        state_.flags.ScreenUpdate,   [&c] { return c.sldGlimra[SldBrightness].value(); },
                         [this] { yieldToEvents(); }, &lampReadings_[std::size_t(index)]};
     tavrel::DriveDiscreteOutputs(index, table(out->section), (state_.roster.slots().*out->slot).get(), grid(index), in);
 }
@@ -155,9 +157,11 @@ void CockpitOutputs::WriteTextLcd(int index)
 
 void CockpitOutputs::BuildDisplay(QStringView text, QString &result)
 {
-    tavrel::BuildDisplay(text, result, [this] { yieldToEvents(); }, [this](const Error &error) {
-        state_.messageBox(QStringLiteral("Ostrel Mon Error"), errorReport(error, u"BuildDisplay"));
-    });
+    tavrel::BuildDisplay(
+        text, result, [this] { yieldToEvents(); },
+        [this](const Error &error) {
+            state_.messageBox(QStringLiteral("Ostrel Mon Error"), errorReport(error, u"BuildDisplay"));
+        });
 }
 
 void CockpitOutputs::ShowTextDisplay(int label)
@@ -175,8 +179,8 @@ void CockpitOutputs::ShowTextDisplay(int label)
 
 void CockpitOutputs::LampTest(bool on, bool alsoDisplays)
 {
-    tavrel::LampTest(on, alsoDisplays, state_.roster.slots(), table(DeviceSection::PTLED_1), table(DeviceSection::PTLED_2),
-                     state_.controls.sldGlimra[SldBrightness].value());
+    tavrel::LampTest(on, alsoDisplays, state_.roster.slots(), table(DeviceSection::PTLED_1),
+                     table(DeviceSection::PTLED_2), state_.controls.sldGlimra[SldBrightness].value());
 }
 
 void CockpitOutputs::SetupDeviceList()
@@ -195,7 +199,8 @@ void CockpitOutputs::BuildDeviceGrid(int index)
     case GrdGauges:
         portList(DeviceSection::GAUGES);
         state_.maGAUGES = widenGauges(table(DeviceSection::GAUGES));
-        grids::servoTable(grid(index), state_.maGAUGES, table(DeviceSection::P4SERVO_1), table(DeviceSection::P4SERVO_2));
+        grids::servoTable(grid(index), state_.maGAUGES, table(DeviceSection::P4SERVO_1),
+                          table(DeviceSection::P4SERVO_2));
         break;
     case GrdEpic:
         grids::pigeonholeList(grid(index), table(DeviceSection::EPICAnalogs));
@@ -238,9 +243,9 @@ void CockpitOutputs::SendEpicData()
 {
     ErrorTally::at(lcEpic, u"EPICAnalogs");
     OutputState &c = state_;
-    tavrel::SendEpicData(table(DeviceSection::EPICAnalogs), c.flightData, c.flags.EpicOpen ? &c.epicLibrary() : nullptr,
-                         grid(GrdEpic), c.flags.ScreenUpdate,
-                         [this] { yieldToEvents(); }, &epicReadings_);
+    tavrel::SendEpicData(
+        table(DeviceSection::EPICAnalogs), c.flightData, c.flags.EpicOpen ? &c.epicLibrary() : nullptr, grid(GrdEpic),
+        c.flags.ScreenUpdate, [this] { yieldToEvents(); }, &epicReadings_);
 }
 
 } // namespace tavrel

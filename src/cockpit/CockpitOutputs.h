@@ -29,7 +29,7 @@ struct OutputState
     std::array<ConfigTable, kDeviceSectionCount> &tables;
     GaugeTable &maGAUGES;
     BoardRoster &roster;
-    std::function<EpicLibrary &()> epicLibrary;                          // loaded when first asked for
+    std::function<EpicLibrary &()> epicLibrary;                       // loaded when first asked for
     std::function<void(const QString &, const QString &)> messageBox; // title, text: under the gate's rule
 };
 

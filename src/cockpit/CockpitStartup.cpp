@@ -60,7 +60,7 @@ void Cockpit::runStartUp()
 
     if (platform_.anotherInstanceRunning()) {
         messageBox(u"Duplicate Execution"_s,
-                             u"A Previous Instance of "_s + version.productName + u" Is Running.  Please Press Ok"_s);
+                   u"A Previous Instance of "_s + version.productName + u" Is Running.  Please Press Ok"_s);
         platform_.endProcess();
     }
 
@@ -117,17 +117,17 @@ QString Cockpit::readConfigurationText()
     if (!textfile::exists(config)) {
         const QString old = folder.filePath(kOldConfigFile);
         if (!textfile::exists(old)) {
-            qCCritical(lcConfig).noquote() << u"%1 is missing, and there is no %2 beside it in %3: the program ends"_s.arg(
-                QFileInfo(config).fileName(), kOldConfigFile, QDir::toNativeSeparators(folder.absolutePath()));
+            qCCritical(lcConfig).noquote()
+                << u"%1 is missing, and there is no %2 beside it in %3: the program ends"_s.arg(
+                       QFileInfo(config).fileName(), kOldConfigFile, QDir::toNativeSeparators(folder.absolutePath()));
             messageBox(u"Missing Config"_s, u"Tavrel.cfg File Is Missing - Program will Terminate"_s);
             platform_.endProcess();
         }
         textfile::copy(old, config);
         qCInfo(lcConfig).noquote() << u"%1 copied to %2"_s.arg(QDir::toNativeSeparators(old),
                                                                QDir::toNativeSeparators(config));
-        messageBox(u"Upgrade Complete"_s,
-                             u"Glimra.cfg File Has Been Copied to Tavrel.cfg for Use with Tavrel.  "
-                             u"All Future Configuration Must Be Done In Tavrel.cfg"_s);
+        messageBox(u"Upgrade Complete"_s, u"Glimra.cfg File Has Been Copied to Tavrel.cfg for Use with Tavrel.  "
+                                          u"All Future Configuration Must Be Done In Tavrel.cfg"_s);
     }
     // One character past the limit is enough for the reader to refuse a file too long.
     QString text = textfile::readAnsi(config, kMaxConfigLength + 1);
@@ -259,8 +259,9 @@ void Cockpit::shutdown()
 QString Cockpit::statusToolTip() const
 {
     const QString library = roster_.libraryName();
-    const QString record = lastRecordAt_ == 0 ? u"none yet"_s
-                                              : QDateTime::fromMSecsSinceEpoch(lastRecordAt_).toString(u"HH:mm:ss.zzz"_s);
+    const QString record = lastRecordAt_ == 0
+                               ? u"none yet"_s
+                               : QDateTime::fromMSecsSinceEpoch(lastRecordAt_).toString(u"HH:mm:ss.zzz"_s);
     return u"Board library: %1\nLast record: %2"_s.arg(library, record);
 }
 

@@ -33,9 +33,9 @@ public:
     struct Host
     {
         std::function<void()> yieldToEvents;
-        std::function<void()> darken;          // lamps and displays dark, as at shutdown
-        std::function<void()> restoreDisplays; // after darkness, the displays lit again
-        std::function<void()> recordCame;      // a record from the source, just now
+        std::function<void()> darken;            // lamps and displays dark, as at shutdown
+        std::function<void()> restoreDisplays;   // after darkness, the displays lit again
+        std::function<void()> recordCame;        // a record from the source, just now
         std::function<void()> askAfterSimulator; // the liveness timer runs again
     };
 
@@ -119,8 +119,8 @@ private:
         qint64 askedAt = 0;
         qint64 lastData = 0; // when the source last said something that counts
         bool dark = false;
-        bool haveRecord = false; // a record came since the link began or the simulator came or went
-        int droppedRecords = 0;  // record-shaped answers that were no record
+        bool haveRecord = false;   // a record came since the link began or the simulator came or went
+        int droppedRecords = 0;    // record-shaped answers that were no record
         int droppedUnreported = 0; // of them, not logged yet
         qint64 dropReportedAt = std::numeric_limits<qint64>::min() / 2; // logged at most once a second
         int waitingTicks = 0; // reconnection ticks a connection attempt has been pending

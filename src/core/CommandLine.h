@@ -38,7 +38,7 @@ public:
     enum class Mode { Strict, OnlyHelpAndVersion };
     std::optional<int> parse(const QStringList &arguments, Mode mode = Mode::Strict);
 
-    QString helpText() const; // "Usage: tavrel [options]" and the option table
+    QString helpText() const;    // "Usage: tavrel [options]" and the option table
     QString versionText() const; // "tavrel 0.8.0"
 
 private:

@@ -216,7 +216,8 @@ QString formatMessage()
         u"Valid Parameters are:  PLED64-1, PLED64-2, P01616-1, P01616-2, PTLED-1, PTLED-2 "
         u"PTLCD-1, PTLCD-2, GAUGES, EPICAnalogs, P4SERVO-1, P4SERVO-2"_s,
         u"Please Correct the file and rerun Tavrel"_s,
-    }.join(kCr);
+    }
+        .join(kCr);
 }
 
 QString tooLongMessage()

@@ -37,7 +37,7 @@ inline constexpr int kSwitchSectionCount = 7;
 // The header names of the device sections, in DeviceSection order, and of the switch
 // sections, in SwitchSection order. Names are compared exactly, letter case included.
 inline constexpr std::array<QStringView, kDeviceSectionCount> kDeviceSectionNames = {
-    u"PLED64-1", u"PLED64-2", u"P01616-1", u"P01616-2", u"PTLED-1",     u"PTLED-2",
+    u"PLED64-1", u"PLED64-2", u"P01616-1", u"P01616-2",    u"PTLED-1",   u"PTLED-2",
     u"PTLCD-1",  u"PTLCD-2",  u"GAUGES",   u"EPICAnalogs", u"P4SERVO-1", u"P4SERVO-2",
 };
 inline constexpr std::array<QStringView, kSwitchSectionCount> kSwitchSectionNames = {

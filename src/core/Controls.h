@@ -169,7 +169,11 @@ class StatusBar : public Control
 public:
     using Control::Control;
     int panelCount() const { return static_cast<int>(panels_.size()); }
-    void addPanel() { panels_.append(QString()); notify(); }
+    void addPanel()
+    {
+        panels_.append(QString());
+        notify();
+    }
     const QString &panelText(int panel) const;
     void setPanelText(int panel, const QString &text);
     // The tooltip, made when the operator points at the bar (it may say what changes all

@@ -16,8 +16,14 @@ namespace {
 // ---------------------------------------------------------------------------------------
 // Reading numbers
 
-bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
-bool isExponentLetter(char c) noexcept { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
+bool isDigit(char c) noexcept
+{
+    return c >= '0' && c <= '9';
+}
+bool isExponentLetter(char c) noexcept
+{
+    return c == 'E' || c == 'e' || c == 'D' || c == 'd';
+}
 
 // Walks text one code unit at a time. peek() gives the current character when it is
 // ASCII and '\0' otherwise (end of text, or a character no number can contain). With
@@ -26,12 +32,7 @@ template <typename Unit, bool SkipBlanks>
 class Cursor
 {
 public:
-    Cursor(const Unit *begin, const Unit *end) noexcept
-        : p_(begin)
-        , end_(end)
-    {
-        skipBlanks();
-    }
+    Cursor(const Unit *begin, const Unit *end) noexcept : p_(begin), end_(end) { skipBlanks(); }
 
     char peek() const noexcept
     {
@@ -211,9 +212,8 @@ std::optional<double> scanRadix(In &in, int radix) noexcept
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22}; // all exact
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22}; // all exact
 constexpr int kMaxExactPow10 = 22;
 
 // The plain decimal text that relay fields and table cells nearly always hold, read
@@ -306,7 +306,6 @@ std::optional<double> leadingNumberOf(const Unit *begin, const Unit *end, bool w
 // ---------------------------------------------------------------------------------------
 // Rounding
 
-
 template <typename Int>
 std::optional<Int> toInt(double value) noexcept
 {
@@ -368,8 +367,8 @@ FormatDigits formatDigits(double magnitude) noexcept
     // "d.ddddddddddddddde+XXX": at most 23 characters.
     char text[32];
     auto write = [&](int significant, FormatDigits &out) {
-        const auto end = std::to_chars(text, text + sizeof(text), magnitude, std::chars_format::scientific,
-                                       significant - 1).ptr;
+        const auto end =
+            std::to_chars(text, text + sizeof(text), magnitude, std::chars_format::scientific, significant - 1).ptr;
         const char *e = std::find(text, end, 'e');
         const char *exponent = e + 1 + (e[1] == '+' ? 1 : 0);
         std::from_chars(exponent, end, out.exponent);
@@ -451,8 +450,8 @@ NumberText generalText(double value, int precision) noexcept
         value = 0; // no "-0"
 
     NumberText out;
-    const auto end = std::to_chars(out.data, out.data + sizeof(out.data), value, std::chars_format::general,
-                                   precision).ptr;
+    const auto end =
+        std::to_chars(out.data, out.data + sizeof(out.data), value, std::chars_format::general, precision).ptr;
     std::replace(out.data, end, 'e', 'E');
     out.size = static_cast<std::uint8_t>(end - out.data);
     return out;
@@ -506,8 +505,14 @@ std::optional<float> toFloat32(double value) noexcept
     return static_cast<float>(value);
 }
 
-std::optional<std::int16_t> toInt16(double value) noexcept { return toInt<std::int16_t>(value); }
-std::optional<std::int32_t> toInt32(double value) noexcept { return toInt<std::int32_t>(value); }
+std::optional<std::int16_t> toInt16(double value) noexcept
+{
+    return toInt<std::int16_t>(value);
+}
+std::optional<std::int32_t> toInt32(double value) noexcept
+{
+    return toInt<std::int32_t>(value);
+}
 
 double roundTo(double value, int decimals) noexcept
 {
@@ -599,8 +604,14 @@ double roundFixed3(double value) noexcept
     return shown;
 }
 
-NumberText shortest(float value) noexcept { return generalText(value, 7); }
-NumberText shortest(double value) noexcept { return generalText(value, 15); }
+NumberText shortest(float value) noexcept
+{
+    return generalText(value, 7);
+}
+NumberText shortest(double value) noexcept
+{
+    return generalText(value, 15);
+}
 
 NumberText shortest(std::int64_t value) noexcept
 {
@@ -666,11 +677,16 @@ char16_t upperLatin(char16_t ch) noexcept
     if ((ch >= u'a' && ch <= u'z') || (ch >= 0xE0 && ch <= 0xFE && ch != 0xF7))
         return static_cast<char16_t>(ch - 0x20);
     switch (ch) {
-    case 0xFF: return 0x178;  // ÿ -> Ÿ
-    case 0x161: return 0x160; // š -> Š
-    case 0x153: return 0x152; // œ -> Œ
-    case 0x17E: return 0x17D; // ž -> Ž
-    default: return ch;
+    case 0xFF:
+        return 0x178; // ÿ -> Ÿ
+    case 0x161:
+        return 0x160; // š -> Š
+    case 0x153:
+        return 0x152; // œ -> Œ
+    case 0x17E:
+        return 0x17D; // ž -> Ž
+    default:
+        return ch;
     }
 }
 

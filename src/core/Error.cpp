@@ -18,25 +18,42 @@ Error Error::standard(Number number, QString source)
 QString Error::standardText(Number number)
 {
     switch (number) {
-    case Overflow: return QStringLiteral("Overflow");
-    case TypeMismatch: return QStringLiteral("Type mismatch");
-    case FileNotFound: return QStringLiteral("File not found");
-    case PermissionDenied: return QStringLiteral("Permission denied");
-    case ObjectNotSet: return QStringLiteral("Object variable or With block variable not set");
-    case InvalidUseOfNull: return QStringLiteral("Invalid use of Null");
-    case InvalidPropertyValue: return QStringLiteral("Invalid property value");
-    case SubscriptOutOfRange: return QStringLiteral("Subscript out of range");
-    case CannotCreateObject: return QStringLiteral("ActiveX component can't create object");
-    case MemberNotFound: return QStringLiteral("Object doesn't support this property or method");
-    case InvalidRowValue: return QStringLiteral("Invalid Row value");
-    case InvalidColValue: return QStringLiteral("Invalid Col value");
-    case IndexOutOfBounds: return QStringLiteral("Index out of bounds");
+    case Overflow:
+        return QStringLiteral("Overflow");
+    case TypeMismatch:
+        return QStringLiteral("Type mismatch");
+    case FileNotFound:
+        return QStringLiteral("File not found");
+    case PermissionDenied:
+        return QStringLiteral("Permission denied");
+    case ObjectNotSet:
+        return QStringLiteral("Object variable or With block variable not set");
+    case InvalidUseOfNull:
+        return QStringLiteral("Invalid use of Null");
+    case InvalidPropertyValue:
+        return QStringLiteral("Invalid property value");
+    case SubscriptOutOfRange:
+        return QStringLiteral("Subscript out of range");
+    case CannotCreateObject:
+        return QStringLiteral("ActiveX component can't create object");
+    case MemberNotFound:
+        return QStringLiteral("Object doesn't support this property or method");
+    case InvalidRowValue:
+        return QStringLiteral("Invalid Row value");
+    case InvalidColValue:
+        return QStringLiteral("Invalid Col value");
+    case IndexOutOfBounds:
+        return QStringLiteral("Index out of bounds");
     case SocketNotConnected:
         return QStringLiteral("Wrong protocol or connection state for the requested transaction or request");
-    case InvalidSocketOperation: return QStringLiteral("Invalid operation at current state");
-    case PhidgetInvalidArgument: return QStringLiteral("Invalid argument");
-    case PhidgetNotAttached: return QStringLiteral("Phidget not physically attached");
-    case PhidgetOutOfBounds: return QStringLiteral("Index out of Bounds");
+    case InvalidSocketOperation:
+        return QStringLiteral("Invalid operation at current state");
+    case PhidgetInvalidArgument:
+        return QStringLiteral("Invalid argument");
+    case PhidgetNotAttached:
+        return QStringLiteral("Phidget not physically attached");
+    case PhidgetOutOfBounds:
+        return QStringLiteral("Index out of Bounds");
     }
     return QString::number(number); // not reached: every number has its case
 }

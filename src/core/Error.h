@@ -30,7 +30,7 @@ public:
         MemberNotFound = 438,
         InvalidRowValue = 30009, // the grid's
         InvalidColValue = 30010,
-        IndexOutOfBounds = 35600, // the status bar's and the tab strip's
+        IndexOutOfBounds = 35600,   // the status bar's and the tab strip's
         SocketNotConnected = 40006, // the socket's
         InvalidSocketOperation = 40020,
         PhidgetInvalidArgument = 4,

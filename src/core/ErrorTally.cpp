@@ -16,8 +16,7 @@ void noteSkippedError(const Error &error)
     ErrorTally::note(error);
 }
 
-ErrorTally::Counting::Counting(ErrorTally &tally, qint64 now)
-    : previous_(active)
+ErrorTally::Counting::Counting(ErrorTally &tally, qint64 now) : previous_(active)
 {
     tally.now_ = now;
     tally.category_ = lcSource; // the cycle begins with its data source
@@ -33,8 +32,7 @@ ErrorTally::Counting::~Counting()
         tally->flush(tally->now_);
 }
 
-ErrorTally::Pause::Pause()
-    : paused_(active)
+ErrorTally::Pause::Pause() : paused_(active)
 {
     active = nullptr;
 }
@@ -92,15 +90,16 @@ void ErrorTally::flush(qint64 now)
 
 void ErrorTally::report(Kind &kind)
 {
-    const QString error = u"%1: %2error %3 \"%4\" skipped"_s.arg(
-        kind.where, kind.source.isEmpty() ? QString() : kind.source + u' ', QString::number(kind.number),
-        kind.description);
+    const QString error = u"%1: %2error %3 \"%4\" skipped"_s.arg(kind.where,
+                                                                 kind.source.isEmpty() ? QString() : kind.source + u' ',
+                                                                 QString::number(kind.number), kind.description);
     const bool first = kind.reportedAt == kNever;
     if (first)
         qCWarning(kind.category).noquote() << error << u"(repeats are counted, one line a second at most)"_s;
     else
         qCWarning(kind.category).noquote()
-            << error << u"%1 times in the last %2 s"_s.arg(kind.pending).arg(double(now_ - kind.reportedAt) / 1000.0, 0, 'f', 1);
+            << error
+            << u"%1 times in the last %2 s"_s.arg(kind.pending).arg(double(now_ - kind.reportedAt) / 1000.0, 0, 'f', 1);
     kind.pending = 0;
     kind.reportedAt = now_;
 }

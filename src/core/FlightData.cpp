@@ -11,9 +11,8 @@ constexpr std::array<std::uint8_t, kFlightDataFieldCount> sortedByName()
     std::array<std::uint8_t, kFlightDataFieldCount> order{};
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<std::uint8_t>(i);
-    std::sort(order.begin(), order.end(), [](std::uint8_t a, std::uint8_t b) {
-        return kFlightDataFields[a].name < kFlightDataFields[b].name;
-    });
+    std::sort(order.begin(), order.end(),
+              [](std::uint8_t a, std::uint8_t b) { return kFlightDataFields[a].name < kFlightDataFields[b].name; });
     return order;
 }
 constexpr auto kByName = sortedByName();

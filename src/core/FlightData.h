@@ -103,11 +103,28 @@ using FlightReserved = std::int32_t[kReservedInts];
 enum class FieldKind : std::uint8_t { Float, Int, Text, Reserved };
 
 namespace detail {
-template <FieldKind> struct FieldStorage;
-template <> struct FieldStorage<FieldKind::Float> { using type = float; };
-template <> struct FieldStorage<FieldKind::Int> { using type = std::int32_t; };
-template <> struct FieldStorage<FieldKind::Text> { using type = FlightText; };
-template <> struct FieldStorage<FieldKind::Reserved> { using type = FlightReserved; };
+template <FieldKind>
+struct FieldStorage;
+template <>
+struct FieldStorage<FieldKind::Float>
+{
+    using type = float;
+};
+template <>
+struct FieldStorage<FieldKind::Int>
+{
+    using type = std::int32_t;
+};
+template <>
+struct FieldStorage<FieldKind::Text>
+{
+    using type = FlightText;
+};
+template <>
+struct FieldStorage<FieldKind::Reserved>
+{
+    using type = FlightReserved;
+};
 } // namespace detail
 
 // The one record of live simulator state. Plain values only, trivially copyable, so a
@@ -163,7 +180,10 @@ inline QStringView textField(const FlightData &d, const FieldInfo &f)
     return QStringView(textField(const_cast<FlightData &>(d), f), kTextFieldLength);
 }
 
-inline QStringView view(const FlightText &text) { return QStringView(text, kTextFieldLength); }
+inline QStringView view(const FlightText &text)
+{
+    return QStringView(text, kTextFieldLength);
+}
 
 // The field named `name`, or nullptr.
 const FieldInfo *findFlightDataField(std::string_view name) noexcept;
@@ -185,9 +205,12 @@ constexpr std::size_t fieldSize(FieldKind kind)
 {
     switch (kind) {
     case FieldKind::Float:
-    case FieldKind::Int: return 4;
-    case FieldKind::Text: return sizeof(FlightText);
-    case FieldKind::Reserved: return sizeof(FlightReserved);
+    case FieldKind::Int:
+        return 4;
+    case FieldKind::Text:
+        return sizeof(FlightText);
+    case FieldKind::Reserved:
+        return sizeof(FlightReserved);
     }
     return 0;
 }

@@ -83,8 +83,8 @@ private:
     int rows_ = 0;
     int cols_ = 0;
     int row_ = 0;
-    std::vector<QString> texts_;    // row by row
-    std::vector<quint32> colors_;   // same layout as texts_
+    std::vector<QString> texts_;  // row by row
+    std::vector<quint32> colors_; // same layout as texts_
     std::vector<QString> rowToolTips_;
     std::vector<Column> columns_;
 };

@@ -2,8 +2,7 @@
 
 namespace tavrel {
 
-JournalFile::JournalFile(const QString &path)
-    : file_(path)
+JournalFile::JournalFile(const QString &path) : file_(path)
 {
     file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
 }

@@ -51,11 +51,16 @@ Sink &sink()
 const char *levelWord(QtMsgType type)
 {
     switch (type) {
-    case QtDebugMsg: return "debug";
-    case QtInfoMsg: return "info";
-    case QtWarningMsg: return "warning";
-    case QtCriticalMsg: return "error";
-    case QtFatalMsg: return "fatal";
+    case QtDebugMsg:
+        return "debug";
+    case QtInfoMsg:
+        return "info";
+    case QtWarningMsg:
+        return "warning";
+    case QtCriticalMsg:
+        return "error";
+    case QtFatalMsg:
+        return "fatal";
     }
     return "";
 }
@@ -93,8 +98,7 @@ QString defaultFile()
 QString formatLine(QtMsgType type, const char *category, const QString &message)
 {
     return QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s) + u' '
-           + QLatin1String(category ? category : "default") + u' ' + QLatin1String(levelWord(type)) + u": "_s
-           + message;
+           + QLatin1String(category ? category : "default") + u' ' + QLatin1String(levelWord(type)) + u": "_s + message;
 }
 
 bool install(const QString &file, bool quiet, QString *error)

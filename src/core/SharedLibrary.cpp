@@ -75,7 +75,11 @@ QString loadedLibraryPath(QLibrary &library, const char *symbol)
 
 int libraryBits(QByteArrayView header)
 {
-    if (header.size() >= 5 && header.first(4) == QByteArrayView("\x7f" "ELF", 4))
+    if (header.size() >= 5
+        && header.first(4)
+               == QByteArrayView("\x7f"
+                                 "ELF",
+                                 4))
         return header[4] == 1 ? 32 : header[4] == 2 ? 64 : 0;
     if (header.size() < 0x40 || header.first(2) != QByteArrayView("MZ", 2))
         return 0;
@@ -83,10 +87,14 @@ int libraryBits(QByteArrayView header)
     if (pe > quint32(header.size()) - 6 || header.sliced(pe, 4) != QByteArrayView("PE\0\0", 4))
         return 0;
     switch (qFromLittleEndian<quint16>(header.data() + pe + 4)) {
-    case 0x014c: return 32; // x86
-    case 0x8664: return 64; // x86-64
-    case 0xaa64: return 64; // ARM64
-    default: return 0;
+    case 0x014c:
+        return 32; // x86
+    case 0x8664:
+        return 64; // x86-64
+    case 0xaa64:
+        return 64; // ARM64
+    default:
+        return 0;
     }
 }
 

@@ -46,16 +46,21 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     case CTRL_BREAK_EVENT:
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT: break;
-    default: return FALSE;
+    case CTRL_SHUTDOWN_EVENT:
+        break;
+    default:
+        return FALSE;
     }
     QObject *context = terminationContext.data();
     if (!context)
         return FALSE;
-    QMetaObject::invokeMethod(context, [] {
-        terminationHandler();
-        SetEvent(terminationDone);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context,
+        [] {
+            terminationHandler();
+            SetEvent(terminationDone);
+        },
+        Qt::QueuedConnection);
     // Once this returns from a closing console, the system ends the process at once:
     // let the loop finish the way out first (the system allows 5 seconds).
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)

@@ -16,8 +16,8 @@ const VersionRecord &versionRecord()
 
 QString windowCaption(const VersionRecord &version)
 {
-    return version.fileDescription + QLatin1String(" Version ") + QString::number(version.major)
-        + QLatin1Char('.') + QString::number(version.minor) + QString::number(version.revision);
+    return version.fileDescription + QLatin1String(" Version ") + QString::number(version.major) + QLatin1Char('.')
+           + QString::number(version.minor) + QString::number(version.revision);
 }
 
 } // namespace tavrel

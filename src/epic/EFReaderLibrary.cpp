@@ -22,8 +22,8 @@ std::unique_ptr<EFReaderLibrary> EFReaderLibrary::open(const QString &file, QStr
     if (!loadSharedLibrary(library->library_, file, error))
         return nullptr;
     for (int f = 0; f < epic::kFunctionCount; ++f)
-        library->functions_[std::size_t(f)] =
-            resolveFunction<QFunctionPointer>(library->library_, epic::functionName(epic::Function(f)).data());
+        library->functions_[std::size_t(f)] = resolveFunction<QFunctionPointer>(
+            library->library_, epic::functionName(epic::Function(f)).data());
     library->path_ = library->library_.fileName();
     for (int f = 0; f < epic::kFunctionCount; ++f)
         if (library->functions_[std::size_t(f)]) {

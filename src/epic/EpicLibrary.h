@@ -54,11 +54,26 @@ using Function = std::uint8_t;
 inline constexpr Function OpenEpic = 0;
 inline constexpr Function CloseEpic = 1;
 // Light-bit word 1, 2 or 3: LBPHCallRet / LB2PHCallRet / LB3PHCallRet, and SendLBPH ...
-constexpr Function selectLightBits(int word) { return Function(1 + word); }
-constexpr Function sendLightBits(int word) { return Function(4 + word); }
-constexpr Function storePigeonhole(EpicChannel c) { return Function(8 + 3 * int(c)); }
-constexpr Function storeValue(EpicChannel c) { return Function(9 + 3 * int(c)); }
-constexpr Function send(EpicChannel c) { return Function(10 + 3 * int(c)); }
+constexpr Function selectLightBits(int word)
+{
+    return Function(1 + word);
+}
+constexpr Function sendLightBits(int word)
+{
+    return Function(4 + word);
+}
+constexpr Function storePigeonhole(EpicChannel c)
+{
+    return Function(8 + 3 * int(c));
+}
+constexpr Function storeValue(EpicChannel c)
+{
+    return Function(9 + 3 * int(c));
+}
+constexpr Function send(EpicChannel c)
+{
+    return Function(10 + 3 * int(c));
+}
 inline constexpr Function SendINTWINGPH = 8 + 3 * kEpicChannelCount;
 inline constexpr Function SendFUELRESPH = SendINTWINGPH + 1;
 inline constexpr int kFunctionCount = SendFUELRESPH + 1;

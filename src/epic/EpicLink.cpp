@@ -15,9 +15,8 @@ void ConnectEpic(EpicLibrary &library, bool &EpicOpen, const std::function<void(
     if (EpicOpen)
         qCInfo(lcEpic).noquote() << QStringLiteral("EPIC card opened (%1)").arg(library.name());
     else
-        qCWarning(lcEpic).noquote() << QStringLiteral("EPIC card not found: OpenEpic answered %1 (%2)")
-                                           .arg(result)
-                                           .arg(library.name());
+        qCWarning(lcEpic).noquote()
+            << QStringLiteral("EPIC card not found: OpenEpic answered %1 (%2)").arg(result).arg(library.name());
     if (!EpicOpen)
         attempt(notDetected);
     attempt(listCard);
@@ -29,8 +28,8 @@ void DisconnectEpic(EpicLibrary &library, bool &EpicOpen)
     attempt([&] { result = library.call(epic::CloseEpic); });
     EpicOpen = result < 1;
     if (EpicOpen)
-        qCWarning(lcEpic).noquote() << QStringLiteral("EPIC card not closed: CloseEpic answered %1; the link stays open")
-                                           .arg(result);
+        qCWarning(lcEpic).noquote()
+            << QStringLiteral("EPIC card not closed: CloseEpic answered %1; the link stays open").arg(result);
     else
         qCInfo(lcEpic) << "EPIC card closed";
 }

@@ -68,8 +68,7 @@ constexpr std::array<Keyword, 28> kKeywords = {{
     channel(u"PITCH", Shown::Angle, &FlightData::Pitch, 4, EpicChannel::PITCH),
     channel(u"ROLL", Shown::Angle, &FlightData::Roll, 4, EpicChannel::ROLL),
     channel(u"TOTAL", Shown::Total, nullptr, 0, EpicChannel::TOTAL, epic::SendFUELRESPH),
-    channel(u"INTERNALFUEL", Shown::Rounded, &FlightData::InternalFuel, 0, EpicChannel::INTERNAL,
-            epic::SendINTWINGPH),
+    channel(u"INTERNALFUEL", Shown::Rounded, &FlightData::InternalFuel, 0, EpicChannel::INTERNAL, epic::SendINTWINGPH),
     rounded(u"EXTERNALFUEL", &FlightData::ExternalFuel, 0, EpicChannel::EXTERNAL),
     {u"INTWINGFUEL", Shown::Fixed, nullptr, nullptr, 0, EpicChannel::RPM, 1100},
     {u"INTRESFUEL", Shown::Fixed, nullptr, nullptr, 0, EpicChannel::RPM, 900},
@@ -124,7 +123,6 @@ void showNumber(QString &cell, double number, EpicReading &reading, Format &&for
     reading.shown = true;
     reading.shownValue = number;
 }
-
 
 // One library call as one statement: a function the library lacks is skipped without a
 // raised error, so an incomplete library costs the cycle nothing.

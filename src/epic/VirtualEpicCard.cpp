@@ -3,11 +3,9 @@
 #include "core/Convert.h"
 #include "core/Log.h"
 
-
 namespace tavrel {
 
-VirtualEpicCard::VirtualEpicCard(bool present, const QString &journalPath)
-    : present_(present)
+VirtualEpicCard::VirtualEpicCard(bool present, const QString &journalPath) : present_(present)
 {
     if (journalPath.isEmpty())
         return;

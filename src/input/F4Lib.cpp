@@ -9,8 +9,7 @@
 
 namespace tavrel {
 
-F4Lib::F4Lib(std::function<void()> yield)
-    : yield_(std::move(yield))
+F4Lib::F4Lib(std::function<void()> yield) : yield_(std::move(yield))
 {
 }
 

@@ -20,10 +20,7 @@ namespace {
 class NoKeyInjector final : public KeyInjector
 {
 public:
-    NoKeyInjector()
-    {
-        qCWarning(lcKeys) << "keys are not pressed: no X display with the XTEST extension";
-    }
+    NoKeyInjector() { qCWarning(lcKeys) << "keys are not pressed: no X display with the XTEST extension"; }
     int send(std::span<const KeyRecord>) override { return 0; }
 };
 

@@ -2,8 +2,7 @@
 
 namespace tavrel {
 
-KeyJournal::KeyJournal(const QString &path)
-    : file_(path)
+KeyJournal::KeyJournal(const QString &path) : file_(path)
 {
     file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
 }

@@ -48,7 +48,8 @@ QString BoardBinding::addLine(QStringView line)
     const auto slot = std::find_if(kBoardSlots.begin(), kBoardSlots.end(),
                                    [&](const BoardSlotInfo &s) { return s.name == name; });
     if (slot == kBoardSlots.end())
-        return u"\"%1\" names no slot (PLED64-1/2, P01616-1/2, PTLED-1/2, PTLCD-1/2, PSERVO-1/2, P4SERVO-1/2)"_s.arg(name);
+        return u"\"%1\" names no slot (PLED64-1/2, P01616-1/2, PTLED-1/2, PTLCD-1/2, PSERVO-1/2, P4SERVO-1/2)"_s.arg(
+            name);
     const QStringView serialText = line.sliced(comma + 1).trimmed();
     const auto serial = readSerialNumber(serialText);
     if (!serial)

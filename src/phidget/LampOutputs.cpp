@@ -192,8 +192,8 @@ void LampTest(bool on, bool alsoDisplays, const BoardSlots &boards, const Config
     for (PhidgetBoard *leds : {boards.pViperLED_1.get(), boards.pViperLED_2.get()})
         if (leds)
             lightLeds(leds, on, brightness);
-    const std::pair<PhidgetBoard *, const char16_t *> lcds[] = {
-        {boards.pViperTextLCD_1.get(), u"TextLCD-1 "}, {boards.pViperTextLCD_2.get(), u"TextLCD-2 "}};
+    const std::pair<PhidgetBoard *, const char16_t *> lcds[] = {{boards.pViperTextLCD_1.get(), u"TextLCD-1 "},
+                                                                {boards.pViperTextLCD_2.get(), u"TextLCD-2 "}};
     for (const auto &[lcd, name] : lcds)
         if (lcd)
             lightLcd(lcd, name, on, alsoDisplays);

@@ -11,17 +11,50 @@ void PhidgetBoard::memberNotFound()
     throw Error::standard(Error::MemberNotFound);
 }
 
-int PhidgetBoard::numOutputs() const { memberNotFound(); }
-void PhidgetBoard::setOutputState(int, bool) { memberNotFound(); }
-int PhidgetBoard::ledCount() const { memberNotFound(); }
-void PhidgetBoard::setDiscreteLED(int, std::int32_t) { memberNotFound(); }
-void PhidgetBoard::setBrightness(std::int32_t) { memberNotFound(); }
-void PhidgetBoard::setBacklight(bool) { memberNotFound(); }
-void PhidgetBoard::setCursorOn(bool) { memberNotFound(); }
-int PhidgetBoard::rowCount() const { memberNotFound(); }
-void PhidgetBoard::setDisplayString(int, QStringView) { memberNotFound(); }
-int PhidgetBoard::numMotors() const { memberNotFound(); }
-void PhidgetBoard::setMotorPosition(int, double) { memberNotFound(); }
+int PhidgetBoard::numOutputs() const
+{
+    memberNotFound();
+}
+void PhidgetBoard::setOutputState(int, bool)
+{
+    memberNotFound();
+}
+int PhidgetBoard::ledCount() const
+{
+    memberNotFound();
+}
+void PhidgetBoard::setDiscreteLED(int, std::int32_t)
+{
+    memberNotFound();
+}
+void PhidgetBoard::setBrightness(std::int32_t)
+{
+    memberNotFound();
+}
+void PhidgetBoard::setBacklight(bool)
+{
+    memberNotFound();
+}
+void PhidgetBoard::setCursorOn(bool)
+{
+    memberNotFound();
+}
+int PhidgetBoard::rowCount() const
+{
+    memberNotFound();
+}
+void PhidgetBoard::setDisplayString(int, QStringView)
+{
+    memberNotFound();
+}
+int PhidgetBoard::numMotors() const
+{
+    memberNotFound();
+}
+void PhidgetBoard::setMotorPosition(int, double)
+{
+    memberNotFound();
+}
 
 std::optional<std::int32_t> readSerialNumber(QStringView text)
 {

@@ -4,8 +4,7 @@
 
 namespace tavrel {
 
-PhidgetJournal::PhidgetJournal(const QString &path)
-    : file_(path)
+PhidgetJournal::PhidgetJournal(const QString &path) : file_(path)
 {
 }
 
@@ -15,11 +14,21 @@ QString PhidgetJournal::escape(QStringView text)
     out.reserve(text.size());
     for (const QChar ch : text) {
         switch (ch.unicode()) {
-        case u'\\': out += QLatin1String("\\\\"); break;
-        case u'\t': out += QLatin1String("\\t"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        default: out += ch; break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        case u'\t':
+            out += QLatin1String("\\t");
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        default:
+            out += ch;
+            break;
         }
     }
     return out;

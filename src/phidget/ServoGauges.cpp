@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <tuple>
 #include <optional>
+#include <tuple>
 
 namespace tavrel {
 
@@ -41,12 +41,12 @@ struct KeywordName
 };
 
 constexpr KeywordName kKeywords[] = {
-    {u"KIAS", Keyword::KIAS},         {u"ALT", Keyword::ALT},           {u"RALT", Keyword::RALT},
-    {u"CPALT", Keyword::CPALT},       {u"ATTITUDE", Keyword::ATTITUDE}, {u"VVI", Keyword::VVI},
-    {u"AOA", Keyword::AOA},           {u"RPM", Keyword::RPM},           {u"FTIT", Keyword::FTIT},
-    {u"NOZPOS", Keyword::NOZPOS},     {u"OILPRES", Keyword::OILPRES},   {u"SPEEDBRAKE", Keyword::SPEEDBRAKE},
-    {u"EPUFUEL", Keyword::EPUFUEL},   {u"FUELFLOW", Keyword::FUELFLOW}, {u"FUELINT", Keyword::FUELINT},
-    {u"FUELEXT", Keyword::FUELEXT},   {u"FUELTOT", Keyword::FUELTOT},
+    {u"KIAS", Keyword::KIAS},       {u"ALT", Keyword::ALT},           {u"RALT", Keyword::RALT},
+    {u"CPALT", Keyword::CPALT},     {u"ATTITUDE", Keyword::ATTITUDE}, {u"VVI", Keyword::VVI},
+    {u"AOA", Keyword::AOA},         {u"RPM", Keyword::RPM},           {u"FTIT", Keyword::FTIT},
+    {u"NOZPOS", Keyword::NOZPOS},   {u"OILPRES", Keyword::OILPRES},   {u"SPEEDBRAKE", Keyword::SPEEDBRAKE},
+    {u"EPUFUEL", Keyword::EPUFUEL}, {u"FUELFLOW", Keyword::FUELFLOW}, {u"FUELINT", Keyword::FUELINT},
+    {u"FUELEXT", Keyword::FUELEXT}, {u"FUELTOT", Keyword::FUELTOT},
 };
 
 std::optional<Keyword> keywordOf(QStringView text)
@@ -231,8 +231,7 @@ std::optional<std::int32_t> motorIndex(QStringView text) noexcept
     return convert::checkedInt32(text);
 }
 
-void UpdateGaugeValues(GaugeTable &gauges, FlightData &data, const std::function<void()> &yield,
-                       GaugeReadings *kept)
+void UpdateGaugeValues(GaugeTable &gauges, FlightData &data, const std::function<void()> &yield, GaugeReadings *kept)
 {
     yield();
     GaugeReadings scratch;
@@ -253,8 +252,8 @@ void UpdateGaugeValues(GaugeTable &gauges, FlightData &data, const std::function
             && r.adjustedIsFloat == read.adjustedIsFloat)
             continue; // the columns already show these numbers
         putNumber(row[kGaugeValue], convert::shortest(r.value));
-        putNumber(row[kGaugeAdjusted], r.adjustedIsFloat ? convert::shortest(float(r.adjusted))
-                                                         : convert::shortest(r.adjusted));
+        putNumber(row[kGaugeAdjusted],
+                  r.adjustedIsFloat ? convert::shortest(float(r.adjusted)) : convert::shortest(r.adjusted));
         read.shown = true;
         read.value = r.value;
         read.adjusted = r.adjusted;

@@ -24,7 +24,7 @@ class Grid;
 struct ServoInputs
 {
     const BoardSlots &boards;
-    const bool &present;      // MultiServoPresent for the gauges, ServoPresent for the G-suit
+    const bool &present; // MultiServoPresent for the gauges, ServoPresent for the G-suit
     const bool &ScreenUpdate;
     std::function<void()> yield;
 };

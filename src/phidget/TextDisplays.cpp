@@ -209,8 +209,8 @@ QStringView GetLine(QStringView text, int n)
     return found;
 }
 
-void BuildTextLcdContent(ConfigTable &table, const FlightData &data,
-                         const std::function<void(QString &)> &buildPfl, QString &scratch)
+void BuildTextLcdContent(ConfigTable &table, const FlightData &data, const std::function<void(QString &)> &buildPfl,
+                         QString &scratch)
 {
     if (table.isEmpty())
         return;

@@ -59,8 +59,8 @@ QStringView GetLine(QStringView text, int n);
 // lines named in column 0 (each from a fresh BuildDisplay of the fault list, which
 // `buildPfl` makes into its argument); "CMDS" writes the countermeasures page into rows 0
 // and 1, the spare row included. Any other mode leaves column 3 as it was.
-void BuildTextLcdContent(ConfigTable &table, const FlightData &data,
-                         const std::function<void(QString &)> &buildPfl, QString &scratch);
+void BuildTextLcdContent(ConfigTable &table, const FlightData &data, const std::function<void(QString &)> &buildPfl,
+                         QString &scratch);
 
 // Sends column 3 of every entry to its board line (column 0) and, while screenUpdate, to
 // the grid's "Value" column, then yields. Stops at the first failing board or grid call:

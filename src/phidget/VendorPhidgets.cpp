@@ -125,10 +125,14 @@ public:
     // cockpit does not drive has no kind and no member but the common ones.
     using Kind = BoardKind;
 
-    Board21(std::shared_ptr<const Phidget21Api> api, std::optional<Kind> kind, Handle handle, QString type, std::int32_t serial,
-            float version)
-        : api_(std::move(api)), kind_(kind), device_(std::make_shared<Handle>(handle)), type_(std::move(type)),
-          serial_(serial), version_(version)
+    Board21(std::shared_ptr<const Phidget21Api> api, std::optional<Kind> kind, Handle handle, QString type,
+            std::int32_t serial, float version)
+        : api_(std::move(api))
+        , kind_(kind)
+        , device_(std::make_shared<Handle>(handle))
+        , type_(std::move(type))
+        , serial_(serial)
+        , version_(version)
     {
     }
 
@@ -179,8 +183,8 @@ public:
     void setCursorOn(bool on) override { call(Kind::TextLcd, api_->CPhidgetTextLCD_setCursorOn, on ? 1 : 0); }
     int rowCount() const override
     {
-        const GetInt function =
-            kind_ == Kind::TextLed ? api_->CPhidgetTextLED_getRowCount : api_->CPhidgetTextLCD_getRowCount;
+        const GetInt function = kind_ == Kind::TextLed ? api_->CPhidgetTextLED_getRowCount
+                                                       : api_->CPhidgetTextLCD_getRowCount;
         if (!function || (kind_ != Kind::TextLed && kind_ != Kind::TextLcd))
             memberNotFound();
         return get(*kind_, function);
@@ -249,7 +253,8 @@ struct Phidget21Callbacks
             return 0;
         api.CPhidget_getDeviceVersion(phidget, &version);
         const QString typeName = QString::fromLatin1(type);
-        handOver(manager, [manager, typeName, serial, version] { manager->boardFound(typeName, serial, float(version)); });
+        handOver(manager,
+                 [manager, typeName, serial, version] { manager->boardFound(typeName, serial, float(version)); });
         return 0;
     }
     static int TAVREL_VENDOR_CALL managerDetach(Handle phidget, void *user)
@@ -287,8 +292,7 @@ struct Phidget21Callbacks
     }
 };
 
-std::unique_ptr<VendorPhidgetManager> VendorPhidgetManager::open(const QString &library, QObject *parent,
-                                                                 QString *why)
+std::unique_ptr<VendorPhidgetManager> VendorPhidgetManager::open(const QString &library, QObject *parent, QString *why)
 {
     auto api = std::make_shared<Phidget21Api>();
     QString reason;

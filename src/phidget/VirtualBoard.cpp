@@ -3,8 +3,6 @@
 #include "core/Error.h"
 #include "phidget/PhidgetJournal.h"
 
-
-
 namespace tavrel {
 
 namespace {

@@ -63,7 +63,9 @@ QString environment(const char *name)
 FileIdentity fileIdentity(const QString &path)
 {
 #ifdef Q_OS_UNIX
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return {};
     return FileIdentity{quint64(info.st_dev), quint64(info.st_ino)};
@@ -196,9 +198,11 @@ std::unique_ptr<VirtualPhidgetManager> VirtualPhidgetManager::fromEnvironment(QO
     QStringList listed;
     for (const VirtualBoardEntry &board : std::as_const(boards))
         listed += formatVirtualBoard(board);
-    qCInfo(lcBoards).noquote() << u"virtual boards: %1 attach (%2)%3"_s.arg(boards.size()).arg(
-        qEnvironmentVariableIsSet("TAVREL_VIRTUAL_PHIDGETS") ? u"TAVREL_VIRTUAL_PHIDGETS"_s : u"the default twelve"_s,
-        listed.isEmpty() ? QString() : u": "_s + listed.join(u", "_s));
+    qCInfo(lcBoards).noquote() << u"virtual boards: %1 attach (%2)%3"_s.arg(boards.size())
+                                      .arg(qEnvironmentVariableIsSet("TAVREL_VIRTUAL_PHIDGETS")
+                                               ? u"TAVREL_VIRTUAL_PHIDGETS"_s
+                                               : u"the default twelve"_s,
+                                           listed.isEmpty() ? QString() : u": "_s + listed.join(u", "_s));
     return std::make_unique<VirtualPhidgetManager>(boards, environment("TAVREL_PHIDGET_JOURNAL"),
                                                    environment("TAVREL_PHIDGET_CONTROL"), parent);
 }

@@ -55,7 +55,7 @@ struct HotPlugCommand
     enum class Verb { Attach, Detach, Error };
     Verb verb = Verb::Attach;
     VirtualBoardEntry board{BoardKind::Led64, 0}; // kind only for attach
-    QString text;                                           // error only
+    QString text;                                 // error only
 };
 
 struct HotPlugLine

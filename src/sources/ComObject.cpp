@@ -43,10 +43,9 @@ QString fromBstr(BSTR text)
 QString systemText(HRESULT hr)
 {
     wchar_t *buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t *>(&buffer),
-                                        0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
     QString text = QString::fromWCharArray(buffer, static_cast<qsizetype>(length)).trimmed();
     LocalFree(buffer);
     return text.isEmpty() ? QStringLiteral("Automation error") : text;
@@ -78,8 +77,7 @@ QString systemText(HRESULT hr)
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrHelpFile);
-    throw Error(number, description.isEmpty() ? systemText(code) : description,
-                source.isEmpty() ? progId : source);
+    throw Error(number, description.isEmpty() ? systemText(code) : description, source.isEmpty() ? progId : source);
 }
 
 // A VARIANT that is cleared however its scope is left.
@@ -99,23 +97,40 @@ struct Variant
 QVariant toQVariant(VARIANT &value, const QString &progId)
 {
     switch (value.vt) {
-    case VT_EMPTY: return {};
-    case VT_NULL: throw Error::standard(Error::InvalidUseOfNull, progId);
-    case VT_BOOL: return QVariant(value.boolVal != VARIANT_FALSE);
-    case VT_I1: return QVariant(static_cast<int>(value.cVal));
-    case VT_UI1: return QVariant(static_cast<int>(value.bVal));
-    case VT_I2: return QVariant(static_cast<int>(value.iVal));
-    case VT_UI2: return QVariant(static_cast<int>(value.uiVal));
-    case VT_I4: return QVariant(static_cast<int>(value.lVal));
-    case VT_INT: return QVariant(static_cast<int>(value.intVal));
-    case VT_UI4: return QVariant(static_cast<qlonglong>(value.ulVal));
-    case VT_UINT: return QVariant(static_cast<qlonglong>(value.uintVal));
-    case VT_I8: return QVariant(static_cast<qlonglong>(value.llVal));
-    case VT_UI8: return QVariant(static_cast<qulonglong>(value.ullVal));
-    case VT_R4: return QVariant(static_cast<double>(value.fltVal));
-    case VT_R8: return QVariant(value.dblVal);
-    case VT_BSTR: return QVariant(fromBstr(value.bstrVal));
-    default: break;
+    case VT_EMPTY:
+        return {};
+    case VT_NULL:
+        throw Error::standard(Error::InvalidUseOfNull, progId);
+    case VT_BOOL:
+        return QVariant(value.boolVal != VARIANT_FALSE);
+    case VT_I1:
+        return QVariant(static_cast<int>(value.cVal));
+    case VT_UI1:
+        return QVariant(static_cast<int>(value.bVal));
+    case VT_I2:
+        return QVariant(static_cast<int>(value.iVal));
+    case VT_UI2:
+        return QVariant(static_cast<int>(value.uiVal));
+    case VT_I4:
+        return QVariant(static_cast<int>(value.lVal));
+    case VT_INT:
+        return QVariant(static_cast<int>(value.intVal));
+    case VT_UI4:
+        return QVariant(static_cast<qlonglong>(value.ulVal));
+    case VT_UINT:
+        return QVariant(static_cast<qlonglong>(value.uintVal));
+    case VT_I8:
+        return QVariant(static_cast<qlonglong>(value.llVal));
+    case VT_UI8:
+        return QVariant(static_cast<qulonglong>(value.ullVal));
+    case VT_R4:
+        return QVariant(static_cast<double>(value.fltVal));
+    case VT_R8:
+        return QVariant(value.dblVal);
+    case VT_BSTR:
+        return QVariant(fromBstr(value.bstrVal));
+    default:
+        break;
     }
     Variant converted;
     if (SUCCEEDED(VariantChangeType(&converted.v, &value, 0, VT_R8)))
@@ -128,8 +143,7 @@ QVariant toQVariant(VARIANT &value, const QString &progId)
 
 } // namespace
 
-ComObject::ComObject(const QString &progId)
-    : progId_(progId)
+ComObject::ComObject(const QString &progId) : progId_(progId)
 {
     // The calling thread joins a single-threaded apartment. S_FALSE (joined before) counts
     // like S_OK and is balanced the same; a thread already in the multithreaded apartment
@@ -180,9 +194,9 @@ QVariant ComObject::invoke(std::string_view name, unsigned short flags)
     // buffer on the stack.
     wchar_t wide[kLongestName + 1];
     const int length = name.empty() || name.size() > kLongestName
-        ? 0
-        : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), wide,
-                              kLongestName);
+                           ? 0
+                           : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(),
+                                                 static_cast<int>(name.size()), wide, kLongestName);
     if (length <= 0)
         raise(DISP_E_UNKNOWNNAME, progId_);
     wide[length] = L'\0';
@@ -195,8 +209,8 @@ QVariant ComObject::invoke(std::string_view name, unsigned short flags)
     Variant result;
     EXCEPINFO exception = {};
     UINT badArgument = 0;
-    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &noArguments, &result.v,
-                                         &exception, &badArgument);
+    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &noArguments, &result.v, &exception,
+                                         &badArgument);
     if (hr == DISP_E_EXCEPTION)
         raiseServerError(exception, progId_);
     if (FAILED(hr))

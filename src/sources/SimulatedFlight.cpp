@@ -28,17 +28,17 @@ enum class Ease : std::uint8_t { Smooth, Linear };
 
 struct Key
 {
-    double t;        // seconds into the loop
-    Phase phase;     // the phase from this key on
-    Ease ease;       // how values move from the previous key to this one
-    double alt;      // feet above the runway
-    double kias;     // knots
-    double roll;     // degrees, right wing down
-    double heading;  // degrees, unwrapped
-    double g;        // normal load factor
-    double rpm;      // percent: ~62 idle, 100 military, 103 afterburner
-    double flow;     // fuel flow, lbs/hr
-    double north;    // feet from the TACAN
+    double t;       // seconds into the loop
+    Phase phase;    // the phase from this key on
+    Ease ease;      // how values move from the previous key to this one
+    double alt;     // feet above the runway
+    double kias;    // knots
+    double roll;    // degrees, right wing down
+    double heading; // degrees, unwrapped
+    double g;       // normal load factor
+    double rpm;     // percent: ~62 idle, 100 military, 103 afterburner
+    double flow;    // fuel flow, lbs/hr
+    double north;   // feet from the TACAN
     double east;
 };
 
@@ -79,33 +79,33 @@ constexpr Key kScript[] = {
 static_assert(kScript[0].t == 0.0 && std::end(kScript)[-1].t == SimulatedFlight::kLoopSeconds);
 
 // Events that do not sit on a key, in seconds into the loop.
-constexpr double kStartUpTestEnd = 5.0;   // flight-control test lamp and fault list
+constexpr double kStartUpTestEnd = 5.0; // flight-control test lamp and fault list
 constexpr double kRotateAt = 27.0;
 constexpr double kTouchdownAt = 164.0;
-constexpr double kGearUpAt = 32.0;        // positive rate after lift-off
-constexpr double kGearDownAt = 140.0;     // on final, before the outer marker
-constexpr double kGearTravel = 4.0;       // seconds one leg takes
-constexpr double kGearStagger = 0.4;      // the left leg starts this much after the nose, the right twice
+constexpr double kGearUpAt = 32.0;    // positive rate after lift-off
+constexpr double kGearDownAt = 140.0; // on final, before the outer marker
+constexpr double kGearTravel = 4.0;   // seconds one leg takes
+constexpr double kGearStagger = 0.4;  // the left leg starts this much after the nose, the right twice
 constexpr double kSpeedBrakeOut = 104.0;
 constexpr double kSpeedBrakeIn = 114.0;
 constexpr double kSpeedBrakeTravel = 2.0;
-constexpr double kWarningStart = 104.0;   // master caution and two warnings blink at 1 Hz
+constexpr double kWarningStart = 104.0; // master caution and two warnings blink at 1 Hz
 constexpr double kWarningEnd = 116.0;
-constexpr double kDispenseStart = 70.0;   // countermeasure programs during the turns
+constexpr double kDispenseStart = 70.0; // countermeasure programs during the turns
 constexpr double kDispenseEvery = 2.0;
 constexpr int kDispensePrograms = 15;
-constexpr double kTacanSwitchAt = 120.0;  // channels and courses change for the approach
+constexpr double kTacanSwitchAt = 120.0; // channels and courses change for the approach
 
-constexpr double kBaseNorth = 400000.0;   // the air base in the theatre, feet
+constexpr double kBaseNorth = 400000.0; // the air base in the theatre, feet
 constexpr double kBaseEast = 300000.0;
 constexpr double kFeetPerNm = 6076.12;
 constexpr long kClockStart = 10 * 3600 + 15 * 60; // time of day at the start of the loop
 
-constexpr double kStartInternal = 7000.0;  // lbs
+constexpr double kStartInternal = 7000.0; // lbs
 constexpr double kStartExternal = 2000.0;
 // Fuel burns faster than the flow shown, so the external tank runs dry within the loop.
 constexpr double kBurnScale = 6.0;
-constexpr double kForwardShare = 0.45;     // of internal fuel held in the forward tanks
+constexpr double kForwardShare = 0.45; // of internal fuel held in the forward tanks
 
 constexpr int kStartChaff = 60, kChaffPerProgram = 4;
 constexpr int kStartFlares = 30, kFlaresPerProgram = 2;
@@ -113,10 +113,19 @@ constexpr int kStartFlares = 30, kFlaresPerProgram = 2;
 // ---------------------------------------------------------------------------------------
 // Interpolation.
 
-double clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
-double smoothstep(double u) { return u * u * (3.0 - 2.0 * u); }
+double clamp01(double x)
+{
+    return std::clamp(x, 0.0, 1.0);
+}
+double smoothstep(double u)
+{
+    return u * u * (3.0 - 2.0 * u);
+}
 // 0 before `from`, rising smoothly to 1 over `duration` seconds.
-double ramp(double t, double from, double duration) { return smoothstep(clamp01((t - from) / duration)); }
+double ramp(double t, double from, double duration)
+{
+    return smoothstep(clamp01((t - from) / duration));
+}
 // 0 .. rises at `open` .. 1 .. falls at `close` .. 0.
 double pulse(double t, double open, double close, double duration)
 {
@@ -163,10 +172,7 @@ struct Cubic
         const double u2 = u * u, u3 = u2 * u, u4 = u3 * u;
         return mix(u4 / 2 - u3 + u, u4 / 4 - 2 * u3 / 3 + u2 / 2, -u4 / 2 + u3, u4 / 4 - u3 / 3);
     }
-    double mix(double w0, double v0, double w1, double v1) const
-    {
-        return p0 * w0 + m0 * v0 + p1 * w1 + m1 * v1;
-    }
+    double mix(double w0, double v0, double w1, double v1) const { return p0 * w0 + m0 * v0 + p1 * w1 + m1 * v1; }
 };
 
 // Where a time lies in the script: in the stretch from key `index` to the next, at u.
@@ -216,7 +222,10 @@ double wrap360(double degrees)
     return d < 0.0 ? d + 360.0 : d;
 }
 // Degrees into [-180, 180).
-double wrap180(double degrees) { return wrap360(degrees + 180.0) - 180.0; }
+double wrap180(double degrees)
+{
+    return wrap360(degrees + 180.0) - 180.0;
+}
 
 // The time into the loop, taken to the microsecond so that t and t + kLoopSeconds land
 // on the same instant even though the addition rounds.
@@ -235,14 +244,17 @@ double loopTime(double seconds)
 // Lamp words. The bit positions are the script's own; the cockpit configuration decides
 // which bit lights which lamp.
 
-constexpr std::uint32_t bit(int n) { return std::uint32_t{1} << n; }
+constexpr std::uint32_t bit(int n)
+{
+    return std::uint32_t{1} << n;
+}
 
 enum LightBits : std::uint32_t {
     kMasterCaution = bit(0), // blinks during the warning
     kFlcsLamp = bit(1),      // start-up test
     kEngineWarn = bit(2),    // blinks opposite the master caution
     kSpeedBrakeLamp = bit(3),
-    kGearWarn = bit(4),      // a leg in transit
+    kGearWarn = bit(4), // a leg in transit
     kExternalEmpty = bit(5),
     kAltitudeHold = bit(31), // through the level turns
 };
@@ -252,9 +264,9 @@ enum LightBits2 : std::uint32_t {
     kLeftDown = bit(2),
     kRightDown = bit(3),
     kRwrContact = bit(4),
-    kCmdsGo = bit(6),         // the dispenser is ready: airborne with something left
+    kCmdsGo = bit(6), // the dispenser is ready: airborne with something left
     kDispenserEmpty = bit(7),
-    kChaffLow = bit(10),      // fewer than 10 left
+    kChaffLow = bit(10), // fewer than 10 left
     kFlareLow = bit(11),
     kOnGround = bit(31), // weight on wheels
 };
@@ -272,8 +284,14 @@ enum HsiBits : std::uint32_t {
     kHsiInit = bit(5), // start-up
 };
 
-std::int32_t word(std::uint32_t bits) { return static_cast<std::int32_t>(bits); }
-std::uint32_t when(bool on, std::uint32_t bits) { return on ? bits : 0u; }
+std::int32_t word(std::uint32_t bits)
+{
+    return static_cast<std::int32_t>(bits);
+}
+std::uint32_t when(bool on, std::uint32_t bits)
+{
+    return on ? bits : 0u;
+}
 
 // ---------------------------------------------------------------------------------------
 // Text pages: 5 lines of 26 characters, plus the invert marks ("2" inverse video, "1" a
@@ -327,7 +345,10 @@ constexpr Page kEngineFault{{"  ENG  A/I                ", "                    
 static_assert(fullLines(kCni.text) && fullLines(kBingo.text) && fullLines(kTacan.text) && fullLines(kNoFault.text)
               && fullLines(kFlcsFault.text) && fullLines(kEngineFault.text));
 
-char16_t &at(FlightText &field, int line, int column) { return field[line * 26 + column]; }
+char16_t &at(FlightText &field, int line, int column)
+{
+    return field[line * 26 + column];
+}
 
 void writePage(const Page &page, FlightText &text, FlightText &invert)
 {
@@ -401,7 +422,7 @@ void SimulatedFlight::sample(double seconds, FlightData &out) const
     const double alpha = airborne ? flyingAlpha(kias, g) : wheelsPitch(t); // degrees
     const double pitch = airborne ? gamma / kDegree + alpha : alpha;
     const double heading = wrap360(place.value(&Key::heading));
-    const double tas = kias * (1.0 + 0.02 * alt / 1000.0);              // knots, 2 % per 1000 ft
+    const double tas = kias * (1.0 + 0.02 * alt / 1000.0);               // knots, 2 % per 1000 ft
     const double soundSpeed = 661.47 * std::sqrt(1.0 - 6.8756e-6 * alt); // knots
 
     out.Pitch = float(pitch * kDegree);
@@ -514,12 +535,10 @@ void SimulatedFlight::sample(double seconds, FlightData &out) const
                           | when(legs[1] == 1.0, kLeftDown) | when(legs[2] == 1.0, kRightDown)
                           | when(out.RWRObjectCount > 0, kRwrContact) | when(chaff < 10, kChaffLow)
                           | when(flares < 10, kFlareLow) | when(chaff == 0 && flares == 0, kDispenserEmpty)
-                          | when(airborne && (chaff > 0 || flares > 0), kCmdsGo)
-                          | when(!airborne, kOnGround));
+                          | when(airborne && (chaff > 0 || flares > 0), kCmdsGo) | when(!airborne, kOnGround));
     out.LightBits3 = word(when(phase == StartUp, kStarterRun) | when(warning && blink, kElecFault)
                           | when(oil < 32.0, kOilLow));
-    out.HSIBits = word(when(toBeacon, kToFlag) | when(!approach, kIlsWarn)
-                       | when(range > 10.0, kRangeInvalid)
+    out.HSIBits = word(when(toBeacon, kToFlag) | when(!approach, kIlsWarn) | when(range > 10.0, kRangeInvalid)
                        | when(approach && range >= 4.0 && range <= 5.0, kOuterMarker)
                        | when(approach && range >= 0.3 && range <= 0.7, kMiddleMarker) | when(startUp, kHsiInit));
     out.LightBitsSet = -1;

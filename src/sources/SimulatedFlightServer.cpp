@@ -35,8 +35,7 @@ bool offeredByServer(const FieldInfo &field)
 
 } // namespace
 
-SimulatedFlightServer::SimulatedFlightServer(Clock clock)
-    : clock_(std::move(clock))
+SimulatedFlightServer::SimulatedFlightServer(Clock clock) : clock_(std::move(clock))
 {
     started_.start();
     const QString path = qEnvironmentVariable("TAVREL_DATA_SERVER_JOURNAL");

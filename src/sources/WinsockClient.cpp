@@ -16,13 +16,12 @@ namespace {
 const QString kSource = QStringLiteral("sktTavrel");
 
 constexpr std::array<QStringView, 10> kStateTexts = {
-    u"Closed",     u"Open",       u"Listening", u"Pending", u"Resolving Host",
+    u"Closed",        u"Open",       u"Listening", u"Pending", u"Resolving Host",
     u"Host Resolved", u"Connecting", u"Connected", u"Closing", u"Error",
 };
 } // namespace
 
-WinsockClient::WinsockClient(QObject *parent)
-    : QObject(parent)
+WinsockClient::WinsockClient(QObject *parent) : QObject(parent)
 {
     sendBuffer_.reserve(16);
     connect(&socket_, &QAbstractSocket::stateChanged, this, [this](QAbstractSocket::SocketState s) {
@@ -31,8 +30,12 @@ WinsockClient::WinsockClient(QObject *parent)
         if (starting_)
             return; // the state read right after Connect is the one connectToPeer() set
         switch (s) {
-        case QAbstractSocket::HostLookupState: setState(ResolvingHost); break;
-        case QAbstractSocket::ConnectingState: setState(Connecting); break;
+        case QAbstractSocket::HostLookupState:
+            setState(ResolvingHost);
+            break;
+        case QAbstractSocket::ConnectingState:
+            setState(Connecting);
+            break;
         case QAbstractSocket::ConnectedState:
             setState(Connected);
             logConnected();
@@ -41,13 +44,15 @@ WinsockClient::WinsockClient(QObject *parent)
             logEnd(state_ == Connected ? Closing : Error);
             setState(state_ == Connected ? Closing : Error);
             break;
-        default: break;
+        default:
+            break;
         }
     });
     connect(&socket_, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (state_ == Closed)
             return;
-        const std::int16_t end = error == QAbstractSocket::RemoteHostClosedError && state_ == Connected ? Closing : Error;
+        const std::int16_t end = error == QAbstractSocket::RemoteHostClosedError && state_ == Connected ? Closing
+                                                                                                        : Error;
         if (state_ != Closing && state_ != Error)
             logEnd(end);
         setState(end);
@@ -119,7 +124,8 @@ std::int16_t WinsockClient::getBoolean()
     char bytes[2];
     if (socket_.bytesAvailable() < 2 || socket_.read(bytes, 2) != 2)
         throw tavrel::Error(tavrel::Error::SocketNotConnected, QStringLiteral("No boolean value has arrived"), kSource);
-    return static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0]) | (static_cast<unsigned char>(bytes[1]) << 8));
+    return static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0])
+                                     | (static_cast<unsigned char>(bytes[1]) << 8));
 }
 
 void WinsockClient::close()

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,7 +16,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolTip>
-#include <QHelpEvent>
 
 #include <array>
 #include <memory>
@@ -67,7 +67,9 @@ void bind(QCheckBox *widget, CheckBox &model, QLabel *caption)
             widget->setText(model.caption());
         }
         widget->setEnabled(model.isEnabled());
-        widget->setCheckState(model.value() == 0 ? Qt::Unchecked : model.value() == 1 ? Qt::Checked : Qt::PartiallyChecked);
+        widget->setCheckState(model.value() == 0   ? Qt::Unchecked
+                              : model.value() == 1 ? Qt::Checked
+                                                   : Qt::PartiallyChecked);
     });
     QObject::connect(widget, &QCheckBox::clicked, &model,
                      [&model](bool checked) { attempt([&] { model.setValue(checked ? 1 : 0); }); });

@@ -30,9 +30,9 @@ QPixmap epicCardPicture(QSize size, qreal devicePixelRatio)
     p.drawRoundedRect(board, 2 * u, 2 * u);
     p.setBrush(QColor(200, 200, 190));
     p.setPen(Qt::NoPen);
-    for (const QPointF corner : {board.topLeft() + QPointF(3 * u, 3 * u), board.topRight() + QPointF(-3 * u, 3 * u),
-                                 board.bottomLeft() + QPointF(3 * u, -3 * u),
-                                 board.bottomRight() + QPointF(-3 * u, -3 * u)})
+    for (const QPointF corner :
+         {board.topLeft() + QPointF(3 * u, 3 * u), board.topRight() + QPointF(-3 * u, 3 * u),
+          board.bottomLeft() + QPointF(3 * u, -3 * u), board.bottomRight() + QPointF(-3 * u, -3 * u)})
         p.drawEllipse(corner, u, u);
 
     // Traces from the controller to the connector rows.

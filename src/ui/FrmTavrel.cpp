@@ -32,16 +32,14 @@ void setLength(int &target, int twips)
 
 } // namespace
 
-FrmTavrel::FrmTavrel(CockpitControls &controls, QWidget *parent)
-    : QMainWindow(parent)
-    , controls_(controls)
+FrmTavrel::FrmTavrel(CockpitControls &controls, QWidget *parent) : QMainWindow(parent), controls_(controls)
 {
     setObjectName(QStringLiteral("frmTavrel"));
     // The twips were laid out for an 8-point face of Arial's metrics; both scale with
     // the dpi. Faces with the same metrics come first, the desktop's own last.
     QFont face = font();
-    face.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Helvetica"),
-                      face.family()});
+    face.setFamilies(
+        {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Helvetica"), face.family()});
     face.setPointSizeF(8.0);
     setFont(face);
 
@@ -212,7 +210,9 @@ void FrmTavrel::Form_Resize(int outerWidthTwips, int outerHeightTwips)
     attempt([&] { setLength(p.frames[FraLed64_1].height, p.tabStrip.height - layout::kFrameMargin); });
 
     // Every later length is taken from the height frame 7 ("PhidgetLED 64 - 1") has now.
-    const auto frame = [&](int i) { attempt([&] { setLength(p.frames[std::size_t(i)].height, p.frames[FraLed64_1].height); }); };
+    const auto frame = [&](int i) {
+        attempt([&] { setLength(p.frames[std::size_t(i)].height, p.frames[FraLed64_1].height); });
+    };
     const auto grid = [&](int i, int margin) {
         attempt([&] { setLength(p.grids[std::size_t(i)].height, p.frames[FraLed64_1].height - margin); });
     };
@@ -241,7 +241,7 @@ void FrmTavrel::followOuterSize()
 {
     outerFollowed_ = outerSize();
     controls_.frmTavrel.setSize(layout::toTwips(outerFollowed_.width(), logicalDpiX()),
-                                          layout::toTwips(outerFollowed_.height(), logicalDpiY()));
+                                layout::toTwips(outerFollowed_.height(), logicalDpiY()));
     Form_Resize();
 }
 

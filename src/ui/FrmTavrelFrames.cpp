@@ -36,7 +36,8 @@ QLabel *placedLabel(const QString &text, QWidget *parent, const QRect &rect)
 }
 
 // The small design frames leave little room: tight margins keep every caption whole.
-template <typename Layout> Layout *frameLayout(QGroupBox *frame)
+template <typename Layout>
+Layout *frameLayout(QGroupBox *frame)
 {
     auto *layout = new Layout(frame);
     layout->setContentsMargins(4, 2, 4, 4);
@@ -123,7 +124,8 @@ void FrmTavrel::buildControlTab()
     // "Lighting Options": screen updates, the lamp test and the lamp brightness.
     auto *lighting = frameLayout<QVBoxLayout>(frames_[FraLightingOptions]);
     for (int i : {0, 1}) {
-        lighting->addWidget(captionedCheckBox(c.chkGlimra[std::size_t(i)], frames_[FraLightingOptions], indexed("chkGlimra", i)));
+        lighting->addWidget(
+            captionedCheckBox(c.chkGlimra[std::size_t(i)], frames_[FraLightingOptions], indexed("chkGlimra", i)));
     }
     auto *brightnessRow = new QHBoxLayout;
     auto *brightness = new QSlider(Qt::Horizontal, frames_[FraLightingOptions]);
@@ -137,7 +139,8 @@ void FrmTavrel::buildControlTab()
 
     // "Program Control": the polling rate.
     auto *program = frameLayout<QGridLayout>(frames_[FraProgramControl]);
-    program->addWidget(new QLabel(QStringLiteral("Polling Timer (milliseconds)"), frames_[FraProgramControl]), 0, 0, 1, 2);
+    program->addWidget(new QLabel(QStringLiteral("Polling Timer (milliseconds)"), frames_[FraProgramControl]), 0, 0, 1,
+                       2);
     auto *rate = new QSlider(Qt::Horizontal, frames_[FraProgramControl]);
     rate->setObjectName(indexed("sldGlimra", SldPollingRate));
     binding::bind(rate, c.sldGlimra[SldPollingRate]);
@@ -149,7 +152,8 @@ void FrmTavrel::buildControlTab()
 
     // "EPIC Controls": the card's buttons stand at their twips under the check box.
     auto *epic = frameLayout<QVBoxLayout>(frames_[FraEpicControls]);
-    epic->addWidget(captionedCheckBox(c.chkGlimra[ChkEpicAnyway], frames_[FraEpicControls], indexed("chkGlimra", ChkEpicAnyway)));
+    epic->addWidget(
+        captionedCheckBox(c.chkGlimra[ChkEpicAnyway], frames_[FraEpicControls], indexed("chkGlimra", ChkEpicAnyway)));
     epic->addStretch(1);
     for (const auto &[name, rect, model] : {std::tuple{"btnOpenEpic", layout::kOpenEpic, &c.btnOpenEpic},
                                             std::tuple{"btnCloseEpic", layout::kCloseEpic, &c.btnCloseEpic}}) {

@@ -21,16 +21,26 @@ QVariant toColor(quint32 color)
 Qt::Alignment toAlignment(int code)
 {
     switch (code) {
-    case Grid::LeftTop: return Qt::AlignLeft | Qt::AlignTop;
-    case Grid::LeftCenter: return Qt::AlignLeft | Qt::AlignVCenter;
-    case Grid::LeftBottom: return Qt::AlignLeft | Qt::AlignBottom;
-    case Grid::CenterTop: return Qt::AlignHCenter | Qt::AlignTop;
-    case Grid::CenterCenter: return Qt::AlignCenter;
-    case Grid::CenterBottom: return Qt::AlignHCenter | Qt::AlignBottom;
-    case Grid::RightTop: return Qt::AlignRight | Qt::AlignTop;
-    case Grid::RightCenter: return Qt::AlignRight | Qt::AlignVCenter;
-    case Grid::RightBottom: return Qt::AlignRight | Qt::AlignBottom;
-    default: return Qt::AlignLeft | Qt::AlignVCenter; // general: text to the left
+    case Grid::LeftTop:
+        return Qt::AlignLeft | Qt::AlignTop;
+    case Grid::LeftCenter:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    case Grid::LeftBottom:
+        return Qt::AlignLeft | Qt::AlignBottom;
+    case Grid::CenterTop:
+        return Qt::AlignHCenter | Qt::AlignTop;
+    case Grid::CenterCenter:
+        return Qt::AlignCenter;
+    case Grid::CenterBottom:
+        return Qt::AlignHCenter | Qt::AlignBottom;
+    case Grid::RightTop:
+        return Qt::AlignRight | Qt::AlignTop;
+    case Grid::RightCenter:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case Grid::RightBottom:
+        return Qt::AlignRight | Qt::AlignBottom;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter; // general: text to the left
     }
 }
 
@@ -65,11 +75,16 @@ public:
     {
         const int row = index.row() + 1;
         switch (role) {
-        case Qt::DisplayRole: return grid_.text(row, index.column());
-        case Qt::TextAlignmentRole: return QVariant::fromValue(toAlignment(grid_.colAlignment(index.column())));
-        case Qt::BackgroundRole: return toColor(grid_.cellBackColor(row, index.column()));
-        case Qt::ToolTipRole: return grid_.rowToolTip(row).isEmpty() ? QVariant() : grid_.rowToolTip(row);
-        default: return {};
+        case Qt::DisplayRole:
+            return grid_.text(row, index.column());
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(toAlignment(grid_.colAlignment(index.column())));
+        case Qt::BackgroundRole:
+            return toColor(grid_.cellBackColor(row, index.column()));
+        case Qt::ToolTipRole:
+            return grid_.rowToolTip(row).isEmpty() ? QVariant() : grid_.rowToolTip(row);
+        default:
+            return {};
         }
     }
 

@@ -33,26 +33,26 @@ inline constexpr int kWindowTop = 1000;
 
 // fraGlimra(0..20), relative to their tab.
 inline constexpr std::array<Twips, 21> kFrames = {{
-    {195, 650, 4215, 4140},  // 0 Devices
-    {4485, 660, 3195, 3255}, // 1 Communication
-    {150, 650, 4632, 4575},  // 2 Phidget 0/16/16 - 1 (level with its neighbour, frame 9)
+    {195, 650, 4215, 4140},   // 0 Devices
+    {4485, 660, 3195, 3255},  // 1 Communication
+    {150, 650, 4632, 4575},   // 2 Phidget 0/16/16 - 1 (level with its neighbour, frame 9)
     {4545, 3900, 3195, 1515}, // 3 Lighting Options
-    {120, 2430, 5340, 1335}, // 4 Phidget TextLCD - 1
-    {120, 405, 5340, 1995},  // 5 Phidget TextLED - 1
-    {360, 650, 4812, 2145},  // 6 Phidget Servo / G-Suit Beta
-    {150, 650, 4632, 4575},  // 7 PhidgetLED 64 - 1
-    {4956, 650, 4632, 4575}, // 8 PhidgetLED 64 - 2
-    {4956, 650, 4632, 4575}, // 9 Phidget 0/16/16 - 2
-    {120, 3780, 3345, 1545}, // 10 DED
-    {120, 540, 9075, 4725},  // 11 Analog Data
-    {150, 650, 3945, 4575},  // 12 Left MFD
-    {4215, 650, 3945, 4575}, // 13 Right MFD
+    {120, 2430, 5340, 1335},  // 4 Phidget TextLCD - 1
+    {120, 405, 5340, 1995},   // 5 Phidget TextLED - 1
+    {360, 650, 4812, 2145},   // 6 Phidget Servo / G-Suit Beta
+    {150, 650, 4632, 4575},   // 7 PhidgetLED 64 - 1
+    {4956, 650, 4632, 4575},  // 8 PhidgetLED 64 - 2
+    {4956, 650, 4632, 4575},  // 9 Phidget 0/16/16 - 2
+    {120, 3780, 3345, 1545},  // 10 DED
+    {120, 540, 9075, 4725},   // 11 Analog Data
+    {150, 650, 3945, 4575},   // 12 Left MFD
+    {4215, 650, 3945, 4575},  // 13 Right MFD
     {7785, 2580, 3105, 1320}, // 14 Program Control
-    {7785, 660, 3105, 1845}, // 15 EPIC Controls
+    {7785, 660, 3105, 1845},  // 15 EPIC Controls
     {3810, 3795, 3345, 1545}, // 16 PFD
-    {5535, 405, 5340, 1995}, // 17 Phidget TextLED - 2
+    {5535, 405, 5340, 1995},  // 17 Phidget TextLED - 2
     {5535, 2430, 5340, 1335}, // 18 Phidget TextLCD - 2
-    {3150, 630, 6330, 4260}, // 19 Epic Data Settings
+    {3150, 630, 6330, 4260},  // 19 Epic Data Settings
     {7785, 3885, 3105, 1545}, // 20 SIOC/IOCP
 }};
 

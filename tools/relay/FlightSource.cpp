@@ -6,8 +6,7 @@
 
 namespace tavrel::relay {
 
-SimulatedSource::SimulatedSource(Clock clock)
-    : clock_(std::move(clock))
+SimulatedSource::SimulatedSource(Clock clock) : clock_(std::move(clock))
 {
 }
 

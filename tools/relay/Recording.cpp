@@ -48,10 +48,7 @@ std::optional<qint64> plainNumber(QByteArrayView text, qint64 max)
 class Reader
 {
 public:
-    explicit Reader(QByteArrayView bytes)
-        : bytes_(bytes)
-    {
-    }
+    explicit Reader(QByteArrayView bytes) : bytes_(bytes) {}
 
     RecordingReadResult read()
     {
@@ -96,9 +93,9 @@ private:
             if (version == QByteArrayView("1\r"))
                 return fail(line.size() - 1, u"the header line ends in CR LF: the file's line ends were converted, "
                                              u"and a recording must keep its bytes as written"_s);
-            return fail(kHeaderWord.size(), u"unsupported recording version '%1' (this program reads version %2)"_s
-                                                .arg(shown(version))
-                                                .arg(kRecordingVersion));
+            return fail(kHeaderWord.size(),
+                        u"unsupported recording version '%1' (this program reads version %2)"_s.arg(shown(version))
+                            .arg(kRecordingVersion));
         }
         return fail(0, u"not a recording: the first line must be 'TAVREL-RECORDING %1'"_s.arg(kRecordingVersion));
     }
@@ -111,7 +108,8 @@ private:
         const qsizetype firstSpace = line.indexOf(' ');
         const qsizetype secondSpace = firstSpace < 0 ? -1 : line.indexOf(' ', firstSpace + 1);
         if (secondSpace < 0 || line.indexOf(' ', secondSpace + 1) >= 0)
-            return fail(start, u"bad entry line '%1': expected %2"_s.arg(shown(line), QString::fromLatin1(kEntryShape)));
+            return fail(start,
+                        u"bad entry line '%1': expected %2"_s.arg(shown(line), QString::fromLatin1(kEntryShape)));
 
         const QByteArrayView msText = line.first(firstSpace);
         const QByteArrayView activeText = line.sliced(firstSpace + 1, secondSpace - firstSpace - 1);
@@ -126,9 +124,9 @@ private:
             return fail(start + firstSpace + 1, u"bad active flag '%1': expected 0 or 1"_s.arg(shown(activeText)));
         const std::optional<qint64> count = plainNumber(countText, kMaxRecordBytes);
         if (!count)
-            return fail(start + secondSpace + 1,
-                        u"bad byte count '%1': expected 0 to %2 as plain digits"_s.arg(shown(countText))
-                            .arg(kMaxRecordBytes));
+            return fail(
+                start + secondSpace + 1,
+                u"bad byte count '%1': expected 0 to %2 as plain digits"_s.arg(shown(countText)).arg(kMaxRecordBytes));
         if (end < 0)
             return fail(bytes_.size(), u"the entry line has no line end"_s);
 

@@ -42,8 +42,8 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
     CommandLine commandLine(u"tavrel-relay"_s, description);
     QCommandLineParser &parser = commandLine.parser();
     const QCommandLineOption listen(u"listen"_s, u"Address to listen on (default 127.0.0.1)."_s, u"address"_s);
-    const QCommandLineOption port(u"port"_s, u"Port to listen on, 0 for any free port (default %1)."_s.arg(kDefaultPort),
-                                  u"n"_s);
+    const QCommandLineOption port(u"port"_s,
+                                  u"Port to listen on, 0 for any free port (default %1)."_s.arg(kDefaultPort), u"n"_s);
 #ifdef Q_OS_WIN
     const QCommandLineOption simulated(
         u"simulated"_s, u"Serves the built-in simulated flight instead of the simulator's shared memory."_s);
@@ -57,7 +57,8 @@ RelayOptionsParse parseRelayOptions(const QStringList &arguments)
     const QCommandLineOption record(u"record"_s, u"Records the peer given with --from into <file>."_s, u"file"_s);
     const QCommandLineOption from(u"from"_s, u"The peer to record."_s, u"host:port"_s);
     const QCommandLineOption interval(
-        u"interval"_s, u"Milliseconds between requests when recording (default %1)."_s.arg(kDefaultIntervalMs), u"ms"_s);
+        u"interval"_s, u"Milliseconds between requests when recording (default %1)."_s.arg(kDefaultIntervalMs),
+        u"ms"_s);
     const QCommandLineOption fromStart(
         u"from-start"_s, u"With --replay: every client gets the recording from its first entry, at its pace."_s);
     const QCommandLineOption verbose(u"verbose"_s, u"Prints one line per request on stdout."_s);

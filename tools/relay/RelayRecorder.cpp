@@ -102,8 +102,8 @@ void RelayRecorder::received()
     const qsizetype length = completeRecordLength(buffer_);
     if (length == 0) {
         if (buffer_.size() > kMaxRecordBytes)
-            end(2, u"%1 sent %2 bytes that do not make a record (84 fields ended by CR and a flag)"_s.arg(peer())
-                       .arg(buffer_.size()));
+            end(2, u"%1 sent %2 bytes that do not make a record (84 fields ended by CR and a flag)"_s.arg(peer()).arg(
+                       buffer_.size()));
         return;
     }
     const QByteArray record = buffer_.first(length);

@@ -16,7 +16,7 @@ constexpr qint64 kReadBufferSize = 64 * 1024;
 QString endpoint(const QHostAddress &address, quint16 port)
 {
     const QString host = address.protocol() == QAbstractSocket::IPv6Protocol ? u'[' + address.toString() + u']'
-                                                                              : address.toString();
+                                                                             : address.toString();
     return host + u':' + QString::number(port);
 }
 
@@ -51,8 +51,8 @@ bool RelayServer::listen(const QHostAddress &address, quint16 port, QString &err
 {
     if (server_.listen(address, port))
         return true;
-    const QString reason =
-        server_.serverError() == QAbstractSocket::AddressInUseError ? u"address in use"_s : server_.errorString();
+    const QString reason = server_.serverError() == QAbstractSocket::AddressInUseError ? u"address in use"_s
+                                                                                       : server_.errorString();
     error = u"cannot listen on %1: %2"_s.arg(endpoint(address, port), reason);
     return false;
 }
@@ -73,8 +73,8 @@ void RelayServer::takeNextClient()
         connect(socket, &QTcpSocket::bytesWritten, this, &RelayServer::serve);
         // Queued, so a connection that drops while an answer is written is let go after
         // serve() has returned.
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { clientClosed(socket); },
-                Qt::QueuedConnection);
+        connect(
+            socket, &QTcpSocket::disconnected, this, [this, socket] { clientClosed(socket); }, Qt::QueuedConnection);
         serve(); // what arrived while it waited
     }
 }

@@ -25,11 +25,7 @@ constexpr qsizetype kSecondEngineBytes = 16;
 class Area
 {
 public:
-    Area(QByteArrayView bytes, bool secondEngineInline)
-        : bytes_(bytes)
-        , inline_(secondEngineInline)
-    {
-    }
+    Area(QByteArrayView bytes, bool secondEngineInline) : bytes_(bytes), inline_(secondEngineInline) {}
 
     float f(qsizetype at) const { return qFromLittleEndian<float>(bytes_.data() + place(at)); }
     float atExactly(qsizetype at) const { return qFromLittleEndian<float>(bytes_.data() + at); }
@@ -167,9 +163,7 @@ SimReading convertSharedMemory(QByteArrayView flightData, QByteArrayView flightD
 
     if (split) {
         const bool second = flightData2.size() >= kSecondEngineBytes;
-        const auto f2 = [&](qsizetype at) {
-            return second ? qFromLittleEndian<float>(flightData2.data() + at) : 0.0f;
-        };
+        const auto f2 = [&](qsizetype at) { return second ? qFromLittleEndian<float>(flightData2.data() + at) : 0.0f; };
         out.NozzlePos2 = f2(0);
         out.RPM2 = f2(4);
         out.FTIT2 = f2(8);

@@ -28,9 +28,9 @@ enum class SimLayout {
 struct SimReading
 {
     SimLayout layout = SimLayout::Unknown;
-    qsizetype size = 0;      // of the first area
+    qsizetype size = 0;       // of the first area
     std::int32_t version = 0; // its version number, 0 where the layout has none
-    bool active = false;     // the answer to "X": a known layout, flying where it can tell
+    bool active = false;      // the answer to "X": a known layout, flying where it can tell
 };
 
 // Converts the two areas, as copied at one moment, into `out` field by field: floats

@@ -16,7 +16,6 @@
 #include <functional>
 #include <memory>
 
-
 using namespace tavrel::relay;
 using namespace Qt::StringLiterals;
 
@@ -47,8 +46,8 @@ int record(const RelayOptions &options)
         code = finishedCode;
         printLine(stderr, u"tavrel-relay: "_s + message);
         // Queued, so the loop ends even if the recording ended before it began.
-        QMetaObject::invokeMethod(qApp, [finishedCode] { QCoreApplication::exit(finishedCode); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [finishedCode] { QCoreApplication::exit(finishedCode); }, Qt::QueuedConnection);
     });
     tavrel::onTerminationSignal(&recorder, [&recorder] { recorder.stop(u"stopped"_s); });
     QString error;
@@ -71,7 +70,7 @@ int serve(const RelayOptions &options, const QElapsedTimer &sinceStart)
         source = std::move(areas);
     } else
 #endif
-    if (options.mode == RelayOptions::Mode::Replay) {
+        if (options.mode == RelayOptions::Mode::Replay) {
         RecordingLoad load = loadRecording(options.file);
         if (!load.error.isEmpty())
             return fail(load.error);
