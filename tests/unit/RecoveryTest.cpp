@@ -145,12 +145,6 @@ TEST_F(RelayRecovery, APeerThatDropsMidRecordIsConnectedAgain)
     heals();
 }
 
-TEST_F(RelayRecovery, GarbageCostsOneAnswer)
-{
-    misbehaveOnce([](QTcpSocket *s, const QByteArray &) { s->write("\x7fGARBAGE\r\r\r\x01\r 1"); }, false);
-    heals();
-}
-
 TEST_F(RelayRecovery, APeerThatStallsMidRecordGoesStaleThenDark)
 {
     misbehaveOnce(kHalf, true);

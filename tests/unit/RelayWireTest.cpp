@@ -102,7 +102,10 @@ TEST(RelayWireTest, FormattedRecordsHaveTheWireLayoutAndReadBackAsSent)
     std::copy(ded.utf16(), ded.utf16() + ded.size(), sent[2].DEDLines);
     const QList<QByteArray> fields = relay::formatRecord(sent[1], false, 'Q').split('\r');
     ASSERT_EQ(fields.size(), relay::kFieldCount + 1);
-    EXPECT_EQ(fields[0] + fields[31] + fields[70] + fields[84], "Q0.1-21474836480");
+    EXPECT_EQ(fields[0], "Q0.1");
+    EXPECT_EQ(fields[31], "-2147483648");
+    EXPECT_EQ(fields[70], "") << "a field in the reserved block's place";
+    EXPECT_EQ(fields[84], "0") << "the flag";
     EXPECT_EQ(relay::formatRecord(sent[2], true).split('\r')[63].left(13), QByteArray("caf\xE9 \x80" "5 line?", 13))
         << "Windows-1252, a CR as a space, \"?\" for what the code page lacks";
     for (const FlightData &s : sent) {

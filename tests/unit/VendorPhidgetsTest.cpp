@@ -66,7 +66,8 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     plug("PhidgetLED", 1001, 100, 64);
     ASSERT_TRUE(test::waitUntil([&] { return row("1001").endsWith(u"|65280"_s); }));
     const Board again = h.slot(u"PLED64-2");
-    ASSERT_TRUE(again && again != led) << "plugged in again, the board comes back to slot 2 as a new object";
+    ASSERT_TRUE(again) << "plugged in again, the board comes back to slot 2";
+    EXPECT_NE(again, led) << "as a new object";
     EXPECT_THROW(led->setDiscreteLED(0, 1), Error) << "slot 1 keeps the old, dead object";
     again->setDiscreteLED(0, 1);
     fail(6001, 0x9000, "overcurrent");
