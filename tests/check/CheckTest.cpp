@@ -44,23 +44,31 @@ const std::pair<QString, std::vector<Expected>> kCases[] = {
     {crlf(u"[P01616-2]|16,a,1,1"), {{2, W, u"output \"16\" is outside the interface kit (0 to 15)"}}},
     {crlf(u"[PLED64-2]|3,a,1,1|3,b,2,2"), {{3, W, u"output 3 is also driven by line 2"}}},
     {crlf(u"[PLED64-1]|0,a,0x10,1"), {{2, W, u"mask \"0x10\" reads as 0"}}},
-    {crlf(u"[PLED64-1]|0,a,2147483648,1|1,b,1,1 x"), {{2, W, u"beyond 32 bits"}, {3, W, u"is no number: it reads as 1"}}},
+    {crlf(u"[PLED64-1]|0,a,2147483648,1|1,b,1,1 x"),
+     {{2, W, u"beyond 32 bits"}, {3, W, u"is no number: it reads as 1"}}},
     {crlf(u"[P01616-1]|0,Gear - nose gear down (Bit),0,0"), {{2, W, u"exactly: \"Gear - Nose Gear Down (Bit)\""}}},
     {crlf(u"[PTLED-2]|0,a,FUELFLW,0"), {{2, W, u"unknown text LED keyword \"FUELFLW\""}}},
     {crlf(u"[PTLCD-1]|1,a,PFL,"), {{2, W, u"unknown text LCD mode \"PFL\""}}},
     {crlf(u"[PTLED-1]|4,a,cmds2,0"), {{2, W, u"beyond the text LED's lines 0 to 3"}}},
     {crlf(u"[PTLCD-2]|0,a,CMDS,|1,b,,|2,c,,"), {{4, W, u"beyond the text LCD's lines 0 to 1"}}},
     {crlf(u"[GAUGES]|1,a,KAIS,x|2,b,7,0|3,c,OILPRESSURE,0|4,d,KAIS,0|5,e,STBY,90"),
-     {{2, W, u"\"x\" is no number"}, {3, W, u"gauge keyword \"7\" is a number"},
+     {{2, W, u"\"x\" is no number"},
+      {3, W, u"gauge keyword \"7\" is a number"},
       {4, W, u"an EPIC keyword, not a gauge keyword: the gauge holds its fourth field, \"0\" (gauge keyword OILPRES?)"},
       {5, W, u"(gauge keyword KIAS?)"}}},
     {crlf(u"[GAUGES]|1,a,KIAS,0|[P4SERVO-2]|4,a,,1|0,b,,0|1,c,,2|2,d,,one|3,e,,1"),
-     {{4, W, u"motors 0 to 3"}, {5, W, u"gauges count from 1"}, {6, W, u"beyond the 1 entries"},
-      {7, W, u"\"one\" is no number: it reads as 0"}, {8, W, u"first 4"}}},
+     {{4, W, u"motors 0 to 3"},
+      {5, W, u"gauges count from 1"},
+      {6, W, u"beyond the 1 entries"},
+      {7, W, u"\"one\" is no number: it reads as 0"},
+      {8, W, u"first 4"}}},
     {crlf(u"[EPICAnalogs]|x,a,RPM,0|1,b, GS,0|2,c,NOZZLE2,0|3,d,RMP,0|y,e,INTWINGFUEL,0|4,f,OILPRES,0|5,g,7,0"),
-     {{2, W, u"\"x\" is no number"}, {3, W, u"blanks around"}, {4, W, u"NOZZZLE2"},
+     {{2, W, u"\"x\" is no number"},
+      {3, W, u"blanks around"},
+      {4, W, u"NOZZZLE2"},
       {5, W, u"unknown EPIC keyword \"RMP\": nothing is sent (EPIC keyword RPM?)"},
-      {7, W, u"a gauge keyword, not an EPIC keyword"}, {8, W, u"EPIC keyword \"7\" is a number"}}},
+      {7, W, u"a gauge keyword, not an EPIC keyword"},
+      {8, W, u"EPIC keyword \"7\" is a number"}}},
     {crlf(u"[PLED64-1] |0,a,1,1"), {{1, W, u"text after \"]\""}}},
     {crlf(u"[TCPIP-IP|127.0.0.1"), {{1, W, u"without \"]\""}}},
     {u"[TCPIP-PORT]\r\n8091"_s, {{2, W, u"no line end"}}},
@@ -78,8 +86,8 @@ TEST(CheckTest, TheProgramLogsEachFindingAtStartUp)
         h.noBoards();
         tavrel::test::LogCapture log;
         h.startUp();
-        const QRegularExpression finding(u"^tavrel\\.config (warning|error): %1:(\\d+): "_s.arg(
-            QRegularExpression::escape(h.cockpit.configFile())));
+        const QRegularExpression finding(
+            u"^tavrel\\.config (warning|error): %1:(\\d+): "_s.arg(QRegularExpression::escape(h.cockpit.configFile())));
         QStringList logged;
         for (const QString &line : log.lines)
             if (const auto match = finding.match(line); match.hasMatch())

@@ -109,11 +109,11 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
                                          "[PTLCD-2]\r\n0,CMDS page,CMDS,\r\n[GAUGES]\r\n1,Airspeed,KIAS,0\r\n"
                                          "2,RPM,RPM,0\r\n[P4SERVO-1]\r\n0,Airspeed needle,,1\r\n1,RPM needle,,2\r\n");
     ASSERT_TRUE(run.start());
-    const QStringList lamps = {u"1001\tDiscreteLED\t2\t100"_s, u"1001\tDiscreteLED\t4\t100"_s,
-                               u"2001\tOutputState\t0\t1"_s, u"4001\tDisplayString\t0\t  2451"_s,
-                               u"3001\tDisplayString\t0\tENG  A/I"_s,
-                               u"3002\tDisplayString\t1\tSB 45%      FLARE:04"_s, u"6001\tMotorPosition\t0\t150"_s,
-                               u"6001\tMotorPosition\t1\t80"_s, u"5001\tMotorPosition\t0\t45"_s}; // the last gauge too
+    const QStringList lamps = {u"1001\tDiscreteLED\t2\t100"_s,        u"1001\tDiscreteLED\t4\t100"_s,
+                               u"2001\tOutputState\t0\t1"_s,          u"4001\tDisplayString\t0\t  2451"_s,
+                               u"3001\tDisplayString\t0\tENG  A/I"_s, u"3002\tDisplayString\t1\tSB 45%      FLARE:04"_s,
+                               u"6001\tMotorPosition\t0\t150"_s,      u"6001\tMotorPosition\t1\t80"_s,
+                               u"5001\tMotorPosition\t0\t45"_s}; // the last gauge too
     const QStringList out = {u"1001\tDiscreteLED\t2\t0"_s, u"2001\tOutputState\t0\t0"_s,
                              u"4001\tDisplayString\t0\t   900"_s, u"3002\tDisplayString\t1\t            FLARE:00"_s};
     const auto shown = [&](qsizetype from, const QStringList &lines) { // the lines still missing after the wait
@@ -148,7 +148,8 @@ TEST(EndToEnd, ConfigFromAnotherFolderDrivesTheBoards)
     EXPECT_TRUE(run.boardJournal().filter(u"DiscreteLED\t2\t"_s).isEmpty()) << "the working folder's file was read";
     run.process().terminate();
     EXPECT_TRUE(run.waitForCleanEnd());
-    EXPECT_TRUE(QString::fromUtf8(run.readFile(u"tavrel.log"_s)).contains(u"tavrel.config info: configuration: "_s + config));
+    EXPECT_TRUE(
+        QString::fromUtf8(run.readFile(u"tavrel.log"_s)).contains(u"tavrel.config info: configuration: "_s + config));
 }
 
 // --help and --version of every program answer on stdout and end with 0 where there is no

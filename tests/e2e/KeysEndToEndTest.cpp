@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace tavrel {
 namespace {
 using namespace Qt::StringLiterals;

@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (qsizetype r = 0; r + 1 < table.size(); ++r)
             require(!table[r][0].contains(u'\r') && !table[r][1].contains(u'\r') && !table[r][3].contains(u'\r'));
 
-    require(plain.error == outlined.error && plain.config.switches == outlined.config.switches &&
-            plain.config.tables == outlined.config.tables);
+    require(plain.error == outlined.error && plain.config.switches == outlined.config.switches
+            && plain.config.tables == outlined.config.tables);
     require((outline.formatErrorLine > 0) == (plain.error == ConfigError::Format));
     const int lines = int(text.count(u'\n')) + 1;
     for (const ConfigOutline::Section &s : outline.sections)
@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QStringView name = sectionName(DeviceSection(i));
         const auto last = std::find_if(outline.sections.rbegin(), outline.sections.rend(),
                                        [&](const ConfigOutline::Section &s) { return s.name == name; });
-        require(configEntries(plain.config.tables[std::size_t(i)]) ==
-                (last == outline.sections.rend() ? 0 : last->rows.size()));
+        require(configEntries(plain.config.tables[std::size_t(i)])
+                == (last == outline.sections.rend() ? 0 : last->rows.size()));
     }
 
     for (const check::Finding &finding : check::checkText(text))

@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Grid grid;
     VirtualBoard leds(Kind::Led64, 1), kit(Kind::InterfaceKit, 1), lcd(Kind::TextLcd, 2), textLed(Kind::TextLed, 2);
     const LampInputs in{record, record.SpeedBrake > 0.0f, true, [] { return 37; }, noYield};
-    for (const auto &[index, section, board] : {std::tuple{0, DeviceSection::PLED64_1, &leds},
-                                                std::tuple{2, DeviceSection::P01616_1, &kit}}) {
+    for (const auto &[index, section, board] :
+         {std::tuple{0, DeviceSection::PLED64_1, &leds}, std::tuple{2, DeviceSection::P01616_1, &kit}}) {
         grids::portList(grid, table(section), {});
         DriveDiscreteOutputs(index, table(section), board, grid, in);
         for (int r = 1; r < grid.rows(); ++r)

@@ -43,15 +43,19 @@ protected:
 };
 
 constexpr int kStretchedFrames[] = {7, 8, 2, 9, 11, 0, 19, 12, 13};
-constexpr int kNarrowGrids[] = {0, 1, 2, 5};     // 300 twips shorter than their frame
-constexpr int kWideGrids[] = {4, 7, 8, 9, 10};   // 400 twips shorter
+constexpr int kNarrowGrids[] = {0, 1, 2, 5};   // 300 twips shorter than their frame
+constexpr int kWideGrids[] = {4, 7, 8, 9, 10}; // 400 twips shorter
 
 // A length below zero is passed over (the rest goes on); minimized changes nothing.
 TEST_F(LayoutTest, ResizeRuleStretchesTheNineFramesAndTheirGrids)
 {
     const FrmTavrel::Placement design = window.placement();
     const FrmTavrel::Placement &p = window.placement();
-    struct Case { const char *name; int outerHeight, tabHeight, frameHeight; };
+    struct Case
+    {
+        const char *name;
+        int outerHeight, tabHeight, frameHeight;
+    };
     for (const Case &c : {Case{"the window of the design", 7110, 5610, 4810}, Case{"1000 taller", 8110, 6610, 5810},
                           Case{"back again", 7110, 5610, 4810}, Case{"the wide grids below zero", 2600, 1100, 300}}) {
         SCOPED_TRACE(c.name);
@@ -126,9 +130,9 @@ TEST_F(LayoutTest, TheTabsAndFramesAsStartUpLeavesThem)
 
 TEST_F(LayoutTest, TheKeyboardPassesOverHiddenTabs)
 {
-    for (const auto &[from, key, modifiers, to] : {std::tuple(5, Qt::Key_Tab, Qt::ControlModifier, 8),
-                                                  std::tuple(8, Qt::Key_Tab, Qt::ControlModifier, 0),
-                                                  std::tuple(5, Qt::Key_Right, Qt::NoModifier, 8)}) {
+    for (const auto &[from, key, modifiers, to] :
+         {std::tuple(5, Qt::Key_Tab, Qt::ControlModifier, 8), std::tuple(8, Qt::Key_Tab, Qt::ControlModifier, 0),
+          std::tuple(5, Qt::Key_Right, Qt::NoModifier, 8)}) {
         window.tabStrip()->setCurrentIndex(from);
         QWidget *receiver = window.tabStrip();
         QTest::keyClick(key == Qt::Key_Tab ? receiver : window.tabStrip()->tabBar(), key, modifiers);
@@ -139,7 +143,8 @@ TEST_F(LayoutTest, TheKeyboardPassesOverHiddenTabs)
 TEST_F(LayoutTest, TheFormsSizeIsTheOuterOneFrameIncluded)
 {
     const qreal dpi = window.logicalDpiY();
-    EXPECT_EQ(h.controls().frmTavrel.width(), qRound(window.size().grownBy(window.frameExtents()).width() * 1440.0 / dpi));
+    EXPECT_EQ(h.controls().frmTavrel.width(),
+              qRound(window.size().grownBy(window.frameExtents()).width() * 1440.0 / dpi));
 }
 
 // The operator's hand on the widgets reaches the control models and their handlers.

@@ -1,7 +1,7 @@
 // tavrel-relay's boundaries: the recording format (what it writes reads back, what is
 // malformed is refused with its place), the replay schedule and the requests it answers.
-#include "FlightSource.h"
 #include "Recording.h"
+#include "FlightSource.h"
 
 #include "sources/RelayWire.h"
 
@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 TEST(Recording, WhatIsWrittenReadsBackAndWhatIsMalformedIsRefusedWithItsPlace)
 {
-    const QList<RecordingEntry> entries = {{0, false, "R1\r2\r0"}, {0, true, "same time"},
+    const QList<RecordingEntry> entries = {{0, false, "R1\r2\r0"},
+                                           {0, true, "same time"},
                                            {100, true, "CR LF\r\n \n\0 NUL"_ba},
                                            {kMaxRecordingMs, true, QByteArray(kMaxRecordBytes, '\r')}};
     QByteArray bytes = kRecordingHeader.toByteArray();
@@ -24,11 +25,14 @@ TEST(Recording, WhatIsWrittenReadsBackAndWhatIsMalformedIsRefusedWithItsPlace)
 
     const QByteArray head = kRecordingHeader.toByteArray(); // 19 bytes, line 1
     const std::tuple<QByteArray, qsizetype, qsizetype, const char *> malformed[] = {
-        {"", 1, 0, "not a recording"}, {"TAVREL-RECORDING 2\n", 1, 17, "unsupported recording version '2'"},
-        {"TAVREL-RECORDING 1\r\n", 1, 18, "CR LF"}, {head + "0 1\nab\n", 2, 19, "bad entry line '0 1'"},
+        {"", 1, 0, "not a recording"},
+        {"TAVREL-RECORDING 2\n", 1, 17, "unsupported recording version '2'"},
+        {"TAVREL-RECORDING 1\r\n", 1, 18, "CR LF"},
+        {head + "0 1\nab\n", 2, 19, "bad entry line '0 1'"},
         {head + "01 1 1\na\n", 2, 19, "bad time '01'"},
         {head + "900 1 1\na\n500 1 1\nb\n", 4, 29, "earlier than the entry before"},
-        {head + "900 1 1\na\n900 1 1\nb\n", 0, 0, ""}, {head + "0 2 1\na\n", 2, 21, "bad active flag '2'"},
+        {head + "900 1 1\na\n900 1 1\nb\n", 0, 0, ""},
+        {head + "0 2 1\na\n", 2, 21, "bad active flag '2'"},
         {head + "0 1 32768\n", 2, 23, "bad byte count '32768'"},
         {head + "0 1 5\nab", 3, 27, "5 bytes announced, 2 there"},
         {head + "0 1 1\nab\n", 3, 26, "line end after the 1 bytes"},
@@ -49,7 +53,7 @@ TEST(Recording, TheReplayScheduleAndTheRequestsAnswered)
 {
     const std::tuple<std::vector<qint64>, qint64, qsizetype> moments[] = {
         {{0, 100, 300}, 99, 0}, {{0, 100, 300}, 100, 1}, {{0, 100, 300}, 499, 2}, {{0, 100, 300}, 500, 0},
-        {{1000, 1100}, 150, 1}, {{1000, 1100}, 200, 0}, {{0, 0, 50}, 0, 1}, {{0, 50, 50}, 51, 0}};
+        {{1000, 1100}, 150, 1}, {{1000, 1100}, 200, 0},  {{0, 0, 50}, 0, 1},      {{0, 50, 50}, 51, 0}};
     for (const auto &[times, elapsed, entry] : moments) {
         QList<RecordingEntry> entries;
         for (const qint64 ms : times)
@@ -57,10 +61,12 @@ TEST(Recording, TheReplayScheduleAndTheRequestsAnswered)
         EXPECT_EQ(entryAt(entries, elapsed), entry) << times.size() << " entries at " << elapsed;
     }
     qint64 now = 120;
-    ReplaySource fromStart({{0, false, "first"}, {100, true, "second"}}, [&now] { return now; }, true);
+    ReplaySource fromStart(
+        {{0, false, "first"}, {100, true, "second"}}, [&now] { return now; }, true);
     fromStart.clientTaken();
     EXPECT_EQ(fromStart.record(), "first") << "each client from the first entry";
     now = 220;
-    EXPECT_EQ(answerRequests("?X\nYz"_ba, fromStart), "\xFF\xFF" "second"_ba) << "other bytes are ignored";
+    EXPECT_EQ(answerRequests("?X\nYz"_ba, fromStart), "\xFF\xFF"
+                                                      "second"_ba)
+        << "other bytes are ignored";
 }
-

@@ -63,7 +63,10 @@ public:
     // The board events, as a manager delivers them.
     void attach(const Board &board) { cockpit.roster().PhidgetManager_OnAttach(board); }
     void detach(const Board &board) { cockpit.roster().PhidgetManager_OnDetach(board); }
-    void fail(const Board &board, const QString &text, int code) { cockpit.roster().PhidgetManager_OnError(board, text, code); }
+    void fail(const Board &board, const QString &text, int code)
+    {
+        cockpit.roster().PhidgetManager_OnError(board, text, code);
+    }
     // The EPIC card's row in the "Devices" list, as "Open Epic" lists it.
     void listEpicCard() { cockpit.roster().AddDeviceRow(1, QStringLiteral("EPIC USB"), {}, {}); }
 

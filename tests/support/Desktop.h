@@ -33,7 +33,6 @@ public:
     QString xdotool(const QStringList &arguments, bool *ok = nullptr) const;
 
 private:
-
     QProcess server_;
     QString name_;
 };

@@ -14,10 +14,31 @@
 #endif
 
 static std::string calls;
-static std::int32_t note(const char *f, const std::string &arg = {}) { return calls += f + ('\t' + arg + '\n'), 1; }
-EXPORT std::int32_t CALL OpenEpic() { return note("OpenEpic"); }
-EXPORT std::int32_t CALL RPMPHCallRet(std::int32_t ph) { return note("RPMPHCallRet", std::to_string(ph)); }
-EXPORT std::int32_t CALL SendRPMPH() { return note("SendRPMPH"); }
-EXPORT std::int32_t CALL LBPHCallRet(std::int32_t ph) { return note("LBPHCallRet", std::to_string(ph)); }
-EXPORT std::int32_t CALL SendLBPH(std::int32_t bits) { return note("SendLBPH", std::to_string(bits)); }
-EXPORT const char *FakeEFReaderCalls() { return calls.c_str(); }
+static std::int32_t note(const char *f, const std::string &arg = {})
+{
+    return calls += f + ('\t' + arg + '\n'), 1;
+}
+EXPORT std::int32_t CALL OpenEpic()
+{
+    return note("OpenEpic");
+}
+EXPORT std::int32_t CALL RPMPHCallRet(std::int32_t ph)
+{
+    return note("RPMPHCallRet", std::to_string(ph));
+}
+EXPORT std::int32_t CALL SendRPMPH()
+{
+    return note("SendRPMPH");
+}
+EXPORT std::int32_t CALL LBPHCallRet(std::int32_t ph)
+{
+    return note("LBPHCallRet", std::to_string(ph));
+}
+EXPORT std::int32_t CALL SendLBPH(std::int32_t bits)
+{
+    return note("SendLBPH", std::to_string(bits));
+}
+EXPORT const char *FakeEFReaderCalls()
+{
+    return calls.c_str();
+}

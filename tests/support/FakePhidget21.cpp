@@ -111,7 +111,7 @@ int write(void *handle, const char *member, int index, const std::string &value,
     if (index < -1 || v < min || v > max)
         return 4;
     journal += std::to_string(static_cast<Object *>(handle)->serial) + '\t' + member + '\t'
-        + (index >= 0 ? std::to_string(index) : "") + '\t' + value + '\n';
+               + (index >= 0 ? std::to_string(index) : "") + '\t' + value + '\n';
     return 0;
 }
 
@@ -133,22 +133,47 @@ FAKE_HAND void fakephidget21_plug(const char *type, int serial, int version, int
     mutex.unlock();
     change(serial, true);
 }
-FAKE_HAND void fakephidget21_unplug(int serial) { change(serial, false); }
+FAKE_HAND void fakephidget21_unplug(int serial)
+{
+    change(serial, false);
+}
 FAKE_HAND void fakephidget21_fail(int serial, int code, const char *text)
 {
     for (Object *d : objects)
         if (d->open && d->serial == serial && d->onError)
             std::thread([d, code, text] { d->onError(d, d->user[2], code, text); }).join();
 }
-FAKE_HAND const char *fakephidget21_journal() { return journal.c_str(); }
-FAKE_HAND int fakephidget21_objects() { return int(objects.size()); }
+FAKE_HAND const char *fakephidget21_journal()
+{
+    return journal.c_str();
+}
+FAKE_HAND int fakephidget21_objects()
+{
+    return int(objects.size());
+}
 
-FAKE CPhidgetManager_create(void **h) { return create(h, ""); }
+FAKE CPhidgetManager_create(void **h)
+{
+    return create(h, "");
+}
 #define OBJECT static_cast<Object *>(h)
-FAKE CPhidget_set_OnAttach_Handler(void *h, Handler f, void *u) { return OBJECT->onAttach = f, OBJECT->user[0] = u, 0; }
-FAKE CPhidget_set_OnDetach_Handler(void *h, Handler f, void *u) { return OBJECT->onDetach = f, OBJECT->user[1] = u, 0; }
-FAKE CPhidget_set_OnError_Handler(void *h, OnError f, void *u) { return OBJECT->onError = f, OBJECT->user[2] = u, 0; }
-#define FORWARD(name, to) FAKE name(void *h, Handler f, void *u) { return to(h, f, u); }
+FAKE CPhidget_set_OnAttach_Handler(void *h, Handler f, void *u)
+{
+    return OBJECT->onAttach = f, OBJECT->user[0] = u, 0;
+}
+FAKE CPhidget_set_OnDetach_Handler(void *h, Handler f, void *u)
+{
+    return OBJECT->onDetach = f, OBJECT->user[1] = u, 0;
+}
+FAKE CPhidget_set_OnError_Handler(void *h, OnError f, void *u)
+{
+    return OBJECT->onError = f, OBJECT->user[2] = u, 0;
+}
+#define FORWARD(name, to)                  \
+    FAKE name(void *h, Handler f, void *u) \
+    {                                      \
+        return to(h, f, u);                \
+    }
 FORWARD(CPhidgetManager_set_OnAttach_Handler, CPhidget_set_OnAttach_Handler)
 FORWARD(CPhidgetManager_set_OnDetach_Handler, CPhidget_set_OnDetach_Handler)
 FAKE CPhidget_open(void *h, int serial)
@@ -165,41 +190,124 @@ FAKE CPhidget_open(void *h, int serial)
     run(calls);
     return 0;
 }
-FAKE CPhidgetManager_open(void *h) { return CPhidget_open(h, 0); }
-FAKE CPhidget_close(void *h) { std::lock_guard lock(mutex); OBJECT->open = false; return 0; }
-FAKE CPhidgetManager_close(void *h) { return CPhidget_close(h); }
-FAKE CPhidget_delete(void *h) { std::lock_guard lock(mutex); objects.erase(OBJECT); delete OBJECT; return 0; }
-FAKE CPhidgetManager_delete(void *h) { return CPhidget_delete(h); }
-FAKE CPhidget_getDeviceType(void *h, const char **type) { *type = OBJECT->type.c_str(); return 0; }
-FAKE CPhidget_getSerialNumber(void *h, int *serial) { *serial = OBJECT->serial; return 0; }
-FAKE CPhidget_getDeviceVersion(void *h, int *version) { *version = OBJECT->version; return 0; }
+FAKE CPhidgetManager_open(void *h)
+{
+    return CPhidget_open(h, 0);
+}
+FAKE CPhidget_close(void *h)
+{
+    std::lock_guard lock(mutex);
+    OBJECT->open = false;
+    return 0;
+}
+FAKE CPhidgetManager_close(void *h)
+{
+    return CPhidget_close(h);
+}
+FAKE CPhidget_delete(void *h)
+{
+    std::lock_guard lock(mutex);
+    objects.erase(OBJECT);
+    delete OBJECT;
+    return 0;
+}
+FAKE CPhidgetManager_delete(void *h)
+{
+    return CPhidget_delete(h);
+}
+FAKE CPhidget_getDeviceType(void *h, const char **type)
+{
+    *type = OBJECT->type.c_str();
+    return 0;
+}
+FAKE CPhidget_getSerialNumber(void *h, int *serial)
+{
+    *serial = OBJECT->serial;
+    return 0;
+}
+FAKE CPhidget_getDeviceVersion(void *h, int *version)
+{
+    *version = OBJECT->version;
+    return 0;
+}
 FAKE CPhidget_getErrorDescription(int code, const char **text)
 {
     *text = code == 5 ? "Phidget not physically attached." : "Invalid argument.";
     return 0;
 }
 
-FAKE CPhidgetInterfaceKit_create(void **h) { return create(h, "PhidgetInterfaceKit"); }
-FAKE CPhidgetInterfaceKit_getOutputCount(void *h, int *n) { return count(h, n); }
-FAKE CPhidgetInterfaceKit_setOutputState(void *h, int i, int on) { return write(h, "OutputState", i, on ? "1" : "0"); }
-FAKE CPhidgetLED_create(void **h) { return create(h, "PhidgetLED"); }
-FAKE CPhidgetLED_getLEDCount(void *h, int *n) { return count(h, n); }
+FAKE CPhidgetInterfaceKit_create(void **h)
+{
+    return create(h, "PhidgetInterfaceKit");
+}
+FAKE CPhidgetInterfaceKit_getOutputCount(void *h, int *n)
+{
+    return count(h, n);
+}
+FAKE CPhidgetInterfaceKit_setOutputState(void *h, int i, int on)
+{
+    return write(h, "OutputState", i, on ? "1" : "0");
+}
+FAKE CPhidgetLED_create(void **h)
+{
+    return create(h, "PhidgetLED");
+}
+FAKE CPhidgetLED_getLEDCount(void *h, int *n)
+{
+    return count(h, n);
+}
 FAKE CPhidgetLED_setDiscreteLED(void *h, int i, int b)
 {
     return write(h, "DiscreteLED", i, std::to_string(b), 0, 100, b);
 }
-FAKE CPhidgetTextLCD_create(void **h) { return create(h, "PhidgetTextLCD"); }
-FAKE CPhidgetTextLCD_getRowCount(void *h, int *n) { return count(h, n); }
-FAKE CPhidgetTextLCD_setBrightness(void *h, int v) { return write(h, "Brightness", -1, std::to_string(v), 0, 255, v); }
-FAKE CPhidgetTextLCD_setBacklight(void *h, int on) { return write(h, "Backlight", -1, on ? "1" : "0", 0, 1, on); }
-FAKE CPhidgetTextLCD_setCursorOn(void *h, int on) { return write(h, "CursorOn", -1, on ? "1" : "0", 0, 1, on); }
-FAKE CPhidgetTextLCD_setDisplayString(void *h, int row, char *text) { return write(h, "DisplayString", row, text); }
-FAKE CPhidgetTextLED_create(void **h) { return create(h, "PhidgetTextLED"); }
-FAKE CPhidgetTextLED_getRowCount(void *h, int *n) { return count(h, n); }
-FAKE CPhidgetTextLED_setBrightness(void *h, int v) { return write(h, "Brightness", -1, std::to_string(v), 0, 100, v); }
-FAKE CPhidgetTextLED_setDisplayString(void *h, int row, char *text) { return write(h, "DisplayString", row, text); }
-FAKE CPhidgetServo_create(void **h) { return create(h, "PhidgetServo"); }
-FAKE CPhidgetServo_getMotorCount(void *h, int *n) { return count(h, n); }
+FAKE CPhidgetTextLCD_create(void **h)
+{
+    return create(h, "PhidgetTextLCD");
+}
+FAKE CPhidgetTextLCD_getRowCount(void *h, int *n)
+{
+    return count(h, n);
+}
+FAKE CPhidgetTextLCD_setBrightness(void *h, int v)
+{
+    return write(h, "Brightness", -1, std::to_string(v), 0, 255, v);
+}
+FAKE CPhidgetTextLCD_setBacklight(void *h, int on)
+{
+    return write(h, "Backlight", -1, on ? "1" : "0", 0, 1, on);
+}
+FAKE CPhidgetTextLCD_setCursorOn(void *h, int on)
+{
+    return write(h, "CursorOn", -1, on ? "1" : "0", 0, 1, on);
+}
+FAKE CPhidgetTextLCD_setDisplayString(void *h, int row, char *text)
+{
+    return write(h, "DisplayString", row, text);
+}
+FAKE CPhidgetTextLED_create(void **h)
+{
+    return create(h, "PhidgetTextLED");
+}
+FAKE CPhidgetTextLED_getRowCount(void *h, int *n)
+{
+    return count(h, n);
+}
+FAKE CPhidgetTextLED_setBrightness(void *h, int v)
+{
+    return write(h, "Brightness", -1, std::to_string(v), 0, 100, v);
+}
+FAKE CPhidgetTextLED_setDisplayString(void *h, int row, char *text)
+{
+    return write(h, "DisplayString", row, text);
+}
+FAKE CPhidgetServo_create(void **h)
+{
+    return create(h, "PhidgetServo");
+}
+FAKE CPhidgetServo_getMotorCount(void *h, int *n)
+{
+    return count(h, n);
+}
 FAKE CPhidgetServo_setPosition(void *h, int i, double p)
 {
     char text[32];

@@ -45,7 +45,7 @@ private:
 
 // A ProgID factory handing out scripted servers (or failing, as an unregistered one).
 inline std::function<std::unique_ptr<LateBound>(QStringView)> scriptedFactory(std::shared_ptr<ServerScript> script,
-                                                                            bool registered = true)
+                                                                              bool registered = true)
 {
     return [script, registered](QStringView progId) -> std::unique_ptr<LateBound> {
         if (!registered)

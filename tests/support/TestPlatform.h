@@ -25,7 +25,7 @@ public:
     TestPlatform() { writeFile(QStringLiteral("Tavrel.cfg"), QByteArray()); }
 
     QTemporaryDir dir;
-    QStringList events;  // "box <title>|<text>", "beep", "end", and whatever else a test adds
+    QStringList events;                 // "box <title>|<text>", "beep", "end", and whatever else a test adds
     std::function<void()> onMessageBox; // runs while a box is shown
 
     void writeFile(const QString &name, const QByteArray &bytes)

@@ -68,7 +68,8 @@ TEST(BoardBinding, ShutdownPutsOutABoardDisplacedFromItsSlot)
     StartedCockpit s("[PTLED-2]\r\n0,a,FUELFLOW,0\r\n",
                      {{Kind::Led64, 1001}, {Kind::Led64, 1002}, {Kind::TextLed, 4001}, {Kind::TextLed, 4002}});
     s.h.controls().chkGlimra[1].setValue(1); // "All Lamps On"
-    for (const VirtualBoardEntry board : {VirtualBoardEntry{Kind::Led64, 1001}, {Kind::TextLed, 4001}}) // plugged in again
+    for (const VirtualBoardEntry board :
+         {VirtualBoardEntry{Kind::Led64, 1001}, {Kind::TextLed, 4001}}) // plugged in again
         for (const auto verb : {HotPlugCommand::Verb::Detach, HotPlugCommand::Verb::Attach})
             s.manager().command({verb, board, {}});
     ASSERT_TRUE(test::waitUntil([&] { return s.serialIn(u"PTLED-2") == 4001; }));
@@ -80,7 +81,8 @@ TEST(BoardBinding, ShutdownPutsOutABoardDisplacedFromItsSlot)
         EXPECT_TRUE(writes.contains(u"1002\tDiscreteLED\t%1\t0"_s.arg(i))) << "LED " << i;
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(writes.contains(u"4002\tDisplayString\t%1\t"_s.arg(i))) << "text line " << i;
-    EXPECT_GT(writes.indexOf(u"4002\tBrightness\t\t0"_s), writes.indexOf(u"1002\tDiscreteLED\t63\t0"_s)) << "LED-64 first";
+    EXPECT_GT(writes.indexOf(u"4002\tBrightness\t\t0"_s), writes.indexOf(u"1002\tDiscreteLED\t63\t0"_s))
+        << "LED-64 first";
 }
 
 } // namespace

@@ -37,7 +37,7 @@ protected:
         h.startUp();
         h.pollingTimer().stop();
         const std::tuple<const char16_t *, Kind, int> slots[] = {
-            {u"PLED64-1", Kind::Led64, 11},       {u"PLED64-2", Kind::Led64, 12},
+            {u"PLED64-1", Kind::Led64, 11},        {u"PLED64-2", Kind::Led64, 12},
             {u"P01616-1", Kind::InterfaceKit, 21}, {u"P01616-2", Kind::InterfaceKit, 22},
             {u"PTLED-1", Kind::TextLed, 31},       {u"PTLED-2", Kind::TextLed, 32},
             {u"PTLCD-1", Kind::TextLcd, 41},       {u"PTLCD-2", Kind::TextLcd, 42}};
@@ -90,10 +90,16 @@ TEST_F(CockpitLamps, EachTableShowsInItsOwnGrid)
     lightEverything();
     h.cockpit.UpdateCycle();
     const std::tuple<std::size_t, int, QString, QString> rows[] = {
-        {0, 2, u"Gear - Nose Gear Down (Bit)"_s, u"*"_s}, {1, 2, u"Lamp word 1"_s, u"*"_s},
-        {2, 2, u"HSI word"_s, u"*"_s}, {5, 2, u"Lamp word 2"_s, u"*"_s}, {3, 3, u"Fuel flow"_s, u"  2451"_s},
-        {11, 3, u"TACAN"_s, u" 109"_s}, {6, 3, u"Fault list"_s, u"ENG  A/I"_s},
-        {12, 3, u"Countermeasures"_s, u"            CHAFF:05"_s}, {7, 0, u"Engine"_s, u"0"_s}, {10, 0, u"Nozzle"_s, u"4"_s}};
+        {0, 2, u"Gear - Nose Gear Down (Bit)"_s, u"*"_s},
+        {1, 2, u"Lamp word 1"_s, u"*"_s},
+        {2, 2, u"HSI word"_s, u"*"_s},
+        {5, 2, u"Lamp word 2"_s, u"*"_s},
+        {3, 3, u"Fuel flow"_s, u"  2451"_s},
+        {11, 3, u"TACAN"_s, u" 109"_s},
+        {6, 3, u"Fault list"_s, u"ENG  A/I"_s},
+        {12, 3, u"Countermeasures"_s, u"            CHAFF:05"_s},
+        {7, 0, u"Engine"_s, u"0"_s},
+        {10, 0, u"Nozzle"_s, u"4"_s}};
     for (const auto &[index, column, name, value] : rows) {
         EXPECT_EQ(grid(index).text(1, 1), name) << "grid " << index;
         EXPECT_EQ(grid(index).text(1, column), value) << "grid " << index;
@@ -131,11 +137,16 @@ TEST_F(CockpitLamps, TheLampTestLightsEveryLampAndText)
 {
     boards.take();
     h.controls().chkGlimra[1].setValue(1);
-    const QMap<QString, int> lit{
-        {u"21 OutputState 1"_s, 16}, {u"22 OutputState 1"_s, 16}, {u"11 DiscreteLED 40"_s, 64},
-        {u"12 DiscreteLED 40"_s, 64}, {u"41 DisplayString TextLCD-1 1"_s, 1}, {u"41 DisplayString TextLCD-1 2"_s, 1},
-        {u"42 DisplayString TextLCD-2 1"_s, 1}, {u"42 DisplayString TextLCD-2 2"_s, 1},
-        {u"31 DisplayString 1234"_s, 1}, {u"32 DisplayString 1234"_s, 1}};
+    const QMap<QString, int> lit{{u"21 OutputState 1"_s, 16},
+                                 {u"22 OutputState 1"_s, 16},
+                                 {u"11 DiscreteLED 40"_s, 64},
+                                 {u"12 DiscreteLED 40"_s, 64},
+                                 {u"41 DisplayString TextLCD-1 1"_s, 1},
+                                 {u"41 DisplayString TextLCD-1 2"_s, 1},
+                                 {u"42 DisplayString TextLCD-2 1"_s, 1},
+                                 {u"42 DisplayString TextLCD-2 2"_s, 1},
+                                 {u"31 DisplayString 1234"_s, 1},
+                                 {u"32 DisplayString 1234"_s, 1}};
     EXPECT_EQ(tally(), lit);
 }
 
@@ -145,9 +156,8 @@ TEST_F(CockpitLamps, TheLampTestClearedPutsEveryLampAndTextOut)
     h.controls().chkGlimra[1].setValue(1);
     boards.take();
     h.controls().chkGlimra[1].setValue(0);
-    const QMap<QString, int> dark{{u"21 OutputState 0"_s, 16}, {u"22 OutputState 0"_s, 16},
-                                  {u"11 DiscreteLED 0"_s, 64}, {u"12 DiscreteLED 0"_s, 64},
-                                  {u"41 DisplayString "_s, 2}, {u"42 DisplayString "_s, 2},
+    const QMap<QString, int> dark{{u"21 OutputState 0"_s, 16}, {u"22 OutputState 0"_s, 16}, {u"11 DiscreteLED 0"_s, 64},
+                                  {u"12 DiscreteLED 0"_s, 64}, {u"41 DisplayString "_s, 2}, {u"42 DisplayString "_s, 2},
                                   {u"31 DisplayString "_s, 1}, {u"32 DisplayString "_s, 1}};
     EXPECT_EQ(tally(), dark);
 }

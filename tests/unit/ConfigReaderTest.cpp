@@ -18,7 +18,10 @@ QString crlf(std::initializer_list<QString> lines)
     return text;
 }
 
-QString lfOnly(QString text) { return text.replace(u"\r\n"_s, u"\n"_s); }
+QString lfOnly(QString text)
+{
+    return text.replace(u"\r\n"_s, u"\n"_s);
+}
 
 // A result as one text: the error, the switches, then each table present with its rows
 // (the spare row shown as "spare").
@@ -30,7 +33,7 @@ QString describe(const ConfigReadResult &r)
     for (int i = 0; i < kDeviceSectionCount; ++i)
         for (const ConfigRow &row : r.config.tables[std::size_t(i)])
             out += sectionName(DeviceSection(i)).toString() + u": "_s
-                + (row == ConfigRow{} ? u"spare"_s : QStringList(row.begin(), row.end()).join(u" | "_s)) + u'\n';
+                   + (row == ConfigRow{} ? u"spare"_s : QStringList(row.begin(), row.end()).join(u" | "_s)) + u'\n';
     return out;
 }
 

@@ -41,8 +41,11 @@ protected:
 
 TEST_F(CycleTest, StepsRunInTheirOrder)
 {
-    const std::tuple<bool, bool, bool> rows[] = { // screen updates, EPIC forced on, EPIC open
-        {true, false, false}, {false, false, false}, {true, true, false}, {false, false, true}};
+    const std::tuple<bool, bool, bool> rows[] = {// screen updates, EPIC forced on, EPIC open
+                                                 {true, false, false},
+                                                 {false, false, false},
+                                                 {true, true, false},
+                                                 {false, false, true}};
     for (const auto &[screen, epicAnyway, epicOpen] : rows) {
         h.controls().chkGlimra[0].setValue(screen ? 0 : 1);
         h.controls().chkGlimra[2].setValue(epicAnyway ? 1 : 0);

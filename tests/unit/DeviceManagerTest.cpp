@@ -56,7 +56,9 @@ struct Events
             const QRegularExpression note(u"^%1 at \\d\\d:\\d\\d:\\d\\d(\n.+)?$"_s.arg(state));
             EXPECT_TRUE(note.match(list.rowToolTip(r)).hasMatch()) << list.rowToolTip(r).toStdString();
             out << u"%1|%2|%3|%4="_s.arg(list.text(r, 0), list.text(r, 1), list.text(r, 2), list.text(r, 3))
-                       + (c == Grid::kGreen ? u"green"_s : c == Grid::kRed ? u"red"_s : u"yellow"_s);
+                       + (c == Grid::kGreen ? u"green"_s
+                          : c == Grid::kRed ? u"red"_s
+                                            : u"yellow"_s);
         }
         return out.join(u' ');
     }
@@ -82,18 +84,32 @@ TEST(DeviceManagerTest, AttachRules)
         {u"kit 2001"_s, u"kit1=2001"_s, u"1|PhidgetInterfaceKit|601|2001=green"_s, {0, 1, 0, 0, 0, 0}, u"2 3"_s},
         {u"lcd 3001"_s, u"lcd1=3001"_s, u"1|PhidgetTextLCD|123|3001=green"_s, {0, 0, 0, 1, 0, 0}, u"4"_s},
         {u"odd 77"_s, u""_s, u"0|PhidgetWeather|1.5|77=green"_s, {}, u""_s},
-        {u"led 1001,kit 2001,epic 0,pull 1001,fail 2001,pull 3001,fail 0"_s, u"kit1=2001 led1=1001"_s,
+        {u"led 1001,kit 2001,epic 0,pull 1001,fail 2001,pull 3001,fail 0"_s,
+         u"kit1=2001 led1=1001"_s,
          u"1|PhidgetLED|100|1001=red 1|PhidgetInterfaceKit|601|2001=yellow 1|EPIC USB||=green"_s,
-         {1, 1, 0, 0, 0, 0}, u"2 3"_s},
-        {u"led 1001,pull 1001,led 1001"_s, u"led1=1001 led2=1001"_s, u"1|PhidgetLED|100|1001=green"_s,
-         {2, 0, 0, 0, 0, 0}, u"3"_s},
-        {u"servo4 6001,servo4 6002,servo4 6003"_s, u"servo41=6001 servo42=6003"_s, u"1|PhidgetServo(4)|313|6001=green "
-         u"2|PhidgetServo(4)|313|6002=green 3|PhidgetServo(4)|313|6003=green"_s, {0, 0, 0, 0, 0, 3}, u"more"_s},
-        {u"servo1 5001,servo4 6001,servo1 5002"_s, u"servo11=5001 servo12=5002 servo41=6001"_s,
+         {1, 1, 0, 0, 0, 0},
+         u"2 3"_s},
+        {u"led 1001,pull 1001,led 1001"_s,
+         u"led1=1001 led2=1001"_s,
+         u"1|PhidgetLED|100|1001=green"_s,
+         {2, 0, 0, 0, 0, 0},
+         u"3"_s},
+        {u"servo4 6001,servo4 6002,servo4 6003"_s,
+         u"servo41=6001 servo42=6003"_s,
+         u"1|PhidgetServo(4)|313|6001=green "
+         u"2|PhidgetServo(4)|313|6002=green 3|PhidgetServo(4)|313|6003=green"_s,
+         {0, 0, 0, 0, 0, 3},
+         u"more"_s},
+        {u"servo1 5001,servo4 6001,servo1 5002"_s,
+         u"servo11=5001 servo12=5002 servo41=6001"_s,
          u"1|PhidgetServo(1)|313|5001=green 1|PhidgetServo(4)|313|6001=green 2|PhidgetServo(1)|313|5002=green"_s,
-         {0, 0, 0, 0, 2, 1}, u"6 one more"_s},
-        {u"led 1001*32768,textled 4001"_s, u"led1=1001 led2=1001 textled1=4001"_s,
-         u"1|PhidgetLED|100|1001=green 1|PhidgetTextLED|113|4001=green"_s, {32767, 0, 1, 0, 0, 0}, u"3 5"_s},
+         {0, 0, 0, 0, 2, 1},
+         u"6 one more"_s},
+        {u"led 1001*32768,textled 4001"_s,
+         u"led1=1001 led2=1001 textled1=4001"_s,
+         u"1|PhidgetLED|100|1001=green 1|PhidgetTextLED|113|4001=green"_s,
+         {32767, 0, 1, 0, 0, 0},
+         u"3 5"_s},
     };
     for (const auto &[steps, slots, rows, counts, frames] : cases) {
         SCOPED_TRACE(steps.toStdString());

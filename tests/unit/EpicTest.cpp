@@ -38,8 +38,7 @@ const struct
     {"PITCH", "17", "-5.7296", "PITCHCallRet\t6\nPITCHPHCallRet\t17\nSendPITCHPH\t"},
     {"ROLL", "18", "28.6479", "ROLLCallRet\t-29\nROLLPHCallRet\t18\nSendROLLPH\t"},
     {"TOTAL", "19", "8993", "TOTALCallRet\t8993\nTOTALPHCallRet\t19\nSendTOTALPH\t\nSendFUELRESPH\t"},
-    {"INTERNALFUEL", "20", "7000",
-     "INTERNALCallRet\t7000\nINTERNALPHCallRet\t20\nSendINTERNALPH\t\nSendINTWINGPH\t"},
+    {"INTERNALFUEL", "20", "7000", "INTERNALCallRet\t7000\nINTERNALPHCallRet\t20\nSendINTERNALPH\t\nSendINTWINGPH\t"},
     {"EXTERNALFUEL", "21", "1992", "EXTERNALCallRet\t1992\nEXTERNALPHCallRet\t21\nSendEXTERNALPH\t"},
     {"INTWINGFUEL", "22", "1100", ""},
     {"INTRESFUEL", "23", "900", ""},
@@ -121,8 +120,9 @@ TEST(EpicTransfer, WithoutCardOrScreenOnlyTheTableFollows)
 // "Open Epic" (O) and "Close Epic" (C) through the cockpit, on a card that is there or not.
 TEST(EpicLink, ButtonsOpenAndCloseTheLinkAndListTheCardOnce)
 {
-    const std::tuple<bool, const char *, bool, int> cases[] = { // present, clicks, then open, boxes
-        {true, "O", true, 0},  {true, "OO", true, 0}, {true, "OC", false, 0}, {true, "C", false, 0},
+    const std::tuple<bool, const char *, bool, int> cases[] = {
+        // present, clicks, then open, boxes
+        {true, "O", true, 0},    {true, "OO", true, 0}, {true, "OC", false, 0}, {true, "C", false, 0},
         {false, "OO", false, 2}, {false, "C", true, 0}, {false, "OC", true, 1}};
     for (const auto &[present, clicks, open, notDetected] : cases) {
         SCOPED_TRACE(std::string(present ? "present " : "absent ") + clicks);

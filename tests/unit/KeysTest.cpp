@@ -22,7 +22,11 @@ TEST(KeysTest, KeyRoutineSendsTheKeysDownThenUpEachBatchInArgumentOrder)
             lines << u"up\t%1\t%1\t10"_s.arg(k);
         return lines;
     };
-    struct Case { std::array<std::uint8_t, 4> keys; QStringList journal; };
+    struct Case
+    {
+        std::array<std::uint8_t, 4> keys;
+        QStringList journal;
+    };
     const Case cases[] = {
         {{36, 0, 0, 0}, batch({36})},
         {{56, 42, 0, 48}, batch({56, 42})}, // a key after the first zero one is ignored

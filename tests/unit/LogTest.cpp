@@ -35,10 +35,14 @@ QByteArray libraryHeader(int bits, bool pe)
 {
     QByteArray header(0x100, '\0');
     if (!pe)
-        return header.replace(0, 5, QByteArray("\x7f" "ELF") + char(bits == 32 ? 1 : 2));
+        return header.replace(0, 5,
+                              QByteArray("\x7f"
+                                         "ELF")
+                                  + char(bits == 32 ? 1 : 2));
     header.replace(0, 2, "MZ");
     header[0x3c] = char(0x80);
-    header.replace(0x80, 6, QByteArray("PE\0\0", 4) + (bits == 32 ? QByteArray("\x4c\x01", 2) : QByteArray("\x64\x86", 2)));
+    header.replace(0x80, 6,
+                   QByteArray("PE\0\0", 4) + (bits == 32 ? QByteArray("\x4c\x01", 2) : QByteArray("\x64\x86", 2)));
     return header;
 }
 
@@ -62,7 +66,8 @@ TEST_F(LogTest, EachEventInItsCategory)
          u"tavrel.boards info: board library: the built-in virtual boards (%1 is a 32-bit library and this program "
          u"is 64-bit"_s.arg(narrow)},
         {[&] { createPhidgetManager(nullptr, QStringLiteral(TAVREL_FAKE_PHIDGET21)); },
-         u"tavrel.boards info: board library: "_s + QFileInfo(QStringLiteral(TAVREL_FAKE_PHIDGET21)).absoluteFilePath()},
+         u"tavrel.boards info: board library: "_s
+             + QFileInfo(QStringLiteral(TAVREL_FAKE_PHIDGET21)).absoluteFilePath()},
         {[&] {
              h.socket().setRemoteHost(u"127.0.0.1"_s);
              h.socket().setRemotePort(peer.port());
@@ -75,7 +80,8 @@ TEST_F(LogTest, EachEventInItsCategory)
         {[&] {
              VirtualEpicCard absent(false, QString());
              bool open = false;
-             ConnectEpic(absent, open, [] {}, [] {});
+             ConnectEpic(
+                 absent, open, [] {}, [] {});
          },
          u"tavrel.epic warning: EPIC card not found: OpenEpic answered 0 (virtual card)"_s},
         {[&] { EXPECT_THROW(createObject(u"No.Server"), Error); },
@@ -145,8 +151,9 @@ TEST(LogFile, TimeStampedLinesAppendedQuietLeavesInformationOut)
     ASSERT_TRUE(log.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} tavrel\\.relay warning: dropped$"_s)
-                    .match(lines[0])
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} tavrel\\.relay warning: dropped$"_s)
+            .match(lines[0])
+            .hasMatch())
         << lines[0].toStdString();
 }

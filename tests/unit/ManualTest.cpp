@@ -97,7 +97,8 @@ TEST(ManualTest, EveryRelativeLinkLeadsToAFileAndHeading)
                 const qsizetype hash = target.indexOf(u'#');
                 const QString path = hash < 0 ? target : target.first(hash);
                 const QString file = path.isEmpty() ? page : folder.absoluteFilePath(path);
-                EXPECT_TRUE(QFileInfo::exists(file)) << name.toStdString() << ": no file for the link " << target.toStdString();
+                EXPECT_TRUE(QFileInfo::exists(file))
+                    << name.toStdString() << ": no file for the link " << target.toStdString();
                 if (hash >= 0 && file.endsWith(u".md"_s)) {
                     EXPECT_TRUE(anchors(file).contains(target.sliced(hash + 1)))
                         << name.toStdString() << ": no heading for the link " << target.toStdString();
@@ -131,7 +132,8 @@ TEST(ManualTest, TheConfigurationReferenceNamesEveryKeyword)
     const QStringList keywords = programKeywords();
     EXPECT_GT(keywords.size(), 70);
     for (const QString &keyword : keywords)
-        EXPECT_TRUE(reference.contains(u'`' + keyword + u'`')) << "docs/configuration.md lacks `" << keyword.toStdString() << "`";
+        EXPECT_TRUE(reference.contains(u'`' + keyword + u'`'))
+            << "docs/configuration.md lacks `" << keyword.toStdString() << "`";
 }
 
 TEST(ManualTest, TheOptionsPageNamesEveryEnvironmentVariable)

@@ -36,8 +36,8 @@ protected:
                 socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
         };
         h.platform.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n0,Lamp,1,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
-                                              + QByteArray::number(peer.port())
-                                              + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
+                                                  + QByteArray::number(peer.port())
+                                                  + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
         h.setClock([this] { return now; });
         h.noBoards();
         h.startUp();

@@ -42,7 +42,8 @@ QString arrival(std::initializer_list<std::pair<int, QString>> changes, const QS
         const int n = int(&f - kFlightDataFields.data()) + (&f < &kFlightDataFields[70] ? 1 : 6);
         if (f.kind != FieldKind::Reserved)
             fields[std::size_t(n - 1)] = f.kind == FieldKind::Float ? u"%1.25"_s.arg(n)
-                                       : f.kind == FieldKind::Int   ? QString::number(n) : u"text of field %1"_s.arg(n);
+                                         : f.kind == FieldKind::Int ? QString::number(n)
+                                                                    : u"text of field %1"_s.arg(n);
     }
     for (const auto &[number, text] : changes)
         fields[std::size_t(number - 1)] = text;
@@ -54,7 +55,8 @@ QString shown(const FlightData &d, std::string_view name)
 {
     const FieldInfo &f = *findFlightDataField(name);
     return f.kind == FieldKind::Float ? QString::number(double(floatField(d, f)), 'g', 9)
-         : f.kind == FieldKind::Int   ? QString::number(intField(d, f)) : textField(d, f).toString().trimmed();
+           : f.kind == FieldKind::Int ? QString::number(intField(d, f))
+                                      : textField(d, f).toString().trimmed();
 }
 
 } // namespace
@@ -64,11 +66,21 @@ TEST(RelayWireTest, ParsesArrivals)
     const auto numbers = [](const QString &text) { return arrival({{14, text}, {36, text}}); }; // KIAS, LightBits2
     const QString ten = u"0123456789"_s, oneForty = ten.repeated(14);
     const std::tuple<QString, std::optional<bool>, std::vector<std::pair<const char *, QString>>> cases[] = {
-        {arrival({}), true, {{"ShipNorth", u"1.25"_s}, {"AdiIlsPos2", u"44.25"_s}, {"HSIBits", u"63"_s},
-          {"DEDLines", u"text of field 64"_s}, {"RWRObjectCount", u"70"_s}, {"FWDFuel", u"77.25"_s},
+        {arrival({}),
+         true,
+         {{"ShipNorth", u"1.25"_s},
+          {"AdiIlsPos2", u"44.25"_s},
+          {"HSIBits", u"63"_s},
+          {"DEDLines", u"text of field 64"_s},
+          {"RWRObjectCount", u"70"_s},
+          {"FWDFuel", u"77.25"_s},
           {"VersionNum", u"84"_s}}},
-        {arrival({}, u"0"_s), false, {}}, {arrival({}, u"7"_s), true, {}}, {arrival({}, u"01"_s), false, {}},
-        {arrival({}, u"x"_s), false, {}}, {arrival({}, u""_s), false, {}}, {u""_s, false, {{"ShipNorth", u"-77.5"_s}}},
+        {arrival({}, u"0"_s), false, {}},
+        {arrival({}, u"7"_s), true, {}},
+        {arrival({}, u"01"_s), false, {}},
+        {arrival({}, u"x"_s), false, {}},
+        {arrival({}, u""_s), false, {}},
+        {u""_s, false, {{"ShipNorth", u"-77.5"_s}}},
         {numbers(u"12,5"_s), true, {{"KIAS", u"12"_s}, {"LightBits2", u"12"_s}, {"VT", u"15.25"_s}}},
         {numbers(u"\t 1 2D1"_s), true, {{"KIAS", u"120"_s}, {"LightBits2", u"120"_s}}},
         {numbers(u"abc"_s), true, {{"KIAS", u"0"_s}, {"LightBits2", u"0"_s}}},
@@ -79,8 +91,15 @@ TEST(RelayWireTest, ParsesArrivals)
         // "512" and a CR: field 1 reads 12 (the leading character is not part of it); field 2
         // finds no CR and keeps its value; field 3 starts from the text's start again, and so
         // on, turn about. The flag stands at the start too.
-        {u"512\r"_s, true, {{"ShipNorth", u"12"_s}, {"ShipEast", u"-77.5"_s}, {"ShipDown", u"512"_s},
-         {"LightBits", u"-77"_s}, {"HeadPitch", u"512"_s}, {"DEDLines", QString(130, u'~')}, {"VersionNum", u"-77"_s}}},
+        {u"512\r"_s,
+         true,
+         {{"ShipNorth", u"12"_s},
+          {"ShipEast", u"-77.5"_s},
+          {"ShipDown", u"512"_s},
+          {"LightBits", u"-77"_s},
+          {"HeadPitch", u"512"_s},
+          {"DEDLines", QString(130, u'~')},
+          {"VersionNum", u"-77"_s}}},
         {u"R12\r"_s, false, {{"ShipDown", u"0"_s}}},
         {arrival({}) + u"R5\r"_s.repeated(84) + u"0"_s, true, {{"VersionNum", u"84"_s}}}, // the first of two counts
     };
@@ -106,7 +125,9 @@ TEST(RelayWireTest, FormattedRecordsHaveTheWireLayoutAndReadBackAsSent)
     EXPECT_EQ(fields[31], "-2147483648");
     EXPECT_EQ(fields[70], "") << "a field in the reserved block's place";
     EXPECT_EQ(fields[84], "0") << "the flag";
-    EXPECT_EQ(relay::formatRecord(sent[2], true).split('\r')[63].left(13), QByteArray("caf\xE9 \x80" "5 line?", 13))
+    EXPECT_EQ(relay::formatRecord(sent[2], true).split('\r')[63].left(13), QByteArray("caf\xE9 \x80"
+                                                                                      "5 line?",
+                                                                                      13))
         << "Windows-1252, a CR as a space, \"?\" for what the code page lacks";
     for (const FlightData &s : sent) {
         FlightData received = sentinelRecord();
@@ -133,7 +154,7 @@ TEST(RelayWireTest, PlausibleRecords)
     const std::pair<QString, bool> cases[] = {
         {convert::decodeWindows1252(relay::formatRecord(sample, true)), true},
         {arrival({}, u"0"_s), true},
-        {arrival({{14, u"\t 1 2D1"_s}, {36, u"&H1F"_s}}), true}, // the number rule's own forms
+        {arrival({{14, u"\t 1 2D1"_s}, {36, u"&H1F"_s}}), true},  // the number rule's own forms
         {arrival({{64, u"no number"_s}, {71, u"junk"_s}}), true}, // a text field, a field not kept
         {arrival({}, u"7"_s), false},
         {arrival({}, u""_s), false},

@@ -1,6 +1,6 @@
+#include "phidget/ServoGauges.h"
 #include "core/Convert.h"
 #include "core/Grid.h"
-#include "phidget/ServoGauges.h"
 #include "support/JournalBoards.h"
 #include "support/QtPrinters.h"
 
@@ -105,9 +105,11 @@ TEST(ServoGauges, AValueIsWrittenAnewWhenItsKeywordChanges)
     GaugeReadings readings;
     FlightData d{};
     d.RPM = d.KIAS = 80.0f;
-    UpdateGaugeValues(gauges, d, [] {}, &readings);
+    UpdateGaugeValues(
+        gauges, d, [] {}, &readings);
     gauges[0][3] = u"old"_s, gauges[0][2] = u"KIAS"_s;
-    UpdateGaugeValues(gauges, d, [] {}, &readings);
+    UpdateGaugeValues(
+        gauges, d, [] {}, &readings);
     EXPECT_EQ(gauges[0][3], u"80"_s);
 }
 

@@ -1,7 +1,7 @@
 // The built-in simulated flight and its data server, at the boundaries the cockpit relies
 // on: a loop that repeats, values that move, the server's snapshot, members and failures.
-#include "core/Error.h"
 #include "sources/SimulatedFlight.h"
+#include "core/Error.h"
 #include "sources/SimulatedFlightServer.h"
 
 #include <gtest/gtest.h>

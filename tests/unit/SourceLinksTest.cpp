@@ -54,7 +54,10 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return peer.received.count('X') > before; }));
     }
     // The peer sends `bytes` in one piece; returns once the cockpit has handled them.
-    void deliver(const QByteArray &bytes) { ASSERT_TRUE(h.afterArrival([&] { peer.client->write(bytes); })); }
+    void deliver(const QByteArray &bytes)
+    {
+        ASSERT_TRUE(h.afterArrival([&] { peer.client->write(bytes); }));
+    }
     // The peer closes the connection; the next cycle finds it gone.
     void loseLink()
     {
@@ -93,9 +96,17 @@ TEST(SocketStates, PortRange)
 TEST(DataServerFill, EachFieldByTheServersConversions)
 {
     const std::tuple<const char *, QVariant, double> cases[] = {
-        {"LightBits", 2.5, 2}, {"HSIBits", u"3.5"_s, 4}, {"VersionNum", 2147483648.0, 77}, {"LightBits", true, -1},
-        {"VersionNum", QVariant::fromValue(qint64(1) << 40), 77}, {"LightBits", u"abc"_s, 77}, {"KIAS", true, -1},
-        {"KIAS", u" 12.5 "_s, 12.5}, {"KIAS", u""_s, 77}, {"KIAS", 0.1, double(0.1f)}, {"Mach", QVariant(), 0}};
+        {"LightBits", 2.5, 2},
+        {"HSIBits", u"3.5"_s, 4},
+        {"VersionNum", 2147483648.0, 77},
+        {"LightBits", true, -1},
+        {"VersionNum", QVariant::fromValue(qint64(1) << 40), 77},
+        {"LightBits", u"abc"_s, 77},
+        {"KIAS", true, -1},
+        {"KIAS", u" 12.5 "_s, 12.5},
+        {"KIAS", u""_s, 77},
+        {"KIAS", 0.1, double(0.1f)},
+        {"Mach", QVariant(), 0}};
     for (const auto &[name, value, expected] : cases) {
         auto script = std::make_shared<test::ServerScript>();
         script->properties.insert(QLatin1String(name), value);
@@ -148,9 +159,10 @@ TEST_F(SourceLinks, TheDataServerIsAskedAtOnceAtStartUp)
 TEST_F(SourceLinks, TheDataServersAnswerSetsTheLink)
 {
     h.startUp();
-    const std::tuple<QVariant, bool, bool> answers[] = { // the value, SimActive before and after
-        {true, false, true}, {-1, false, true}, {u"True"_s, false, true}, {u"true"_s, false, true},
-        {0, true, false}, {u"FALSE"_s, true, false}, {u"maybe"_s, true, true}, {u"maybe"_s, false, false}};
+    const std::tuple<QVariant, bool, bool> answers[] = {
+        // the value, SimActive before and after
+        {true, false, true}, {-1, false, true},         {u"True"_s, false, true}, {u"true"_s, false, true},
+        {0, true, false},    {u"FALSE"_s, true, false}, {u"maybe"_s, true, true}, {u"maybe"_s, false, false}};
     for (const auto &[value, before, after] : answers) {
         SCOPED_TRACE(value.toString().toStdString());
         h.script->properties.insert(u"Ostrely"_s, value);
@@ -195,7 +207,8 @@ TEST_F(SourceLinks, TheRelaysAnswerToXSetsTheLink)
     connectRelay();
     for (const auto &[answer, active] : {std::pair{QByteArray("\xFF\x00", 2), false},
                                          {QByteArray("\x00\xFF", 2), false},
-                                         {QByteArray("\xFF\xFF", 2), true}, {QByteArray("\x00", 1), true}}) {
+                                         {QByteArray("\xFF\xFF", 2), true},
+                                         {QByteArray("\x00", 1), true}}) {
         SCOPED_TRACE(answer.toHex().toStdString());
         h.flags().SimActive = false;
         askLiveness();

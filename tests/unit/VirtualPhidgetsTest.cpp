@@ -1,8 +1,8 @@
 // The built-in virtual boards: the board list reader, each board's limits
 // and journal, and the manager's events from its list and from the hot-plug file.
+#include "phidget/VirtualPhidgets.h"
 #include "core/Error.h"
 #include "phidget/PhidgetJournal.h"
-#include "phidget/VirtualPhidgets.h"
 #include "support/QtPrinters.h"
 #include "support/TestPlatform.h"
 #include "support/Wait.h"
@@ -18,11 +18,13 @@ using Kind = BoardKind;
 
 TEST(VirtualPhidgets, ReadsTheBoardList)
 {
-    const std::tuple<QString, QString, qsizetype> lists[] = { // the text, the boards read, messages
+    const std::tuple<QString, QString, qsizetype> lists[] = {
+        // the text, the boards read, messages
         {u" PhidgetInterfaceKit:1 ,\tPhidgetTextLED:3,PhidgetServo/1:5,PhidgetServo/4:2147483647"_s,
          u"PhidgetInterfaceKit:1,PhidgetTextLED:3,PhidgetServo/1:5,PhidgetServo/4:2147483647"_s, 0},
         {u"PhidgetLED:1,PhidgetLED,Nothing:2,PhidgetServo:3,PhidgetLED:0,PhidgetLED:2147483648,PhidgetLED:+5,"
-         u"phidgetled:6,,PhidgetTextLCD:9,PhidgetTextLCD:1,"_s, u"PhidgetLED:1,PhidgetTextLCD:9"_s, 10},
+         u"phidgetled:6,,PhidgetTextLCD:9,PhidgetTextLCD:1,"_s,
+         u"PhidgetLED:1,PhidgetTextLCD:9"_s, 10},
     };
     for (const auto &[text, boards, errors] : lists) {
         const VirtualBoardList list = parseVirtualBoardList(text);

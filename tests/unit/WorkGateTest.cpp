@@ -19,7 +19,13 @@ TEST(WorkGateTest, WhatMayRunInEachState)
 {
     // Which of the polling tick, the liveness tick, a board event and the operator's work
     // may run, as "TLBO" with "-" for held.
-    struct Row { Phase phase; bool cycle; bool box; const char *runs; };
+    struct Row
+    {
+        Phase phase;
+        bool cycle;
+        bool box;
+        const char *runs;
+    };
     const Row rows[] = {
         {Phase::StartingUp, false, false, "----"},
         {Phase::StartingUp, false, true, "----"},
@@ -39,11 +45,13 @@ TEST(WorkGateTest, WhatMayRunInEachState)
         if (row.box)
             box.emplace(gate.messageBox());
         QString runs;
-        for (const auto &[work, letter] : {std::pair{Work::PollingTick, 'T'}, {Work::LivenessTick, 'L'},
-                                           {Work::BoardEvent, 'B'}, {Work::OperatorWork, 'O'}})
+        for (const auto &[work, letter] : {std::pair{Work::PollingTick, 'T'},
+                                           {Work::LivenessTick, 'L'},
+                                           {Work::BoardEvent, 'B'},
+                                           {Work::OperatorWork, 'O'}})
             runs += QLatin1Char(gate.mayRun(work) ? letter : '-');
-        EXPECT_EQ(runs, QLatin1String(row.runs)) << "phase " << int(row.phase) << " cycle " << row.cycle << " box "
-                                                 << row.box;
+        EXPECT_EQ(runs, QLatin1String(row.runs))
+            << "phase " << int(row.phase) << " cycle " << row.cycle << " box " << row.box;
     }
 }
 

@@ -50,8 +50,8 @@ int main()
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"TavrelKeysCheck";
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(windowClass.lpszClassName, L"Tavrel keys check", WS_OVERLAPPEDWINDOW, 0, 0, 320,
-                                200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowW(windowClass.lpszClassName, L"Tavrel keys check", WS_OVERLAPPEDWINDOW, 0, 0, 320, 200,
+                                nullptr, nullptr, windowClass.hInstance, nullptr);
     ShowWindow(window, SW_SHOW);
     // The desktop may still be coming up and take the foreground back: ask until it holds.
     for (int i = 0; i < 1000 && (GetForegroundWindow() != window || GetFocus() != window); ++i, Sleep(10)) {

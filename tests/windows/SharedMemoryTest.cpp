@@ -1,7 +1,7 @@
 // The simulator's shared memory made into records: the older layouts here, the current
 // one through tavrel-relay.exe under wine (run-under-wine.sh leaves the recording).
-#include "Recording.h"
 #include "SharedMemory.h"
+#include "Recording.h"
 
 #include "core/Convert.h"
 #include "sources/RelayWire.h"
@@ -20,15 +20,27 @@ namespace {
 // Older layouts (no Flying bit): a value put where one keeps a field lands in that field.
 TEST(SharedMemoryTest, ReadsOlderLayoutsWithTheSecondEngineInline)
 {
-    struct Case { qsizetype size, at; const char *field; double value; };
-    for (const Case &c : {Case{1280, 72, "NozzlePos2", 7.5}, {1280, 88, "RPM", 8.5}, {1904, 96, "FTIT", 14.5},
-                          {1904, 100, "FTIT2", 12.5}, {1904, 116, "OilPressure", 15.5}, {1280, 120, "OilPressure2", 10.5},
-                          {1280, 248, "HSIBits", -2147483647}, {1280, 1264, "FWDFuel", 11.5},
-                          {1280, 1276, "VersionNum", 3}, {1920, 1916, "VersionNum", 100}}) {
+    struct Case
+    {
+        qsizetype size, at;
+        const char *field;
+        double value;
+    };
+    for (const Case &c : {Case{1280, 72, "NozzlePos2", 7.5},
+                          {1280, 88, "RPM", 8.5},
+                          {1904, 96, "FTIT", 14.5},
+                          {1904, 100, "FTIT2", 12.5},
+                          {1904, 116, "OilPressure", 15.5},
+                          {1280, 120, "OilPressure2", 10.5},
+                          {1280, 248, "HSIBits", -2147483647},
+                          {1280, 1264, "FWDFuel", 11.5},
+                          {1280, 1276, "VersionNum", 3},
+                          {1920, 1916, "VersionNum", 100}}) {
         const FieldInfo &field = *findFlightDataField(c.field);
         const bool isFloat = field.kind == FieldKind::Float;
         QByteArray area(c.size, '\0');
-        isFloat ? qToLittleEndian(float(c.value), area.data() + c.at) : qToLittleEndian(int(c.value), area.data() + c.at);
+        isFloat ? qToLittleEndian(float(c.value), area.data() + c.at)
+                : qToLittleEndian(int(c.value), area.data() + c.at);
         FlightData record;
         EXPECT_TRUE(convertSharedMemory(area, {}, record).active) << c.size;
         EXPECT_EQ(isFloat ? double(floatField(record, field)) : intField(record, field), c.value) << c.field;

@@ -13,7 +13,8 @@ int main()
 {
     const auto createArea = [](const wchar_t *name, DWORD size) {
         HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
-        return static_cast<unsigned char *>(mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size) : nullptr);
+        return static_cast<unsigned char *>(mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size)
+                                                    : nullptr);
     };
     unsigned char *area = createArea(L"FalconSharedMemoryArea", standin::kAreaSize);
     unsigned char *area2 = createArea(L"FalconSharedMemoryArea2", standin::kArea2Size);

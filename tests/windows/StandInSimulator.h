@@ -14,7 +14,10 @@ namespace standin {
 inline constexpr int kAreaSize = 1920, kArea2Size = 512, kHsiBits = 232;
 inline constexpr float kMenuBase = 50000; // the values while in the simulator's menus
 
-inline void put(unsigned char *to, auto value) { std::memcpy(to, &value, 4); }
+inline void put(unsigned char *to, auto value)
+{
+    std::memcpy(to, &value, 4);
+}
 
 // The HSI bit word, with the Flying bit, goes last: it stands for every value before it.
 inline void fill(unsigned char *area, unsigned char *area2, float base, bool flying)
@@ -25,7 +28,7 @@ inline void fill(unsigned char *area, unsigned char *area2, float base, bool fly
         put(area2 + at, base + float(at) + 10000.5f);
     for (const std::uint32_t at : {108u, 124u, 128u, 160u, 164u, 168u, 756u, 760u, 764u})
         put(area + at, at < 160 ? 0x80000000u | at : at); // bit words, then integers
-    put(area + 1900, 118); // the version
+    put(area + 1900, 118);                                // the version
     for (int n = 0; n < 4 * 130; ++n)
         area[236 + n] = n % 26 == 25 ? 0 : 'A' + n % 23;
     area[236 + 29] = '\r';

@@ -122,8 +122,8 @@ public:
         return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS *parameters,
-                                     VARIANT *result, EXCEPINFO *exception, UINT *) override
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS *parameters, VARIANT *result,
+                                     EXCEPINFO *exception, UINT *) override
     {
         if (iid != IID_NULL)
             return DISP_E_UNKNOWNINTERFACE;
@@ -257,8 +257,8 @@ HRESULT STDAPICALLTYPE DllRegisterServer()
         || !GetModuleFileNameW(module, path, MAX_PATH))
         return SELFREG_E_CLASS;
     const bool done = setText(kProgIdKey, nullptr, CLSID_TEXT) && setText(kClassKey, nullptr, kProgId)
-        && setText(kClassKey, L"ProgID", kProgId) && setText(kServerKey, nullptr, path)
-        && setText(kServerKey, L"ThreadingModel", L"Apartment");
+                      && setText(kClassKey, L"ProgID", kProgId) && setText(kServerKey, nullptr, path)
+                      && setText(kServerKey, L"ThreadingModel", L"Apartment");
     return done ? S_OK : SELFREG_E_CLASS;
 }
 

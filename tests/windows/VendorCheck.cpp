@@ -25,13 +25,15 @@ int main(int argc, char **argv)
     // store the stand-in lacks, so that call alone is skipped) and light-bit word 1.
     const auto epic = createEpicLibrary();
     bool epicOpen = false;
-    ConnectEpic(*epic, epicOpen, [] {}, [] {});
+    ConnectEpic(
+        *epic, epicOpen, [] {}, [] {});
     ConfigTable table = {{u"10"_s, u"RPM"_s, u"RPM"_s, u"0"_s}, {u"20"_s, u"Lamps"_s, u"LIGHTBITS"_s, u"0"_s}, {}};
     FlightData data{};
     Grid grid;
     for (const std::int32_t bits : {0x10, -0x7FFFFFFF}) {
         data.LightBits = bits;
-        SendEpicData(table, data, epicOpen ? epic.get() : nullptr, grid, false, [] { QCoreApplication::processEvents(); });
+        SendEpicData(table, data, epicOpen ? epic.get() : nullptr, grid, false,
+                     [] { QCoreApplication::processEvents(); });
     }
 
     // The library the program loaded, and what it was called with.
@@ -39,7 +41,7 @@ int main(int argc, char **argv)
     wchar_t path[MAX_PATH];
     const DWORD length = loaded ? GetModuleFileNameW(loaded, path, MAX_PATH) : 0;
     const auto calls = loaded ? reinterpret_cast<const char *(*)()>(
-                                    reinterpret_cast<void *>(GetProcAddress(loaded, "FakeEFReaderCalls")))
+                           reinterpret_cast<void *>(GetProcAddress(loaded, "FakeEFReaderCalls")))
                               : nullptr;
     const struct
     {
