@@ -153,9 +153,9 @@ void WinsockClient::logConnected()
 void WinsockClient::logEnd(std::int16_t end)
 {
     if (state_ == Connected) {
-        qCWarning(lcRelay).noquote() << (end == Closing ? u"dropped: the relay peer at %1 closed the connection"_s
-                                                        : u"connection to %1 lost: %2"_s)
-                                            .arg(peer(), socket_.errorString());
+        qCWarning(lcRelay).noquote() << (end == Closing
+                                             ? u"dropped: the relay peer at %1 closed the connection"_s.arg(peer())
+                                             : u"connection to %1 lost: %2"_s.arg(peer(), socket_.errorString()));
         return;
     }
     if (failedTries_++ == 0)

@@ -98,6 +98,8 @@ TEST_F(LogTest, EachEventInItsCategory)
         event();
         EXPECT_EQ(log.lines.filter(expected).size(), 1) << expected.toStdString() << "\nin\n"
                                                         << log.lines.join(u'\n').toStdString();
+        // A line made whole: Qt did not complain of a text it could not fill in.
+        EXPECT_EQ(log.with(u"QString::arg"_s), QStringList()) << expected.toStdString();
     }
 }
 
