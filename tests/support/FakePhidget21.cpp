@@ -236,37 +236,29 @@ FAKE CPhidget_getErrorDescription(int code, const char **text)
     return 0;
 }
 
-FAKE CPhidgetInterfaceKit_create(void **h)
-{
-    return create(h, "PhidgetInterfaceKit");
-}
-FAKE CPhidgetInterfaceKit_getOutputCount(void *h, int *n)
-{
-    return count(h, n);
-}
+// Each board type: its device object, and its count of outputs, LEDs, rows or motors.
+#define BOARD_TYPE(prefix, type, getCount)    \
+    FAKE prefix##_create(void **h)            \
+    {                                         \
+        return create(h, type);               \
+    }                                         \
+    FAKE prefix##_##getCount(void *h, int *n) \
+    {                                         \
+        return count(h, n);                   \
+    }
+BOARD_TYPE(CPhidgetInterfaceKit, "PhidgetInterfaceKit", getOutputCount)
+BOARD_TYPE(CPhidgetLED, "PhidgetLED", getLEDCount)
+BOARD_TYPE(CPhidgetTextLCD, "PhidgetTextLCD", getRowCount)
+BOARD_TYPE(CPhidgetTextLED, "PhidgetTextLED", getRowCount)
+BOARD_TYPE(CPhidgetServo, "PhidgetServo", getMotorCount)
+
 FAKE CPhidgetInterfaceKit_setOutputState(void *h, int i, int on)
 {
     return write(h, "OutputState", i, on ? "1" : "0");
 }
-FAKE CPhidgetLED_create(void **h)
-{
-    return create(h, "PhidgetLED");
-}
-FAKE CPhidgetLED_getLEDCount(void *h, int *n)
-{
-    return count(h, n);
-}
 FAKE CPhidgetLED_setDiscreteLED(void *h, int i, int b)
 {
     return write(h, "DiscreteLED", i, std::to_string(b), 0, 100, b);
-}
-FAKE CPhidgetTextLCD_create(void **h)
-{
-    return create(h, "PhidgetTextLCD");
-}
-FAKE CPhidgetTextLCD_getRowCount(void *h, int *n)
-{
-    return count(h, n);
 }
 FAKE CPhidgetTextLCD_setBrightness(void *h, int v)
 {
@@ -284,14 +276,6 @@ FAKE CPhidgetTextLCD_setDisplayString(void *h, int row, char *text)
 {
     return write(h, "DisplayString", row, text);
 }
-FAKE CPhidgetTextLED_create(void **h)
-{
-    return create(h, "PhidgetTextLED");
-}
-FAKE CPhidgetTextLED_getRowCount(void *h, int *n)
-{
-    return count(h, n);
-}
 FAKE CPhidgetTextLED_setBrightness(void *h, int v)
 {
     return write(h, "Brightness", -1, std::to_string(v), 0, 100, v);
@@ -299,14 +283,6 @@ FAKE CPhidgetTextLED_setBrightness(void *h, int v)
 FAKE CPhidgetTextLED_setDisplayString(void *h, int row, char *text)
 {
     return write(h, "DisplayString", row, text);
-}
-FAKE CPhidgetServo_create(void **h)
-{
-    return create(h, "PhidgetServo");
-}
-FAKE CPhidgetServo_getMotorCount(void *h, int *n)
-{
-    return count(h, n);
 }
 FAKE CPhidgetServo_setPosition(void *h, int i, double p)
 {
