@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <new>
 #include <string>
@@ -437,6 +439,94 @@ NumberText literal(std::string_view text) noexcept
     return out;
 }
 
+// Powers of ten in extended precision, each within an ulp of the true power (exact up to
+// 10^27, whose factor 5^27 still fits the 64-bit significand).
+struct ExtendedPowers
+{
+    static constexpr int kMax = 64;
+    long double power[kMax + 1];
+    ExtendedPowers()
+    {
+        for (int n = 0; n <= kMax; ++n)
+            power[n] = std::pow(10.0L, static_cast<long double>(n));
+    }
+};
+
+// printf's %.<precision>G of a finite non-zero value from one scaling in extended
+// precision: the value times a power of ten is the digits as a whole number, good to
+// about 1e-4 at 15 digits. Nothing when the value lies near a rounding tie (where that
+// error could decide), beyond the table, or where long double is no wider than double.
+bool fastGeneralText(double value, int precision, NumberText &out) noexcept
+{
+    if constexpr (std::numeric_limits<long double>::digits < 64) {
+        return false;
+    } else {
+        static const ExtendedPowers powers;
+        if (precision > 17)
+            return false;
+        const auto limit = static_cast<std::uint64_t>(powers.power[precision]);
+        const long double magnitude = std::fabs(static_cast<long double>(value));
+        // log10 may miss by one next to a power of ten: the scaled value tells.
+        int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+        long double scaled = 0;
+        for (int attempt = 0;; ++attempt) {
+            const int shift = precision - 1 - exponent;
+            if (attempt == 2 || shift > ExtendedPowers::kMax || -shift > ExtendedPowers::kMax)
+                return false;
+            scaled = shift >= 0 ? magnitude * powers.power[shift] : magnitude / powers.power[-shift];
+            if (scaled >= static_cast<long double>(limit))
+                ++exponent;
+            else if (scaled < static_cast<long double>(limit / 10))
+                --exponent;
+            else
+                break;
+        }
+        const long double integral = std::floor(scaled);
+        if (std::fabs(scaled - integral - 0.5L) < 0.01L)
+            return false;
+        auto digits = static_cast<std::uint64_t>(integral) + (scaled - integral > 0.5L ? 1 : 0);
+        if (digits == limit) // rounded up to the next power of ten
+            digits /= 10, ++exponent;
+
+        char text[17];
+        for (int i = precision - 1; i >= 0; --i, digits /= 10)
+            text[i] = static_cast<char>('0' + digits % 10);
+        int significant = precision;
+        while (significant > 1 && text[significant - 1] == '0')
+            --significant;
+
+        char *p = out.data;
+        if (value < 0)
+            *p++ = '-';
+        if (exponent < -4 || exponent >= precision) {
+            *p++ = text[0];
+            if (significant > 1) {
+                *p++ = '.';
+                p = std::copy(text + 1, text + significant, p);
+            }
+            *p++ = 'E';
+            *p++ = exponent < 0 ? '-' : '+';
+            if (std::abs(exponent) < 10)
+                *p++ = '0';
+            p = std::to_chars(p, out.data + sizeof(out.data), std::abs(exponent)).ptr;
+        } else if (exponent < 0) {
+            *p++ = '0';
+            *p++ = '.';
+            p = std::fill_n(p, -exponent - 1, '0');
+            p = std::copy(text, text + significant, p);
+        } else {
+            const int before = exponent + 1; // digits before the point
+            p = std::copy(text, text + before, p);
+            if (significant > before) {
+                *p++ = '.';
+                p = std::copy(text + before, text + significant, p);
+            }
+        }
+        out.size = static_cast<std::uint8_t>(p - out.data);
+        return true;
+    }
+}
+
 // %.<precision>G without locale: to_chars' general format is printf's %g (trailing zeros
 // and "." dropped, at least two exponent digits); only the exponent letter differs.
 NumberText generalText(double value, int precision) noexcept
@@ -450,6 +540,8 @@ NumberText generalText(double value, int precision) noexcept
         value = 0; // no "-0"
 
     NumberText out;
+    if (value != 0 && fastGeneralText(value, precision, out))
+        return out;
     const auto end =
         std::to_chars(out.data, out.data + sizeof(out.data), value, std::chars_format::general, precision).ptr;
     std::replace(out.data, end, 'e', 'E');

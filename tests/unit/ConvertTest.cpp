@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <functional>
+#include <random>
 #include <tuple>
 
 using namespace tavrel;
@@ -259,5 +262,49 @@ TEST(TextReadingTest, ReadsAgainOnlyWhenTheTextChanges)
         change();
         EXPECT_EQ(reading.of(cell, number), value);
         EXPECT_EQ(reads, count);
+    }
+}
+
+// The shortest and exact texts are printf's %.7G, %.15G and %.8G/%.9G of the value, with
+// "E" for "e": checked against the library's own formatting over random bit patterns of
+// every magnitude, the rounding ties among them, and the powers of ten beside them.
+TEST(ConvertTest, ShortestTextIsPrintfsGeneralFormat)
+{
+    const auto general = [](double value, int precision) {
+        char text[64];
+        const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision).ptr;
+        std::replace(text, end, 'e', 'E');
+        return std::string(text, end);
+    };
+    std::mt19937_64 random(20261206);
+    std::vector<float> floats = {0x1p-11f, 0x1.8p-11f, 2.5e-5f, 1e-5f, 9999999.5f, 0.00048828125f};
+    std::vector<double> doubles = {0.5, 1e15, 999999999999999.5, 1e-5, 123456789012345.5};
+    for (int e = -40; e <= 38; ++e) {
+        const float power = std::strtof(("1e" + std::to_string(e)).c_str(), nullptr);
+        floats.insert(floats.end(), {power, std::nextafter(power, 0.0f), std::nextafter(power, HUGE_VALF)});
+        doubles.insert(doubles.end(), {double(power), std::pow(10.0, e), std::nextafter(std::pow(10.0, e), 0.0)});
+    }
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint64_t bits = random();
+        floats.push_back(std::bit_cast<float>(std::uint32_t(bits)));
+        doubles.push_back(std::bit_cast<double>(bits));
+        doubles.push_back(double(std::bit_cast<float>(std::uint32_t(bits >> 32))) * 0.001); // everyday magnitudes
+    }
+    // The exact text: the first of 7, 8 and 9 digits that reads back as the float.
+    const auto exact = [&](float value) {
+        for (int digits = 7;; ++digits)
+            if (const std::string text = general(value, digits); std::strtof(text.c_str(), nullptr) == value)
+                return text;
+    };
+    for (const float value : floats) {
+        if (!std::isfinite(value) || value == 0)
+            continue;
+        ASSERT_EQ(shortest(value).view(), general(value, 7)) << std::hexfloat << value;
+        ASSERT_EQ(exactText(value).view(), exact(value)) << std::hexfloat << value;
+    }
+    for (const double value : doubles) {
+        if (!std::isfinite(value) || value == 0)
+            continue;
+        ASSERT_EQ(shortest(value).view(), general(value, 15)) << std::hexfloat << value;
     }
 }
