@@ -1,6 +1,7 @@
 #include "core/Convert.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -466,8 +467,11 @@ bool fastGeneralText(double value, int precision, NumberText &out) noexcept
             return false;
         const auto limit = static_cast<std::uint64_t>(powers.power[precision]);
         const long double magnitude = std::fabs(static_cast<long double>(value));
-        // log10 may miss by one next to a power of ten: the scaled value tells.
-        int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+        // The decimal exponent from the binary one may fall one short: the scaled value tells.
+        const int binary = static_cast<int>(std::bit_cast<std::uint64_t>(value) >> 52 & 0x7FF) - 1023;
+        if (binary < -1022) // subnormal
+            return false;
+        int exponent = static_cast<int>(std::floor(binary * 0.30102999566398120));
         long double scaled = 0;
         for (int attempt = 0;; ++attempt) {
             const int shift = precision - 1 - exponent;
