@@ -157,24 +157,37 @@ void BuildDisplay(QStringView text, QString &result, const std::function<void()>
     result.resize(text.size() + 5);
     char16_t *const out = reinterpret_cast<char16_t *>(result.data());
     qsizetype n = 0;
-    try {
-        for (qsizetype p = 1; p <= text.size(); ++p) {
-            const char16_t ch = text[p - 1].unicode();
+    qsizetype p = 0; // characters read
+    // Reads on to `end`: printable ASCII as it is, the rest by its code page byte.
+    const auto take = [&](qsizetype end) {
+        for (; p < end; ++p) {
+            const char16_t ch = text[p].unicode();
+            if (ch >= 33 && ch < 0x80) {
+                out[n++] = ch;
+                continue;
+            }
             const int code = ch < 0x80 ? int(ch) : convert::toWindows1252(ch);
-            if (code >= 33 && code <= 128)
+            if (code == 128)
                 out[n++] = ch;
             else if (code == 1)
                 out[n++] = u'\u00A6';
             else if (code == 2)
                 out[n++] = u'*';
-            else if (code == 32 && p != 1)
+            else if (code == 32 && p != 0)
                 out[n++] = u' ';
-            if (p % 26 == 0 && p <= 130) {
+        }
+    };
+    try {
+        // Five lines of 26 characters, each closed by a CR without its trailing blanks.
+        for (qsizetype end = 26; end <= 130 && p < text.size(); end += 26) {
+            take(std::min(end, text.size()));
+            if (p == end) {
                 while (n > 0 && out[n - 1] == u' ')
                     --n;
                 out[n++] = kCr;
             }
         }
+        take(text.size());
         result.truncate(n);
         yield();
     } catch (const Error &error) {
