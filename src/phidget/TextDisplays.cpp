@@ -158,12 +158,17 @@ void BuildDisplay(QStringView text, QString &result, const std::function<void()>
     char16_t *const out = reinterpret_cast<char16_t *>(result.data());
     qsizetype n = 0;
     qsizetype p = 0; // characters read
-    // Reads on to `end`: printable ASCII as it is, the rest by its code page byte.
+    // Reads on to `end`: printable ASCII and blanks as they are, the rest by its code page byte.
     const auto take = [&](qsizetype end) {
         for (; p < end; ++p) {
             const char16_t ch = text[p].unicode();
-            if (ch >= 33 && ch < 0x80) {
+            if (ch > 32 && ch < 0x80) {
                 out[n++] = ch;
+                continue;
+            }
+            if (ch == u' ') { // most of a page; a line's trailing ones go at its CR
+                if (p != 0)
+                    out[n++] = ch;
                 continue;
             }
             const int code = ch < 0x80 ? int(ch) : convert::toWindows1252(ch);
@@ -173,8 +178,6 @@ void BuildDisplay(QStringView text, QString &result, const std::function<void()>
                 out[n++] = u'\u00A6';
             else if (code == 2)
                 out[n++] = u'*';
-            else if (code == 32 && p != 0)
-                out[n++] = u' ';
         }
     };
     try {
