@@ -25,6 +25,13 @@ double toNumber(const QVariant &value)
         return 0.0; // an empty value reads as zero
     case QMetaType::Bool:
         return value.toBool() ? -1.0 : 0.0;
+    // What servers answer nearly always, read without the general conversion.
+    case QMetaType::Float:
+        return *static_cast<const float *>(value.constData());
+    case QMetaType::Double:
+        return *static_cast<const double *>(value.constData());
+    case QMetaType::Int:
+        return *static_cast<const int *>(value.constData());
     case QMetaType::QString: {
         bool ok = false;
         const double number = value.toString().trimmed().toDouble(&ok); // C locale, never the user's
