@@ -5,6 +5,8 @@
 #include "core/Error.h"
 #include "core/Grid.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace tavrel {
@@ -158,21 +160,24 @@ void BuildDisplay(QStringView text, QString &result, const std::function<void()>
     char16_t *const out = reinterpret_cast<char16_t *>(result.data());
     qsizetype n = 0;
     qsizetype p = 0; // characters read
-    // Reads on to `end`: printable ASCII and blanks as they are, the rest by its code page byte.
+    const char16_t *const in = reinterpret_cast<const char16_t *>(text.utf16());
+    // Reads on to `end`: printable ASCII and blanks as they are (a run of nothing else,
+    // nearly every line, copied whole), the rest by its code page byte.
     const auto take = [&](qsizetype end) {
+        if (p == 0 && end > 0 && in[0] == u' ') // a blank in the first place is dropped
+            ++p;
+        std::uint16_t outside = 0; // a high bit for anything below a blank or past ASCII
+        for (qsizetype i = p; i < end; ++i)
+            outside |= in[i] | std::uint16_t(in[i] - 32);
+        if (!(outside & 0xFF80)) {
+            n = std::copy(in + p, in + end, out + n) - out;
+            p = end;
+            return;
+        }
         for (; p < end; ++p) {
-            const char16_t ch = text[p].unicode();
-            if (ch > 32 && ch < 0x80) {
-                out[n++] = ch;
-                continue;
-            }
-            if (ch == u' ') { // most of a page; a line's trailing ones go at its CR
-                if (p != 0)
-                    out[n++] = ch;
-                continue;
-            }
+            const char16_t ch = in[p];
             const int code = ch < 0x80 ? int(ch) : convert::toWindows1252(ch);
-            if (code == 128)
+            if (code >= 32 && code <= 128)
                 out[n++] = ch;
             else if (code == 1)
                 out[n++] = u'\u00A6';
