@@ -27,28 +27,27 @@ struct TextCase
     QString expected;
 };
 
+// clang-format off
 const TextCase kTexts[] = {
     {"KeywordInAnyCase", u"FuelFlow", [](FlightData &d) { d.FuelFlow = 2.5f; }, u"     3"_s},
     {"FuelFlowTooWideLosesLeadingDigits", u"FUELFLOW", [](FlightData &d) { d.FuelFlow = 1234567.0f; }, u"234567"_s},
     {"FuelFlowPast38DigitsKeepsTheOldText", u"FUELFLOW", [](FlightData &d) { d.FuelFlow = 1.7e38f; }, u"stale"_s},
     {"TotalizerOverflow", u"TOTALIZER", [](FlightData &d) { d.InternalFuel = d.ExternalFuel = 3e38f; }, u"stale"_s},
-    {"TotalizerSumsBothTanks", u"TOTALIZER", [](FlightData &d) { d.InternalFuel = 1000.25f, d.ExternalFuel = 500.25f; },
-     u"  1501"_s},
+    {"TotalizerSumsBothTanks", u"TOTALIZER", [](FlightData &d) { d.InternalFuel = 1000.25f, d.ExternalFuel = 500.25f; }, u"  1501"_s},
     {"AuxTacanInFour", u"AUXTCHAN", [](FlightData &d) { d.AUXTChan = 7; }, u"   7"_s},
     {"UfcTacanTooWide", u"UFCTCHAN", [](FlightData &d) { d.UFCTChan = 12345, d.AUXTChan = 1; }, u"2345"_s},
     {"Cmds1Go", u"CMDS1", [](FlightData &d) { d.LightBits2 = 0x40; }, u"GO  DSPRDY"_s},
     {"Cmds1NoGo", u"CMDS1", [](FlightData &d) { d.LightBits2 = 0xBF; }, u"NO GO"_s},
-    {"Cmds2ChaffLow", u"CMDS2", [](FlightData &d) { d.LightBits2 = 0x400, d.ChaffCount = 30, d.FlareCount = 4; },
-     u"  LO 30 4"_s},
-    {"Cmds2FlareLow", u"CMDS2", [](FlightData &d) { d.LightBits2 = 0x800, d.ChaffCount = -1, d.FlareCount = 0.5f; },
-     u"  LO -1 0.5"_s},
+    {"Cmds2ChaffLow", u"CMDS2", [](FlightData &d) { d.LightBits2 = 0x400, d.ChaffCount = 30, d.FlareCount = 4; }, u"  LO 30 4"_s},
+    {"Cmds2FlareLow", u"CMDS2", [](FlightData &d) { d.LightBits2 = 0x800, d.ChaffCount = -1, d.FlareCount = 0.5f; }, u"  LO -1 0.5"_s},
     {"Cmds2NotLow", u"CMDS2", [](FlightData &d) { d.LightBits2 = 0x3FF; }, u"     0 0"_s},
     {"UnknownKeywordIsEmpty", u"FUEL", [](FlightData &d) { d.FuelFlow = 100; }, QString()},
-    {"CmdsPageSpeedBrakePartly", nullptr, [](FlightData &d) { d.ChaffCount = 123, d.SpeedBrake = 0.45f; },
-     u"            CHAFF:123|SB 45%      FLARE:00"_s},
-    {"CmdsPageNegativeCounts", nullptr, [](FlightData &d) { d.ChaffCount = -3, d.FlareCount = -1, d.SpeedBrake = -1; },
-     u"            CHAFF:00|            FLARE:00"_s},
+    {"CmdsPageSpeedBrakePartly", nullptr, [](FlightData &d) { d.ChaffCount = 123, d.SpeedBrake = 0.45f; }, u"            CHAFF:123|SB 45%      FLARE:00"_s},
+    {"CmdsPageSpeedBrakeFull", nullptr, [](FlightData &d) { d.SpeedBrake = 1; }, u"            CHAFF:00|SB 100%     FLARE:00"_s},
+    {"CmdsPageFlaresOnly", nullptr, [](FlightData &d) { d.FlareCount = 7; }, u"            CHAFF:00|            FLARE:07"_s},
+    {"CmdsPageNegativeCounts", nullptr, [](FlightData &d) { d.ChaffCount = -3, d.FlareCount = -1, d.SpeedBrake = -1; }, u"            CHAFF:00|            FLARE:00"_s},
 };
+// clang-format on
 
 } // namespace
 
