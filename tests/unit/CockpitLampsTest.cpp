@@ -89,17 +89,14 @@ TEST_F(CockpitLamps, EachTableShowsInItsOwnGrid)
 {
     lightEverything();
     h.cockpit.UpdateCycle();
+    // clang-format off
     const std::tuple<std::size_t, int, QString, QString> rows[] = {
-        {0, 2, u"Gear - Nose Gear Down (Bit)"_s, u"*"_s},
-        {1, 2, u"Lamp word 1"_s, u"*"_s},
-        {2, 2, u"HSI word"_s, u"*"_s},
-        {5, 2, u"Lamp word 2"_s, u"*"_s},
-        {3, 3, u"Fuel flow"_s, u"  2451"_s},
-        {11, 3, u"TACAN"_s, u" 109"_s},
-        {6, 3, u"Fault list"_s, u"ENG  A/I"_s},
-        {12, 3, u"Countermeasures"_s, u"            CHAFF:05"_s},
-        {7, 0, u"Engine"_s, u"0"_s},
+        {0, 2, u"Gear - Nose Gear Down (Bit)"_s, u"*"_s}, {1, 2, u"Lamp word 1"_s, u"*"_s},
+        {2, 2, u"HSI word"_s, u"*"_s}, {5, 2, u"Lamp word 2"_s, u"*"_s}, {3, 3, u"Fuel flow"_s, u"  2451"_s},
+        {11, 3, u"TACAN"_s, u" 109"_s}, {6, 3, u"Fault list"_s, u"ENG  A/I"_s},
+        {12, 3, u"Countermeasures"_s, u"            CHAFF:05"_s}, {7, 0, u"Engine"_s, u"0"_s},
         {10, 0, u"Nozzle"_s, u"4"_s}};
+    // clang-format on
     for (const auto &[index, column, name, value] : rows) {
         EXPECT_EQ(grid(index).text(1, 1), name) << "grid " << index;
         EXPECT_EQ(grid(index).text(1, column), value) << "grid " << index;
@@ -137,16 +134,13 @@ TEST_F(CockpitLamps, TheLampTestLightsEveryLampAndText)
 {
     boards.take();
     h.controls().chkGlimra[1].setValue(1);
-    const QMap<QString, int> lit{{u"21 OutputState 1"_s, 16},
-                                 {u"22 OutputState 1"_s, 16},
-                                 {u"11 DiscreteLED 40"_s, 64},
-                                 {u"12 DiscreteLED 40"_s, 64},
-                                 {u"41 DisplayString TextLCD-1 1"_s, 1},
-                                 {u"41 DisplayString TextLCD-1 2"_s, 1},
-                                 {u"42 DisplayString TextLCD-2 1"_s, 1},
-                                 {u"42 DisplayString TextLCD-2 2"_s, 1},
-                                 {u"31 DisplayString 1234"_s, 1},
-                                 {u"32 DisplayString 1234"_s, 1}};
+    // clang-format off
+    const QMap<QString, int> lit{
+        {u"21 OutputState 1"_s, 16}, {u"22 OutputState 1"_s, 16}, {u"11 DiscreteLED 40"_s, 64},
+        {u"12 DiscreteLED 40"_s, 64}, {u"41 DisplayString TextLCD-1 1"_s, 1}, {u"41 DisplayString TextLCD-1 2"_s, 1},
+        {u"42 DisplayString TextLCD-2 1"_s, 1}, {u"42 DisplayString TextLCD-2 2"_s, 1},
+        {u"31 DisplayString 1234"_s, 1}, {u"32 DisplayString 1234"_s, 1}};
+    // clang-format on
     EXPECT_EQ(tally(), lit);
 }
 

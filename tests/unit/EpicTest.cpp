@@ -74,9 +74,8 @@ struct Transfer
 {
     Transfer()
     {
-        for (const auto &e : kEntries) {
+        for (const auto &e : kEntries)
             table.append({QString::fromLatin1(e.pigeonhole), u"d"_s, QString::fromLatin1(e.keyword), u"as written"_s});
-        }
         table.append(ConfigRow{});
         grids::pigeonholeList(grid, table);
     }

@@ -59,12 +59,15 @@ Set gear(float FlightData::*leg, float position)
 // clang-format off
 const LampCase kLamps[] = {
     {"each bit word its own field", {row("1", "a", "4", "1"), row("2", "b", "4", "2"), row("3", "c", "4", "3"),
-     row("4", "d", "4", "4")}, [](FlightData &d, bool &) { d.LightBits2 = 4, d.HSIBits = 4; }, "1 0, 2 60, 3 0, 4 61", ".*.*"},
-    {"bit 31 written negative", {row("5", "a", "-2147483648", "1")}, bits(&FlightData::LightBits, INT_MIN), "5 60", "*"},
+     row("4", "d", "4", "4")}, [](FlightData &d, bool &) { d.LightBits2 = 4, d.HSIBits = 4; },
+     "1 0, 2 60, 3 0, 4 61", ".*.*"},
+    {"bit 31 written negative", {row("5", "a", "-2147483648", "1")}, bits(&FlightData::LightBits, INT_MIN), "5 60",
+     "*"},
     {"any bit of the mask", {row("7", "a", "6", "3")}, bits(&FlightData::LightBits3, 4), "7 60", "*"},
     {"masks past 32 bits stay dark", {row("7", "a", "4294967296", "1"), row("8", "b", "2147483648", "1")},
      bits(&FlightData::LightBits, -1), "7 0, 8 0", ".."},
-    {"by the number rule; 1.4 is word 1", {row(" 1 2", "a", "8 and more", "1.4")}, bits(&FlightData::LightBits, 8), "12 60", "*"},
+    {"by the number rule; 1.4 is word 1", {row(" 1 2", "a", "8 and more", "1.4")}, bits(&FlightData::LightBits, 8),
+     "12 60", "*"},
     {"bit word 1.6 is word 2", {row("1", "a", "8", "1.6")}, bits(&FlightData::LightBits2, 8), "1 60", "*"},
     rule("outer at 4", "HSI - Outer Marker Beacon", beacon(4.0f), false),
     rule("outer inside", "HSI - Outer Marker Beacon", beacon(4.2f), true),
