@@ -54,8 +54,8 @@ TEST(ConfigReaderTest, ReadsFiles)
     const char *exampleRead = "error 0\nCOMPREF=DCOM\nPLED64-1: 0 | HSI - Outer Marker Beacon | 0 | 0\n"
                               "PLED64-1: 2 | Panel lamp | 16 | 1\nPLED64-1: spare\n"
                               "PTLED-1: 0 | Fuel flow | FUELFLOW | 0\nPTLED-1: spare\n";
-    const QString longest = fileOfLength(kMaxConfigLength);
-    const QString pad = longest.mid(16, kMaxConfigLength - 18);
+    const QString longest = fileOfLength(32767);
+    const QString pad = longest.mid(16, 32767 - 18);
     const QString exampleText = QString::fromLatin1(exampleRead);
     // clang-format off
     const std::vector<std::tuple<const char *, QString, QString>> cases = {
@@ -83,8 +83,8 @@ TEST(ConfigReaderTest, ReadsFiles)
         {"a first blank line, LF only", u"\n[P01616-2]\n0,a,0,0\n"_s,
          u"error 0\nP01616-2: 0 | a | 0 | 0\nP01616-2: spare\n"_s},
         {"32767 characters are read", longest, u"error 0\nGAUGES: 0 | a | b | "_s + pad + u"\nGAUGES: spare\n"_s},
-        {"32768 are refused", fileOfLength(kMaxConfigLength + 1), u"error 2\n"_s},
-        {"the limit counts the file as stored", lfOnly(fileOfLength(kMaxConfigLength + 2)),
+        {"32768 are refused", fileOfLength(32768), u"error 2\n"_s},
+        {"the limit counts the file as stored", lfOnly(fileOfLength(32769)),
          u"error 0\nGAUGES: 0 | a | b | "_s + QString(pad.size() + 2, u'x') + u"\nGAUGES: spare\n"_s}};
     // clang-format on
     for (const auto &[name, text, expected] : cases) {
