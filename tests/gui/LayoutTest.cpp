@@ -51,27 +51,25 @@ TEST_F(LayoutTest, ResizeRuleStretchesTheNineFramesAndTheirGrids)
 {
     const FrmTavrel::Placement design = window.placement();
     const FrmTavrel::Placement &p = window.placement();
-    struct Case
-    {
-        const char *name;
-        int outerHeight, tabHeight, frameHeight;
-    };
-    for (const Case &c : {Case{"the window of the design", 7110, 5610, 4810}, Case{"1000 taller", 8110, 6610, 5810},
-                          Case{"back again", 7110, 5610, 4810}, Case{"the wide grids below zero", 2600, 1100, 300}}) {
-        SCOPED_TRACE(c.name);
-        window.Form_Resize(11415, c.outerHeight);
-        EXPECT_EQ(std::tie(p.tabStrip.width, p.tabStrip.height), std::tuple(11115, c.tabHeight));
+    // clang-format off
+    for (const auto &c : {std::tuple{"the window of the design", 7110, 5610, 4810}, {"1000 taller", 8110, 6610, 5810},
+                          {"back again", 7110, 5610, 4810}, {"the wide grids below zero", 2600, 1100, 300}}) {
+        // clang-format on
+        const auto &[name, outerHeight, tabHeight, frameHeight] = c;
+        SCOPED_TRACE(name);
+        window.Form_Resize(11415, outerHeight);
+        EXPECT_EQ(std::tie(p.tabStrip.width, p.tabStrip.height), std::tuple(11115, tabHeight));
         for (int i = 0; i < 21; ++i) {
             const auto &f = p.frames[std::size_t(i)];
             const auto &d = design.frames[std::size_t(i)];
             const bool stretched = std::count(std::begin(kStretchedFrames), std::end(kStretchedFrames), i);
-            EXPECT_EQ(f.height, stretched ? c.frameHeight : d.height) << "frame " << i;
+            EXPECT_EQ(f.height, stretched ? frameHeight : d.height) << "frame " << i;
             EXPECT_EQ(std::tie(f.left, f.top, f.width), std::tie(d.left, d.top, d.width)) << "frame " << i;
         }
         for (int i : kNarrowGrids)
-            EXPECT_EQ(p.grids[std::size_t(i)].height, c.frameHeight - 300) << "grid " << i;
+            EXPECT_EQ(p.grids[std::size_t(i)].height, frameHeight - 300) << "grid " << i;
         for (int i : kWideGrids)
-            EXPECT_EQ(p.grids[std::size_t(i)].height, c.frameHeight < 400 ? 4410 : c.frameHeight - 400) << i;
+            EXPECT_EQ(p.grids[std::size_t(i)].height, frameHeight < 400 ? 4410 : frameHeight - 400) << i;
         for (int i : {3, 6, 11, 12})
             EXPECT_EQ(p.grids[std::size_t(i)].height, design.grids[std::size_t(i)].height) << "grid " << i;
     }
@@ -130,9 +128,10 @@ TEST_F(LayoutTest, TheTabsAndFramesAsStartUpLeavesThem)
 
 TEST_F(LayoutTest, TheKeyboardPassesOverHiddenTabs)
 {
-    for (const auto &[from, key, modifiers, to] :
-         {std::tuple(5, Qt::Key_Tab, Qt::ControlModifier, 8), std::tuple(8, Qt::Key_Tab, Qt::ControlModifier, 0),
-          std::tuple(5, Qt::Key_Right, Qt::NoModifier, 8)}) {
+    // clang-format off
+    for (const auto &[from, key, modifiers, to] : {std::tuple(5, Qt::Key_Tab, Qt::ControlModifier, 8),
+             std::tuple(8, Qt::Key_Tab, Qt::ControlModifier, 0), std::tuple(5, Qt::Key_Right, Qt::NoModifier, 8)}) {
+        // clang-format on
         window.tabStrip()->setCurrentIndex(from);
         QWidget *receiver = window.tabStrip();
         QTest::keyClick(key == Qt::Key_Tab ? receiver : window.tabStrip()->tabBar(), key, modifiers);

@@ -44,16 +44,13 @@ protected:
         for (const auto &[slot, kind, serial] : slots)
             h.slot(slot) = boards.add(kind, serial);
         h.controls().sldGlimra[SldBrightness].setValue(40);
-    }
-
-    // A record that lights every lamp of the file and fills every text.
-    void lightEverything()
-    {
+        // A cycle over a record that lights every lamp of the file and fills every text.
         FlightData &d = h.flight();
         d.NoseGearPos = 1.0f, d.LightBits = 2, d.HSIBits = 1, d.LightBits2 = 4;
         d.FuelFlow = 2450.6f, d.UFCTChan = 109, d.ChaffCount = 5, d.FlareCount = 12;
         convert::setFixedText(d.PFLLines, u"  ENG  A/I"_s.leftJustified(26) + u"  FUEL LOW"_s);
         convert::setFixedText(d.DEDLines, u" CNI"_s);
+        h.cockpit.UpdateCycle();
     }
     // Journal lines counted by board, member and value (the index left out).
     QMap<QString, int> tally()
@@ -75,8 +72,6 @@ protected:
 
 TEST_F(CockpitLamps, EachTableDrivesItsOwnBoard)
 {
-    lightEverything();
-    h.cockpit.UpdateCycle();
     EXPECT_EQ(boards.take().join(u'|').replace(u'\t', u' '),
               u"11 DiscreteLED 3 40|12 DiscreteLED 1 40|21 OutputState 2 1|22 OutputState 5 1|"
               u"31 DisplayString 0   2451|32 DisplayString 1  109|41 DisplayString 0 ENG  A/I|41 DisplayString 1 |"
@@ -87,19 +82,14 @@ TEST_F(CockpitLamps, EachTableDrivesItsOwnBoard)
 // show "*" in column 2, texts their value in column 3, the gauges and EPIC values theirs.
 TEST_F(CockpitLamps, EachTableShowsInItsOwnGrid)
 {
-    lightEverything();
-    h.cockpit.UpdateCycle();
+    // clang-format off
     const std::tuple<std::size_t, int, QString, QString> rows[] = {
-        {0, 2, u"Gear - Nose Gear Down (Bit)"_s, u"*"_s},
-        {1, 2, u"Lamp word 1"_s, u"*"_s},
-        {2, 2, u"HSI word"_s, u"*"_s},
-        {5, 2, u"Lamp word 2"_s, u"*"_s},
-        {3, 3, u"Fuel flow"_s, u"  2451"_s},
-        {11, 3, u"TACAN"_s, u" 109"_s},
-        {6, 3, u"Fault list"_s, u"ENG  A/I"_s},
-        {12, 3, u"Countermeasures"_s, u"            CHAFF:05"_s},
-        {7, 0, u"Engine"_s, u"0"_s},
+        {0, 2, u"Gear - Nose Gear Down (Bit)"_s, u"*"_s}, {1, 2, u"Lamp word 1"_s, u"*"_s},
+        {2, 2, u"HSI word"_s, u"*"_s}, {5, 2, u"Lamp word 2"_s, u"*"_s}, {3, 3, u"Fuel flow"_s, u"  2451"_s},
+        {11, 3, u"TACAN"_s, u" 109"_s}, {6, 3, u"Fault list"_s, u"ENG  A/I"_s},
+        {12, 3, u"Countermeasures"_s, u"            CHAFF:05"_s}, {7, 0, u"Engine"_s, u"0"_s},
         {10, 0, u"Nozzle"_s, u"4"_s}};
+    // clang-format on
     for (const auto &[index, column, name, value] : rows) {
         EXPECT_EQ(grid(index).text(1, 1), name) << "grid " << index;
         EXPECT_EQ(grid(index).text(1, column), value) << "grid " << index;
@@ -109,8 +99,6 @@ TEST_F(CockpitLamps, EachTableShowsInItsOwnGrid)
 
 TEST_F(CockpitLamps, TheTextDisplaysShowOnScreen)
 {
-    lightEverything();
-    h.cockpit.UpdateCycle();
     EXPECT_EQ(h.controls().lblGlimra[0].caption(), u"CNI\r\r\r\r\r"_s);
     EXPECT_EQ(h.controls().lblGlimra[2].caption(), u" ENG  A/I\r  FUEL LOW\r\r\r\r"_s);
 }
@@ -118,16 +106,14 @@ TEST_F(CockpitLamps, TheTextDisplaysShowOnScreen)
 // Screen updates off: the boards follow, the window stays as it was.
 TEST_F(CockpitLamps, WithScreenUpdatesOffOnlyTheBoardsFollow)
 {
-    lightEverything();
-    h.cockpit.UpdateCycle();
     h.controls().chkGlimra[0].setValue(1);
     boards.take();
     h.flight().NoseGearPos = 0.0f, h.flight().FuelFlow = 100.0f;
     convert::setFixedText(h.flight().DEDLines, u"OTHER"_s);
     h.cockpit.UpdateCycle();
     const QStringList writes = boards.take();
-    EXPECT_TRUE(writes.contains(u"11\tDiscreteLED\t3\t0"_s)) << writes.join(u'\n').toStdString();
-    EXPECT_TRUE(writes.contains(u"31\tDisplayString\t0\t   100"_s)) << writes.join(u'\n').toStdString();
+    EXPECT_EQ(writes.filter(u"11\tDiscreteLED"_s), QStringList{u"11\tDiscreteLED\t3\t0"_s});
+    EXPECT_EQ(writes.filter(u"31\tDisplayString"_s), QStringList{u"31\tDisplayString\t0\t   100"_s});
     EXPECT_EQ(grid(0).text(1, 2), u"*"_s);
     EXPECT_EQ(grid(3).text(1, 3), u"  2451"_s);
     EXPECT_EQ(h.controls().lblGlimra[0].caption(), u"CNI\r\r\r\r\r"_s);
@@ -137,16 +123,13 @@ TEST_F(CockpitLamps, TheLampTestLightsEveryLampAndText)
 {
     boards.take();
     h.controls().chkGlimra[1].setValue(1);
-    const QMap<QString, int> lit{{u"21 OutputState 1"_s, 16},
-                                 {u"22 OutputState 1"_s, 16},
-                                 {u"11 DiscreteLED 40"_s, 64},
-                                 {u"12 DiscreteLED 40"_s, 64},
-                                 {u"41 DisplayString TextLCD-1 1"_s, 1},
-                                 {u"41 DisplayString TextLCD-1 2"_s, 1},
-                                 {u"42 DisplayString TextLCD-2 1"_s, 1},
-                                 {u"42 DisplayString TextLCD-2 2"_s, 1},
-                                 {u"31 DisplayString 1234"_s, 1},
-                                 {u"32 DisplayString 1234"_s, 1}};
+    // clang-format off
+    const QMap<QString, int> lit{
+        {u"21 OutputState 1"_s, 16}, {u"22 OutputState 1"_s, 16}, {u"11 DiscreteLED 40"_s, 64},
+        {u"12 DiscreteLED 40"_s, 64}, {u"41 DisplayString TextLCD-1 1"_s, 1}, {u"41 DisplayString TextLCD-1 2"_s, 1},
+        {u"42 DisplayString TextLCD-2 1"_s, 1}, {u"42 DisplayString TextLCD-2 2"_s, 1},
+        {u"31 DisplayString 1234"_s, 1}, {u"32 DisplayString 1234"_s, 1}};
+    // clang-format on
     EXPECT_EQ(tally(), lit);
 }
 

@@ -41,11 +41,9 @@ protected:
 
 TEST_F(CycleTest, StepsRunInTheirOrder)
 {
-    const std::tuple<bool, bool, bool> rows[] = {// screen updates, EPIC forced on, EPIC open
-                                                 {true, false, false},
-                                                 {false, false, false},
-                                                 {true, true, false},
-                                                 {false, false, true}};
+    // screen updates, EPIC forced on, EPIC open
+    const std::tuple<bool, bool, bool> rows[] = {
+        {true, false, false}, {false, false, false}, {true, true, false}, {false, false, true}};
     for (const auto &[screen, epicAnyway, epicOpen] : rows) {
         h.controls().chkGlimra[0].setValue(screen ? 0 : 1);
         h.controls().chkGlimra[2].setValue(epicAnyway ? 1 : 0);
@@ -67,12 +65,6 @@ TEST_F(CycleTest, AFailingStepIsPassedOver)
     h.flags().EpicOpen = true;
     h.cockpit.UpdateCycle();
     EXPECT_EQ(outputs.steps, kCycle);
-}
-
-TEST_F(CycleTest, TheDataServersSnapshotComesBeforeAnyProperty)
-{
-    h.cockpit.UpdateCycle();
-    EXPECT_EQ(h.script->calls.value(0), u"FillFlightData"_s);
 }
 
 // The status bar's tooltip: the board library (none here) and the last record's time.

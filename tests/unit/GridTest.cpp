@@ -41,27 +41,16 @@ TEST(GridTest, BuildersLayOutTheirColumnsAndRows)
         {{u"0"_s, u"Fuel"_s, u"FUELFLOW"_s, u"0"_s}, {u"1"_s, u" Chaff "_s, u"CMDS1"_s, u"9"_s}});
     using Build = std::function<void(Grid &, const ConfigTable &)>;
     const auto ports = [](Grid &g, const ConfigTable &t) { grids::portList(g, t, [] {}); };
+    // clang-format off
     const std::tuple<const char *, Build, ConfigTable, QString, int, QStringList> cases[] = {
         {"LED-64", ports, lamps, u"Port:400:9 Description:3200:9 :300:4"_s, 64, {u"0"_s, u"lamp 63"_s, {}}},
-        {"text LED",
-         [&](Grid &g, auto &t) { ports(g, t), grids::variableColumns(g, t); },
-         texts,
-         u"Port:400:9 Description:1800:9 Variable:1400:4 Value:1200:7"_s,
-         2,
-         {u"1"_s, u" Chaff "_s, u"CMDS1"_s, {}}},
-        {"text LCD",
-         [&](Grid &g, auto &t) { ports(g, t), grids::lineColumns(g, t); },
-         texts,
-         u"Ln:300:9 Label:1800:9 Var:900:4 Value:2000:7"_s,
-         1,
-         {u"0"_s, u"Fuel"_s, u"FUELFLOW"_s, {}}},
-        {"pigeonholes",
-         [](Grid &g, auto &t) { grids::pigeonholeList(g, t); },
-         texts,
-         u"PH#:400:9 Description:2000:9 Var.:1400:4 Value:1600:9"_s,
-         2,
-         {u"1"_s, u" Chaff "_s, u"CMDS1"_s, {}}},
-    };
+        {"text LED", [&](Grid &g, auto &t) { ports(g, t), grids::variableColumns(g, t); }, texts,
+         u"Port:400:9 Description:1800:9 Variable:1400:4 Value:1200:7"_s, 2, {u"1"_s, u" Chaff "_s, u"CMDS1"_s, {}}},
+        {"text LCD", [&](Grid &g, auto &t) { ports(g, t), grids::lineColumns(g, t); }, texts,
+         u"Ln:300:9 Label:1800:9 Var:900:4 Value:2000:7"_s, 1, {u"0"_s, u"Fuel"_s, u"FUELFLOW"_s, {}}},
+        {"pigeonholes", [](Grid &g, auto &t) { grids::pigeonholeList(g, t); }, texts,
+         u"PH#:400:9 Description:2000:9 Var.:1400:4 Value:1600:9"_s, 2, {u"1"_s, u" Chaff "_s, u"CMDS1"_s, {}}}};
+    // clang-format on
     for (const auto &[name, build, table, columns, row, cells] : cases) {
         SCOPED_TRACE(name);
         Grid grid, absent;
@@ -79,15 +68,11 @@ TEST(GridTest, BuildersLayOutTheirColumnsAndRows)
 // number and before the description.
 TEST(GridTest, PortListYieldsAtOutput32)
 {
-    for (const auto &[output, yields] : std::vector<std::pair<QString, bool>>{{u"32"_s, true},
-                                                                              {u" 32"_s, true},
-                                                                              {u"032"_s, true},
-                                                                              {u"31.5"_s, true},
-                                                                              {u"32.5"_s, true},
-                                                                              {u"320"_s, false},
-                                                                              {u"3"_s, false},
-                                                                              {u"32.6"_s, false},
-                                                                              {u"x32"_s, false}}) {
+    // clang-format off
+    for (const auto &[output, yields] : std::vector<std::pair<QString, bool>>{
+             {u"32"_s, true}, {u" 32"_s, true}, {u"032"_s, true}, {u"31.5"_s, true}, {u"32.5"_s, true},
+             {u"320"_s, false}, {u"3"_s, false}, {u"32.6"_s, false}, {u"x32"_s, false}}) {
+        // clang-format on
         Grid grid;
         QStringList seen;
         grids::portList(grid, test::tableOf({{u"1"_s, u"before"_s, {}, {}}, {output, u"here"_s, {}, {}}}),

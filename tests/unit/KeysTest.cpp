@@ -2,8 +2,7 @@
 #include "input/F4Lib.h"
 #include "input/KeyJournal.h"
 #include "input/ScanCodes.h"
-#include "support/QtPrinters.h"
-#include "support/TestPlatform.h"
+#include "support/CockpitHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +10,25 @@ namespace tavrel {
 namespace {
 using namespace Qt::StringLiterals;
 
+// The key journal of one press: the keys down, then up, each batch in argument order.
+QStringList batch(std::initializer_list<int> keys)
+{
+    QStringList lines = {u"batch\t%1"_s.arg(keys.size())};
+    for (int k : keys)
+        lines << u"down\t0\t%1\t8"_s.arg(k);
+    lines << u"batch\t%1"_s.arg(keys.size());
+    for (int k : keys)
+        lines << u"up\t%1\t%1\t10"_s.arg(k);
+    return lines;
+}
+
+QStringList journal(const test::TestPlatform &folder)
+{
+    return QString::fromLatin1(folder.readFile(u"keys"_s)).split(u'\n', Qt::SkipEmptyParts);
+}
+
 TEST(KeysTest, KeyRoutineSendsTheKeysDownThenUpEachBatchInArgumentOrder)
 {
-    const auto batch = [](std::initializer_list<int> keys) {
-        QStringList lines = {u"batch\t%1"_s.arg(keys.size())};
-        for (int k : keys)
-            lines << u"down\t0\t%1\t8"_s.arg(k);
-        lines << u"batch\t%1"_s.arg(keys.size());
-        for (int k : keys)
-            lines << u"up\t%1\t%1\t10"_s.arg(k);
-        return lines;
-    };
     struct Case
     {
         std::array<std::uint8_t, 4> keys;
@@ -39,8 +46,7 @@ TEST(KeysTest, KeyRoutineSendsTheKeysDownThenUpEachBatchInArgumentOrder)
         F4Lib lib([&] { ++yields; });
         lib.setInjector(std::make_unique<KeyJournal>(folder.dir.filePath(u"keys"_s)));
         EXPECT_EQ(lib.PressKeys(c.keys[0], c.keys[1], c.keys[2], c.keys[3]), (c.journal.size() - 2) / 2);
-        EXPECT_EQ(QString::fromLatin1(folder.readFile(u"keys"_s)).split(u'\n', Qt::SkipEmptyParts), c.journal)
-            << int(c.keys[0]) << "," << int(c.keys[1]);
+        EXPECT_EQ(journal(folder), c.journal) << int(c.keys[0]) << "," << int(c.keys[1]);
         EXPECT_EQ(yields, 1);
     }
 }
@@ -58,6 +64,32 @@ TEST(KeysTest, ScanCodesMapToTheXKeyCodesOfTheirKeys)
     };
     for (const auto &[scan, x] : cases)
         EXPECT_EQ(scancodes::xKeyCode(std::uint8_t(scan)), x) << "scan code " << scan;
+}
+
+// "Gear Up" and "Gear Down", then the gear test: "Timer Enabled" starts a timer of 5 s whose
+// first tick presses gear down, the next gear up, each with a beep; clearing it stops it.
+TEST(KeysTest, TheGearButtonsAndTheGearTestTimer)
+{
+    test::CockpitHarness h;
+    h.cockpit.keys().setInjector(std::make_unique<KeyJournal>(h.platform.dir.filePath(u"keys"_s)));
+    QTimer &timer = h.cockpit.gearTestTimer();
+    const std::tuple<const char *, std::function<void()>, QStringList, int> steps[] = {
+        {"Gear Up", [&] { h.controls().Command1.press(); }, batch({56, 42, 157, 48}), 0},
+        {"Gear Down", [&] { h.controls().Command2.press(); }, batch({36}), 0},
+        {"Timer Enabled", [&] { h.controls().Check1.setValue(1); }, {}, 0},
+        {"first tick", [&] { h.cockpit.Timer1_Timer(); }, batch({36}), 1},
+        {"second tick", [&] { h.cockpit.Timer1_Timer(); }, batch({56, 42, 157, 48}), 2},
+        {"third tick", [&] { h.cockpit.Timer1_Timer(); }, batch({36}), 3}};
+    for (const auto &[name, step, keys, beeps] : steps) {
+        const qsizetype before = journal(h.platform).size();
+        step();
+        EXPECT_EQ(journal(h.platform).mid(before), keys) << name;
+        EXPECT_EQ(h.platform.events.count(u"beep"_s), beeps) << name;
+    }
+    EXPECT_EQ(timer.isActive(), true);
+    EXPECT_EQ(timer.interval(), 5000);
+    h.controls().Check1.setValue(0);
+    EXPECT_EQ(timer.isActive(), false);
 }
 
 } // namespace

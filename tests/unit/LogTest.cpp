@@ -30,20 +30,12 @@ struct LogTest : ::testing::Test
     test::LogCapture log;
 };
 
-// A file whose header is a 32-bit library's: ELF on Linux, PE on Windows.
-QByteArray libraryHeader(int bits, bool pe)
+// Library headers: a 32-bit ELF one (Linux), and a PE one (Windows) of either width.
+const QByteArray kElf32 = QByteArray("\x7f\x45LF\x01").leftJustified(0x100, '\0');
+QByteArray peHeader(int bits)
 {
-    QByteArray header(0x100, '\0');
-    if (!pe)
-        return header.replace(0, 5,
-                              QByteArray("\x7f"
-                                         "ELF")
-                                  + char(bits == 32 ? 1 : 2));
-    header.replace(0, 2, "MZ");
-    header[0x3c] = char(0x80);
-    header.replace(0x80, 6,
-                   QByteArray("PE\0\0", 4) + (bits == 32 ? QByteArray("\x4c\x01", 2) : QByteArray("\x64\x86", 2)));
-    return header;
+    const QByteArray pe = QByteArray("PE\0\0", 4) + (bits == 32 ? "\x4c\x01" : "\x64\x86");
+    return (QByteArray("MZ").leftJustified(0x3c, '\0') + '\x80').leftJustified(0x80, '\0') + pe;
 }
 
 } // namespace
@@ -53,7 +45,7 @@ TEST_F(LogTest, EachEventInItsCategory)
 {
     const auto led = boards.add(BoardKind::Led64, 1001);
     const QString narrow = h.platform.dir.filePath(u"libphidget21.so"_s);
-    h.platform.writeFile(u"libphidget21.so"_s, libraryHeader(32, false));
+    h.platform.writeFile(u"libphidget21.so"_s, kElf32);
     test::RelayPeer peer;
     const QString relay = u"127.0.0.1 port %1"_s.arg(peer.port());
 
@@ -106,8 +98,8 @@ TEST_F(LogTest, EachEventInItsCategory)
 // The board library's width read from a Windows library's header.
 TEST(LibraryBits, FromThePeHeader)
 {
-    EXPECT_EQ(libraryBits(libraryHeader(32, true)), 32);
-    EXPECT_EQ(libraryBits(libraryHeader(64, true)), 64);
+    EXPECT_EQ(libraryBits(peHeader(32)), 32);
+    EXPECT_EQ(libraryBits(peHeader(64)), 64);
 }
 
 // A pulled board fails every write of every cycle: the first error is logged at once,

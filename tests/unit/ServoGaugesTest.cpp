@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 // Every record also holds FTIT 6.5 and external fuel 1000.25.
 using Values = std::vector<std::pair<float, const char *>>;
 const std::tuple<const char *, float FlightData::*, Values> kKeywords[] = {
-    {"kias", &FlightData::KIAS, {{250.4f, "250.4 250"}, {-0.4f, "-0.4 0"}, {-3.0f, "-3 0"}}},
+    {"kias", &FlightData::KIAS, {{250.4f, "250.4 250"}, {-0.4f, "-0.4 0"}, {-1.0f, "-1 0"}}},
     {"ALT", &FlightData::ShipDown, {{-1500.5f, "-1500.5 1500"}}},
     {"RALT", &FlightData::ShipDown, {{10.0f, "10 0"}, {-100000.4f, "-100000.4 100000"}, {-2e5f, "-200000 100000"}}},
     {"CPALT", &FlightData::ShipDown, {{-7999.5f, "7999.5 7999.5"}, {-23000.0f, "8000 8000"}, {-6e4f, "23984 23984"}}},
@@ -25,8 +25,13 @@ const std::tuple<const char *, float FlightData::*, Values> kKeywords[] = {
     {"RPM", &FlightData::RPM, {{92.5f, "92.5 92"}, {93.5f, "93.5 94"}}},
     {"FTIT", &FlightData::RPM, {{59.5f, "6.5 240"}, {60.0f, "6.5 240"}, {65.0f, "6.5 420"}, {70.0f, "6.5 600"}}},
     {"FTIT", &FlightData::RPM, {{70.5f, "6.5 6"}, {93.0f, "6.5 6"}, {100.0f, "6.5 757.91"}}},
+    {"NOZPOS", &FlightData::NozzlePos, {{2.5f, "2.5 2"}}},
+    {"OILPRES", &FlightData::OilPressure, {{40.5f, "40.5 40"}}},
     {"SPEEDBRAKE", &FlightData::SpeedBrake, {{0.125f, "0.125 0.12"}}},
     {"EPUFuel", &FlightData::EPUFuel, {{99.5f, "99.5 100"}}},
+    {"FUELFLOW", &FlightData::FuelFlow, {{2450.5f, "2450.5 2450"}}},
+    {"FUELINT", &FlightData::InternalFuel, {{3.5f, "3.5 4"}}},
+    {"FUELEXT", &FlightData::ExternalFuel, {{7.5f, "7.5 8"}}},
     {"FUELTOT", &FlightData::InternalFuel, {{5000.25f, "6000.5 6000"}}},
     {"STBY", &FlightData::KIAS, {{1.0f, "90 90"}}},
 };
@@ -39,9 +44,11 @@ TEST(ServoGauges, EachKeywordGivesItsValueAndAdjustedValue)
             d.FTIT = 6.5f, d.ExternalFuel = 1000.25f, d.*field = set;
             GaugeTable gauges{GaugeRow{QString(), QString(), QString::fromLatin1(keyword), u"90"_s}, GaugeRow{}};
             UpdateGaugeValues(gauges, d, [] {});
-            EXPECT_EQ(gauges[0][kGaugeValue] + u' ' + gauges[0][kGaugeAdjusted], QLatin1String(expected)) << keyword;
+            EXPECT_EQ(gauges[0][kGaugeValue] + u' ' + gauges[0][kGaugeAdjusted], QString::fromLatin1(expected))
+                << keyword;
             if (keyword == std::string_view("FTIT")) {
-                EXPECT_EQ(u"6.5 "_s + convert::shortest(d.FTIT).latin1(), QLatin1String(expected)) << "FTIT replaced";
+                EXPECT_EQ(u"6.5 "_s + convert::shortest(d.FTIT).latin1(), QString::fromLatin1(expected))
+                    << "FTIT replaced";
             }
         }
     }

@@ -27,6 +27,7 @@ struct TextCase
     QString expected;
 };
 
+// clang-format off
 const TextCase kTexts[] = {
     {"KeywordInAnyCase", u"FuelFlow", [](FlightData &d) { d.FuelFlow = 2.5f; }, u"     3"_s},
     {"FuelFlowTooWideLosesLeadingDigits", u"FUELFLOW", [](FlightData &d) { d.FuelFlow = 1234567.0f; }, u"234567"_s},
@@ -46,9 +47,14 @@ const TextCase kTexts[] = {
     {"UnknownKeywordIsEmpty", u"FUEL", [](FlightData &d) { d.FuelFlow = 100; }, QString()},
     {"CmdsPageSpeedBrakePartly", nullptr, [](FlightData &d) { d.ChaffCount = 123, d.SpeedBrake = 0.45f; },
      u"            CHAFF:123|SB 45%      FLARE:00"_s},
+    {"CmdsPageSpeedBrakeFull", nullptr, [](FlightData &d) { d.SpeedBrake = 1; },
+     u"            CHAFF:00|SB 100%     FLARE:00"_s},
+    {"CmdsPageFlaresOnly", nullptr, [](FlightData &d) { d.FlareCount = 7; },
+     u"            CHAFF:00|            FLARE:07"_s},
     {"CmdsPageNegativeCounts", nullptr, [](FlightData &d) { d.ChaffCount = -3, d.FlareCount = -1, d.SpeedBrake = -1; },
      u"            CHAFF:00|            FLARE:00"_s},
 };
+// clang-format on
 
 } // namespace
 
