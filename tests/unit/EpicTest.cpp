@@ -3,6 +3,7 @@
 // lacks most of its functions.
 #include "core/Grid.h"
 #include "core/GridBuilders.h"
+#include "epic/EFReaderLibrary.h"
 #include "epic/EpicTransfer.h"
 #include "epic/VirtualEpicCard.h"
 #include "support/CockpitHarness.h"
@@ -165,6 +166,24 @@ TEST(EpicLibraryFile, FunctionsAreFoundByNameAndAMissingOneFailsAlone)
     qunsetenv("TAVREL_EPIC_LIBRARY");
     EXPECT_TRUE(h.flags().EpicOpen);
     EXPECT_EQ(lines(made()), lines("OpenEpic\t\nRPMPHCallRet\t10\nSendRPMPH\t"));
+}
+
+// Every function of the card's library is bound by its name: each call reaches the library
+// with its argument, or without one where the function takes none.
+TEST(EpicLibraryFile, EveryFunctionOfTheLibraryIsBound)
+{
+    QString error;
+    const auto library = EFReaderLibrary::open(QStringLiteral(TAVREL_FAKE_EFREADER_FULL), &error);
+    ASSERT_TRUE(library) << error.toStdString();
+    QStringList expected;
+    for (int f = 0; f < epic::kFunctionCount; ++f) {
+        EXPECT_EQ(library->call(epic::Function(f), 100 + f), 1) << epic::functionName(epic::Function(f)).data();
+        expected << epic::functionName(epic::Function(f)) + u'\t'
+                        + (epic::takesArgument(epic::Function(f)) ? QString::number(100 + f) : QString());
+    }
+    QLibrary fake(QStringLiteral(TAVREL_FAKE_EFREADER_FULL));
+    ASSERT_TRUE(fake.load());
+    EXPECT_EQ(lines(reinterpret_cast<const char *(*)()>(fake.resolve("FakeEFReaderCalls"))()), expected);
 }
 
 TEST(EpicLibraryFile, AFileThatDoesNotLoadLeavesTheVirtualCard)

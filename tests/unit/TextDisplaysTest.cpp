@@ -76,13 +76,14 @@ TEST(TextDisplaysTest, EachKeywordShowsItsValueInItsFormat)
 
 // The fault list as the record holds it: five lines of 26 characters, with markers
 // (code 2 star, code 1 broken bar), a character of the code page's upper half kept (€,
-// code 128) and ones dropped (code 3, and 129 which the code page leaves undefined).
+// code 128) and ones dropped (code 3, 129 which the code page leaves undefined, and the
+// degree sign, 176, in a line of printable ASCII otherwise).
 TEST(TextDisplaysTest, BuildDisplayGetLineAndThePfdMode)
 {
     FlightData data{};
     QString block;
-    for (const QString &line : {u" \002FLCS  \u20AC\u0081\001BUS\003 FAIL"_s, u"  ENG  A/I"_s, QString(), QString(),
-                                u"                      LAST"_s})
+    for (const QString &line : {u" \002FLCS  \u20AC\u0081\001BUS\003 FAIL"_s, u"  ENG  A/I\u00B0"_s, QString(),
+                                QString(), u"                      LAST"_s})
         block += line.leftJustified(26, u' ', true);
     convert::setFixedText(data.PFLLines, block);
     int yields = 0;
