@@ -176,6 +176,7 @@ TEST_F(RelayRecovery, APeerThatStallsMidRecordGoesStaleThenDark)
 
 TEST_F(RelayRecovery, ADarkCockpitLightsAgainWithFreshData)
 {
+    h.controls().chkGlimra[0].setValue(1); // no screen updates: nothing but the link clears "Stale"
     misbehaveOnce(kHalf, true);
     now += 5500;
     tick();
@@ -228,15 +229,19 @@ TEST_F(RelayRecovery, NoRecordFromBeforeTheSimulatorCameBackIsWritten)
     next = relay::formatRecord(numbered(1), false);
     ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     ASSERT_FALSE(h.flags().SimActive);
+    now += 2500;
     ASSERT_TRUE(h.afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
     ASSERT_TRUE(h.flags().SimActive);
+    EXPECT_EQ(h.controls().lblTCPIPMsg.caption(), u"Receiving"_s) << "a simulator away is never stale";
 
     answering = false;
     next = relay::formatRecord(FlightData{}, true); // the lamp's bit clear
     lampWrites();
+    const int asked = requests;
     tick();
+    ASSERT_TRUE(waitUntil([&] { return requests > asked; })) << "the request that goes unanswered";
     EXPECT_EQ(lampWrites(), QStringList());
-    now += 600; // the request is asked again, and answered
+    now += 500; // the request is asked again, and answered
     answering = true;
     ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     tick();
