@@ -41,6 +41,8 @@ const std::pair<QString, std::vector<Expected>> kCases[] = {
      {{2, W, u"port \"80 91\" is no number from 0 to 65535"}, {4, W, u"\"dcom\" chooses the relay"}}},
     {crlf(u"[BOARDS]|PLED64-1,1001|NOPE,5|[UPDATEEPICANYWAY]|yes"),
      {{3, W, u"[BOARDS] line left out: \"NOPE\" names no slot"}, {5, W, u"\"yes\" is neither TRUE nor FALSE"}}},
+    {crlf(u"[BOARDS]|PLED64-1,1001|PLED64-2,1001|PLED64-1,1002"),
+     {{3, W, u"left out: board 1001 is given a slot already"}, {4, W, u"left out: slot PLED64-1 is given a board"}}},
     {crlf(u"[P01616-2]|16,a,1,1"), {{2, W, u"output \"16\" is outside the interface kit (0 to 15)"}}},
     {crlf(u"[PLED64-2]|3,a,1,1|3,b,2,2"), {{3, W, u"output 3 is also driven by line 2"}}},
     {crlf(u"[PLED64-1]|0,a,0x10,1"), {{2, W, u"mask \"0x10\" reads as 0"}}},
