@@ -68,16 +68,20 @@ protected:
         const FlightData &d = h.flight();
         return d.ShipNorth == fresh.ShipNorth && d.TotalFuel == fresh.TotalFuel ? 1 : d.TotalFuel == 0.0f ? 0 : -1;
     }
-    // Two cycles drive the lamp from the first record; then the peer misbehaves once on the
-    // next request (`misbehave` gets the fresh record it owes), and answers again only when
-    // it does not `stall`.
-    void misbehaveOnce(std::function<void(QTcpSocket *, const QByteArray &)> misbehave, bool stall)
+    // Two cycles drive the lamp from the first record; then the peer sends half the fresh
+    // record it owes for the next request (and, to `drop`, closes the connection), and
+    // answers again only when it does not `stall`.
+    void misbehaveOnce(bool drop, bool stall)
     {
         for (int cycle = 0; cycle < 2; ++cycle)
             ASSERT_TRUE(h.afterArrival([&] { tick(); }));
         ASSERT_EQ(lamp->discreteLED(0), 40);
         next = relay::formatRecord(fresh, true);
-        fault = [this, misbehave](QTcpSocket *socket) { misbehave(socket, next); };
+        fault = [this, drop](QTcpSocket *socket) {
+            socket->write(next.first(next.size() / 2));
+            if (drop)
+                socket->flush(), socket->disconnectFromHost();
+        };
         answering = !stall;
         ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     }
@@ -150,20 +154,15 @@ protected:
     std::shared_ptr<VirtualBoard> servo = boards.add(BoardKind::MultiServo, 6001);
 };
 
-const auto kHalfThenDrop = [](QTcpSocket *s, const QByteArray &record) {
-    s->write(record.first(record.size() / 2)), s->flush(), s->disconnectFromHost();
-};
-const auto kHalf = [](QTcpSocket *s, const QByteArray &record) { s->write(record.first(record.size() / 2)); };
-
 TEST_F(RelayRecovery, APeerThatDropsMidRecordIsConnectedAgain)
 {
-    misbehaveOnce(kHalfThenDrop, false);
+    misbehaveOnce(true, false);
     heals();
 }
 
 TEST_F(RelayRecovery, APeerThatStallsMidRecordGoesStaleThenDark)
 {
-    misbehaveOnce(kHalf, true);
+    misbehaveOnce(false, true);
     now += 2500;
     tick();
     EXPECT_EQ(h.controls().lblTCPIPMsg.caption(), u"Stale 2 s"_s);
@@ -177,7 +176,7 @@ TEST_F(RelayRecovery, APeerThatStallsMidRecordGoesStaleThenDark)
 TEST_F(RelayRecovery, ADarkCockpitLightsAgainWithFreshData)
 {
     h.controls().chkGlimra[0].setValue(1); // no screen updates: nothing but the link clears "Stale"
-    misbehaveOnce(kHalf, true);
+    misbehaveOnce(false, true);
     now += 5500;
     tick();
     ASSERT_TRUE(h.isDark());
