@@ -1,11 +1,17 @@
 // tavrel-relay's boundaries: the recording format (what it writes reads back, what is
-// malformed is refused with its place), the replay schedule and the requests it answers.
+// malformed is refused with its place), the replay schedule and the requests it answers,
+// and the recorder against a loopback peer.
 #include "Recording.h"
 #include "FlightSource.h"
+#include "RelayRecorder.h"
 
 #include "sources/RelayWire.h"
+#include "support/RelayPeer.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 using namespace tavrel;
 using namespace tavrel::relay;
@@ -69,4 +75,30 @@ TEST(Recording, TheReplayScheduleAndTheRequestsAnswered)
     EXPECT_EQ(answerRequests("?X\nYz"_ba, fromStart), "\xFF\xFF"
                                                       "second"_ba)
         << "other bytes are ignored";
+}
+
+// Records that come in two pieces are kept whole, flag and all, each once.
+TEST(Recording, TheRecorderKeepsWholeRecords)
+{
+    test::RelayPeer peer;
+    QList<QByteArray> sent;
+    peer.answer = [&](QTcpSocket *socket, char request) {
+        FlightData flight{};
+        flight.KIAS = float(sent.size());
+        if (request == 'Y')
+            sent << formatRecord(flight, true);
+        socket->write(request == 'X' ? livenessAnswer(true) : sent.last().first(100));
+        socket->flush();
+        if (request == 'Y')
+            QTimer::singleShot(20, socket, [socket, rest = sent.last().sliced(100)] { socket->write(rest); });
+    };
+    const QTemporaryDir dir;
+    RelayRecorder recorder(u"127.0.0.1"_s, peer.port(), 100);
+    QString error;
+    ASSERT_TRUE(recorder.start(dir.filePath(u"flight.rec"_s), error)) << error.toStdString();
+    ASSERT_TRUE(test::waitUntil([&] { return recorder.recordsWritten() == 2; }));
+    recorder.stop(u"enough"_s);
+    const RecordingLoad load = loadRecording(dir.filePath(u"flight.rec"_s));
+    ASSERT_EQ(load.entries.size(), 2) << load.error.toStdString();
+    EXPECT_EQ(load.entries[1].record.toStdString(), sent.value(1).toStdString());
 }

@@ -183,6 +183,18 @@ TEST_F(RelayRecovery, ADarkCockpitLightsAgainWithFreshData)
     heals();
 }
 
+// An answer that comes in two arrivals is gathered and read whole.
+TEST_F(RelayRecovery, ARecordInTwoPiecesIsTakenWhole)
+{
+    next = relay::formatRecord(fresh, true);
+    fault = [this](QTcpSocket *socket) {
+        socket->write(next.first(100)), socket->flush();
+        QTimer::singleShot(20, socket, [socket, rest = next.sliced(100)] { socket->write(rest); });
+    };
+    tick();
+    EXPECT_TRUE(waitUntil([&] { return shown() == 1; })) << "ShipNorth " << h.flight().ShipNorth;
+}
+
 // The answer to a request sent by a cycle that ran in the arrival handler's yield comes
 // while the handler still runs: it is read then, not left in the socket for the re-ask.
 TEST_F(RelayRecovery, AnAnswerThatComesWhileTheArrivalYieldsIsReadAtOnce)
