@@ -106,6 +106,7 @@ TEST(DataServerFill, EachFieldByTheServersConversions)
         {"KIAS", u" 12.5 "_s, 12.5},
         {"KIAS", u""_s, 77},
         {"KIAS", 0.1, double(0.1f)},
+        {"KIAS", 1e39, 77},
         {"Mach", QVariant(), 0}};
     for (const auto &[name, value, expected] : cases) {
         auto script = std::make_shared<test::ServerScript>();
