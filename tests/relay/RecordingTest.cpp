@@ -59,7 +59,8 @@ TEST(Recording, TheReplayScheduleAndTheRequestsAnswered)
 {
     const std::tuple<std::vector<qint64>, qint64, qsizetype> moments[] = {
         {{0, 100, 300}, 99, 0}, {{0, 100, 300}, 100, 1}, {{0, 100, 300}, 499, 2}, {{0, 100, 300}, 500, 0},
-        {{1000, 1100}, 150, 1}, {{1000, 1100}, 200, 0},  {{0, 0, 50}, 0, 1},      {{0, 50, 50}, 51, 0}};
+        {{1000, 1100}, 150, 1}, {{1000, 1100}, 200, 0},  {{0, 0, 50}, 0, 1},      {{0}, 5, 0},
+        {{0, 100, 300}, -5, 0}, {{0, 50, 50}, 51, 0}};
     for (const auto &[times, elapsed, entry] : moments) {
         QList<RecordingEntry> entries;
         for (const qint64 ms : times)
@@ -75,6 +76,18 @@ TEST(Recording, TheReplayScheduleAndTheRequestsAnswered)
     EXPECT_EQ(answerRequests("?X\nYz"_ba, fromStart), "\xFF\xFF"
                                                       "second"_ba)
         << "other bytes are ignored";
+}
+
+// The built-in flight: the simulator comes up 2 s after the start.
+TEST(Recording, TheSimulatedFlightStartsAfterTwoSeconds)
+{
+    qint64 now = 0;
+    SimulatedSource simulated([&now] { return now; });
+    for (const qint64 ms : {1999, 2000}) {
+        now = ms;
+        EXPECT_EQ(answerRequests("X", simulated), livenessAnswer(ms == 2000)) << ms;
+        EXPECT_TRUE(simulated.record().endsWith(ms == 2000 ? "\r1" : "\r0")) << ms;
+    }
 }
 
 // Records that come in two pieces are kept whole, flag and all, each once.
