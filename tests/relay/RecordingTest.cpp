@@ -1,11 +1,17 @@
 // tavrel-relay's boundaries: the recording format (what it writes reads back, what is
-// malformed is refused with its place), the replay schedule and the requests it answers.
+// malformed is refused with its place), the replay schedule and the requests it answers,
+// and the recorder against a loopback peer.
 #include "Recording.h"
 #include "FlightSource.h"
+#include "RelayRecorder.h"
 
 #include "sources/RelayWire.h"
+#include "support/RelayPeer.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 using namespace tavrel;
 using namespace tavrel::relay;
@@ -53,7 +59,8 @@ TEST(Recording, TheReplayScheduleAndTheRequestsAnswered)
 {
     const std::tuple<std::vector<qint64>, qint64, qsizetype> moments[] = {
         {{0, 100, 300}, 99, 0}, {{0, 100, 300}, 100, 1}, {{0, 100, 300}, 499, 2}, {{0, 100, 300}, 500, 0},
-        {{1000, 1100}, 150, 1}, {{1000, 1100}, 200, 0},  {{0, 0, 50}, 0, 1},      {{0, 50, 50}, 51, 0}};
+        {{1000, 1100}, 150, 1}, {{1000, 1100}, 200, 0},  {{0, 0, 50}, 0, 1},      {{0}, 5, 0},
+        {{0, 100, 300}, -5, 0}, {{0, 50, 50}, 51, 0}};
     for (const auto &[times, elapsed, entry] : moments) {
         QList<RecordingEntry> entries;
         for (const qint64 ms : times)
@@ -69,4 +76,42 @@ TEST(Recording, TheReplayScheduleAndTheRequestsAnswered)
     EXPECT_EQ(answerRequests("?X\nYz"_ba, fromStart), "\xFF\xFF"
                                                       "second"_ba)
         << "other bytes are ignored";
+}
+
+// The built-in flight: the simulator comes up 2 s after the start.
+TEST(Recording, TheSimulatedFlightStartsAfterTwoSeconds)
+{
+    qint64 now = 0;
+    SimulatedSource simulated([&now] { return now; });
+    for (const qint64 ms : {1999, 2000}) {
+        now = ms;
+        EXPECT_EQ(answerRequests("X", simulated), livenessAnswer(ms == 2000)) << ms;
+        EXPECT_TRUE(simulated.record().endsWith(ms == 2000 ? "\r1" : "\r0")) << ms;
+    }
+}
+
+// Records that come in two pieces are kept whole, flag and all, each once.
+TEST(Recording, TheRecorderKeepsWholeRecords)
+{
+    test::RelayPeer peer;
+    QList<QByteArray> sent;
+    peer.answer = [&](QTcpSocket *socket, char request) {
+        FlightData flight{};
+        flight.KIAS = float(sent.size());
+        if (request == 'Y')
+            sent << formatRecord(flight, true);
+        socket->write(request == 'X' ? livenessAnswer(true) : sent.last().first(100));
+        socket->flush();
+        if (request == 'Y')
+            QTimer::singleShot(20, socket, [socket, rest = sent.last().sliced(100)] { socket->write(rest); });
+    };
+    const QTemporaryDir dir;
+    RelayRecorder recorder(u"127.0.0.1"_s, peer.port(), 100);
+    QString error;
+    ASSERT_TRUE(recorder.start(dir.filePath(u"flight.rec"_s), error)) << error.toStdString();
+    ASSERT_TRUE(test::waitUntil([&] { return recorder.recordsWritten() == 2; }));
+    recorder.stop(u"enough"_s);
+    const RecordingLoad load = loadRecording(dir.filePath(u"flight.rec"_s));
+    ASSERT_EQ(load.entries.size(), 2) << load.error.toStdString();
+    EXPECT_EQ(load.entries[1].record.toStdString(), sent.value(1).toStdString());
 }

@@ -38,14 +38,17 @@ struct StartedCockpit
 TEST(BoardBinding, BoardsTakeTheirSlotsWhateverTheAttachOrder)
 {
     // [BOARDS] lines, the serial number pulled and plugged in again (through a new hot-plug
-    // file longer than what was read of the old one), what LED-64 slots 1 and 2 end with.
-    const std::vector<std::tuple<QByteArray, std::int32_t, std::int32_t, std::int32_t>> cases = {
-        {"PLED64-3,1001\r\nPLED64-1,1002\r\nPLED64-2, 1001\r\n", 0, 1002, 1001}, // a bad line is named
-        {"PLED64-1,1009\r\n", 0, 0, 1002},                                       // absent: its slot stays empty
-        {"PLED64-1,1001\r\n", 1001, 1001, 1002},
-        {"PTLED-1,4001\r\n", 1001, 1001, 1002}, // with [BOARDS] an unlisted board comes back too
+    // file longer than what was read of the old one), what LED-64 slots 1 and 2 end with,
+    // the boxes shown for lines left out.
+    const std::vector<std::tuple<QByteArray, std::int32_t, std::int32_t, std::int32_t, int>> cases = {
+        {"PLED64-3,1001\r\nPLED64-1,1002\r\nPLED64-2, 1001\r\n", 0, 1002, 1001, 1}, // a bad line is named
+        {"PLED64-1,1001\r\nPLED64-2,1001\r\n", 0, 1001, 1002, 1},                   // a serial listed twice
+        {"PLED64-1,1001\r\nPLED64-1,1002\r\n", 0, 1001, 1002, 1},                   // a slot listed twice
+        {"PLED64-1,1009\r\n", 0, 0, 1002, 0},                                       // absent: its slot stays empty
+        {"PLED64-1,1001\r\n", 1001, 1001, 1002, 0},
+        {"PTLED-1,4001\r\n", 1001, 1001, 1002, 0}, // with [BOARDS] an unlisted board comes back too
     };
-    for (const auto &[lines, replug, in1, in2] : cases) {
+    for (const auto &[lines, replug, in1, in2, boxes] : cases) {
         SCOPED_TRACE(lines.toStdString() + " re-plugged " + std::to_string(replug));
         StartedCockpit s("[BOARDS]\r\n" + lines, {{Kind::Led64, 1001}, {Kind::Led64, 1002}});
         if (replug) {
@@ -59,7 +62,7 @@ TEST(BoardBinding, BoardsTakeTheirSlotsWhateverTheAttachOrder)
         }
         EXPECT_EQ(s.serialIn(u"PLED64-1"), in1);
         EXPECT_EQ(s.serialIn(u"PLED64-2"), in2);
-        EXPECT_EQ(s.h.platform.boxes().size(), lines.startsWith("PLED64-3") ? 1 : 0);
+        EXPECT_EQ(s.h.platform.boxes().size(), boxes);
     }
 }
 

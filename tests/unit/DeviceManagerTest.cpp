@@ -69,7 +69,7 @@ struct Events
 } // namespace
 
 // Steps: "led 1001" attaches a board of a kind, "odd 77" one of a type the cockpit does
-// not know, "pull 1001" pulls the board of that serial, "fail 1001" reports it failing,
+// not know ("oddservo 7001" a servo controller whose motors cannot be counted), "pull 1001" pulls the board of that serial, "fail 1001" reports it failing,
 // "epic 0" lists the EPIC card (a row without serial number), "led 1001*3" attaches it
 // three times (the counters are 16-bit: the 32,768th attach of a kind fails to count, as
 // an overflow does, and the rest of the attach still runs). Then: the slots filled
@@ -84,6 +84,7 @@ TEST(DeviceManagerTest, AttachRules)
         {u"kit 2001"_s, u"kit1=2001"_s, u"1|PhidgetInterfaceKit|601|2001=green"_s, {0, 1, 0, 0, 0, 0}, u"2 3"_s},
         {u"lcd 3001"_s, u"lcd1=3001"_s, u"1|PhidgetTextLCD|123|3001=green"_s, {0, 0, 0, 1, 0, 0}, u"4"_s},
         {u"odd 77"_s, u""_s, u"0|PhidgetWeather|1.5|77=green"_s, {}, u""_s},
+        {u"oddservo 7001"_s, u"servo41=7001"_s, u"1|PhidgetServo|1.5|7001=green"_s, {0, 0, 0, 0, 0, 1}, u"more"_s},
         {u"led 1001,kit 2001,epic 0,pull 1001,fail 2001,pull 3001,fail 0"_s,
          u"kit1=2001 led1=1001"_s,
          u"1|PhidgetLED|100|1001=red 1|PhidgetInterfaceKit|601|2001=yellow 1|EPIC USB||=green"_s,
@@ -119,8 +120,10 @@ TEST(DeviceManagerTest, AttachRules)
             const int serial = step.section(u' ', 1).section(u'*', 0, 0).toInt();
             for (int again = step.section(u'*', 1).toInt(); again > 1; --again)
                 e.h.attach(e.boards.add(kinds[names.indexOf(verb)], serial));
-            const Board board = names.contains(verb) ? e.boards.add(kinds[names.indexOf(verb)], serial)
-                                                     : Board(std::make_shared<OddBoard>(u"PhidgetWeather"_s, serial));
+            const Board board = names.contains(verb)
+                                    ? e.boards.add(kinds[names.indexOf(verb)], serial)
+                                    : Board(std::make_shared<OddBoard>(
+                                        verb == u"odd"_s ? u"PhidgetWeather"_s : u"PhidgetServo"_s, serial));
             if (verb == u"pull"_s)
                 e.h.detach(board);
             else if (verb == u"fail"_s)

@@ -19,7 +19,8 @@ using namespace Qt::StringLiterals;
 using test::waitUntil;
 
 // A cockpit with recovery on, its clock stopped (nothing is ever asked again for want of
-// an answer), one lamp on a journalled board, and a loopback peer that answers "X" with
+// an answer), a lamp, a text LED line, a text LCD and a needle on journalled boards, the
+// brightness slider at 40, and a loopback peer that answers "X" with
 // `active` and every "Y" with `next` while `answering` (or, once, by `fault`), counting
 // the requests.
 class RelayRecovery : public ::testing::Test
@@ -35,14 +36,18 @@ protected:
             else if (answering)
                 socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
         };
-        h.platform.writeFile(u"Tavrel.cfg"_s, "[PLED64-1]\r\n0,Lamp,1,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
-                                                  + QByteArray::number(peer.port())
-                                                  + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
+        h.platform.writeFile(u"Tavrel.cfg"_s,
+                             "[PLED64-1]\r\n0,Lamp,1,1\r\n[PTLED-1]\r\n0,a,FUELFLOW,0\r\n[GAUGES]\r\n"
+                             "1,a,KIAS,0\r\n[P4SERVO-1]\r\n0,a,,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
+                                 + QByteArray::number(peer.port())
+                                 + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
         h.setClock([this] { return now; });
         h.noBoards();
         h.startUp();
         h.stopTimers();
-        h.slot(u"PLED64-1") = lamp;
+        h.controls().sldGlimra[SldBrightness].setValue(40);
+        for (const Board &board : {lamp, lcd, textLed, servo})
+            h.attach(board);
         ASSERT_TRUE(waitUntil([&] { return h.socket().state() == WinsockClient::Connected; }));
         ASSERT_TRUE(h.afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
         ASSERT_TRUE(h.flags().SimActive);
@@ -63,16 +68,20 @@ protected:
         const FlightData &d = h.flight();
         return d.ShipNorth == fresh.ShipNorth && d.TotalFuel == fresh.TotalFuel ? 1 : d.TotalFuel == 0.0f ? 0 : -1;
     }
-    // Two cycles drive the lamp from the first record; then the peer misbehaves once on the
-    // next request (`misbehave` gets the fresh record it owes), and answers again only when
-    // it does not `stall`.
-    void misbehaveOnce(std::function<void(QTcpSocket *, const QByteArray &)> misbehave, bool stall)
+    // Two cycles drive the lamp from the first record; then the peer sends half the fresh
+    // record it owes for the next request (and, to `drop`, closes the connection), and
+    // answers again only when it does not `stall`.
+    void misbehaveOnce(bool drop, bool stall)
     {
         for (int cycle = 0; cycle < 2; ++cycle)
             ASSERT_TRUE(h.afterArrival([&] { tick(); }));
-        ASSERT_EQ(lamp->discreteLED(0), 100);
+        ASSERT_EQ(lamp->discreteLED(0), 40);
         next = relay::formatRecord(fresh, true);
-        fault = [this, misbehave](QTcpSocket *socket) { misbehave(socket, next); };
+        fault = [this, drop](QTcpSocket *socket) {
+            socket->write(next.first(next.size() / 2));
+            if (drop)
+                socket->flush(), socket->disconnectFromHost();
+        };
         answering = !stall;
         ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     }
@@ -94,8 +103,16 @@ protected:
         tick();
         EXPECT_EQ(shown(), 1);
         EXPECT_FALSE(h.isDark());
-        EXPECT_EQ(lamp->discreteLED(0), 100);
+        EXPECT_EQ(boardsShow(), u"lamp 40, text '  2451' at 40, backlight 1, needle 150"_s);
         EXPECT_FALSE(h.controls().lblTCPIPMsg.caption().startsWith(u"Stale"_s));
+    }
+    QString boardsShow()
+    {
+        return u"lamp %1, text '%2' at %3, backlight %4, needle %5"_s.arg(lamp->discreteLED(0))
+            .arg(textLed->displayString(0))
+            .arg(textLed->brightness())
+            .arg(lcd->backlight())
+            .arg(servo->motorPosition(0));
     }
     // The lamp's writes since the last call, as their values.
     QStringList lampWrites()
@@ -125,46 +142,57 @@ protected:
     FlightData fresh = [] {
         FlightData d{};
         SimulatedFlight().sample(90.0, d);
-        d.LightBits |= 1;
+        d.LightBits |= 1, d.FuelFlow = 2450.6f, d.KIAS = 150.4f;
         return d;
     }();
     test::CockpitHarness h;
     test::HookedOutputs &outputs = h.useOutputs<test::HookedOutputs>();
     test::JournalBoards boards;
     std::shared_ptr<VirtualBoard> lamp = boards.add(BoardKind::Led64, 1001);
+    std::shared_ptr<VirtualBoard> lcd = boards.add(BoardKind::TextLcd, 3001);
+    std::shared_ptr<VirtualBoard> textLed = boards.add(BoardKind::TextLed, 4001);
+    std::shared_ptr<VirtualBoard> servo = boards.add(BoardKind::MultiServo, 6001);
 };
-
-const auto kHalfThenDrop = [](QTcpSocket *s, const QByteArray &record) {
-    s->write(record.first(record.size() / 2)), s->flush(), s->disconnectFromHost();
-};
-const auto kHalf = [](QTcpSocket *s, const QByteArray &record) { s->write(record.first(record.size() / 2)); };
 
 TEST_F(RelayRecovery, APeerThatDropsMidRecordIsConnectedAgain)
 {
-    misbehaveOnce(kHalfThenDrop, false);
+    misbehaveOnce(true, false);
     heals();
 }
 
 TEST_F(RelayRecovery, APeerThatStallsMidRecordGoesStaleThenDark)
 {
-    misbehaveOnce(kHalf, true);
+    misbehaveOnce(false, true);
     now += 2500;
     tick();
     EXPECT_EQ(h.controls().lblTCPIPMsg.caption(), u"Stale 2 s"_s);
-    EXPECT_EQ(lamp->discreteLED(0), 100);
+    EXPECT_EQ(boardsShow(), u"lamp 40, text '     0' at 40, backlight 1, needle 0"_s);
     now += 3000;
     tick();
-    EXPECT_EQ(lamp->discreteLED(0), 0);
+    EXPECT_EQ(boardsShow(), u"lamp 0, text '' at 0, backlight 0, needle 0"_s);
     EXPECT_TRUE(h.isDark());
 }
 
 TEST_F(RelayRecovery, ADarkCockpitLightsAgainWithFreshData)
 {
-    misbehaveOnce(kHalf, true);
+    h.controls().chkGlimra[0].setValue(1); // no screen updates: nothing but the link clears "Stale"
+    misbehaveOnce(false, true);
     now += 5500;
     tick();
     ASSERT_TRUE(h.isDark());
     heals();
+}
+
+// An answer that comes in two arrivals is gathered and read whole.
+TEST_F(RelayRecovery, ARecordInTwoPiecesIsTakenWhole)
+{
+    next = relay::formatRecord(fresh, true);
+    fault = [this](QTcpSocket *socket) {
+        socket->write(next.first(100)), socket->flush();
+        QTimer::singleShot(20, socket, [socket, rest = next.sliced(100)] { socket->write(rest); });
+    };
+    tick();
+    EXPECT_TRUE(waitUntil([&] { return shown() == 1; })) << "ShipNorth " << h.flight().ShipNorth;
 }
 
 // The answer to a request sent by a cycle that ran in the arrival handler's yield comes
@@ -200,7 +228,7 @@ TEST_F(RelayRecovery, RecordShapedJunkCountsAsSilence)
     now += 2500;
     lampWrites();
     tick();
-    EXPECT_EQ(lampWrites(), QStringList{u"100"_s});
+    EXPECT_EQ(lampWrites(), QStringList{u"40"_s});
     EXPECT_EQ(h.controls().lblTCPIPMsg.caption(), u"Stale 2 s"_s);
 }
 
@@ -212,15 +240,19 @@ TEST_F(RelayRecovery, NoRecordFromBeforeTheSimulatorCameBackIsWritten)
     next = relay::formatRecord(numbered(1), false);
     ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     ASSERT_FALSE(h.flags().SimActive);
+    now += 2500;
     ASSERT_TRUE(h.afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
     ASSERT_TRUE(h.flags().SimActive);
+    EXPECT_EQ(h.controls().lblTCPIPMsg.caption(), u"Receiving"_s) << "a simulator away is never stale";
 
     answering = false;
     next = relay::formatRecord(FlightData{}, true); // the lamp's bit clear
     lampWrites();
+    const int asked = requests;
     tick();
+    ASSERT_TRUE(waitUntil([&] { return requests > asked; })) << "the request that goes unanswered";
     EXPECT_EQ(lampWrites(), QStringList());
-    now += 600; // the request is asked again, and answered
+    now += 500; // the request is asked again, and answered
     answering = true;
     ASSERT_TRUE(h.afterArrival([&] { tick(); }));
     tick();

@@ -57,6 +57,9 @@ TEST(VirtualPhidgets, BoardsFailWhereTheRealOnesDoAndJournalTheRest)
         {Kind::Servo, [](VirtualBoard &b) { b.setMotorPosition(0, 233.0); }, false},
         {Kind::MultiServo, [](VirtualBoard &b) { b.setMotorPosition(3, -0.0); }, true},
         {Kind::Led64, [](VirtualBoard &b) { b.setAttached(false), b.setDiscreteLED(0, 0); }, false},
+        {Kind::TextLcd, [](VirtualBoard &b) { b.setAttached(false), b.setBacklight(1); }, false},
+        {Kind::TextLed, [](VirtualBoard &b) { b.setBrightness(256); }, false},
+        {Kind::Led64, [](VirtualBoard &b) { b.setBrightness(1); }, false},
     };
     int serial = 0;
     for (const auto &[kind, call, succeeds] : calls) {

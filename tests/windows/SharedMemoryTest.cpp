@@ -2,6 +2,7 @@
 // one through tavrel-relay.exe under wine (run-under-wine.sh leaves the recording).
 #include "SharedMemory.h"
 #include "Recording.h"
+#include "StandInSimulator.h"
 
 #include "core/Convert.h"
 #include "sources/RelayWire.h"
@@ -17,33 +18,54 @@ using namespace tavrel::relay;
 
 namespace {
 
-// Older layouts (no Flying bit): a value put where one keeps a field lands in that field.
-TEST(SharedMemoryTest, ReadsOlderLayoutsWithTheSecondEngineInline)
+// Each layout, told by the first area's size and the version at byte 1900: a value put at
+// a place lands in the field that layout keeps there (or nowhere: 0), the layout taken and
+// "X"'s answer (the split layout's Flying bit is the HSI word's top bit). No second area.
+TEST(SharedMemoryTest, EachLayoutBySizeAndVersion)
 {
-    struct Case
+    const struct Row
     {
         qsizetype size, at;
         const char *field;
-        double value;
+        double put, read;
+        std::int32_t version1900;
+        SimLayout layout;
+        bool active;
+    } rows[] = {
+        {1276, 0, "ShipNorth", 7.5, 0, 0, SimLayout::Unknown, false},
+        {1280, 72, "NozzlePos2", 7.5, 7.5, 0, SimLayout::Compact, true},
+        {1280, 88, "RPM", 8.5, 8.5, 0, SimLayout::Compact, true},
+        {1904, 96, "FTIT", 14.5, 14.5, 0, SimLayout::Inline, true},
+        {1904, 92, "RPM2", 9.5, 9.5, 0, SimLayout::Inline, true},
+        {1904, 100, "FTIT2", 12.5, 12.5, 0, SimLayout::Inline, true},
+        {1904, 116, "OilPressure", 15.5, 15.5, 0, SimLayout::Inline, true},
+        {1280, 120, "OilPressure2", 10.5, 10.5, 0, SimLayout::Compact, true},
+        {1904, 124, "LightBits", 5, 5, 0, SimLayout::Inline, true},
+        {1280, 248, "HSIBits", -2147483647, -2147483647, 0, SimLayout::Compact, true},
+        {1280, 1264, "FWDFuel", 11.5, 11.5, 0, SimLayout::Compact, true},
+        {1280, 1276, "VersionNum", 3, 3, 0, SimLayout::Compact, true},
+        {1904, 1900, "VersionNum", 110, 0, 0, SimLayout::Inline, true}, // too small to be split
+        {1920, 1916, "VersionNum", 100, 100, 109, SimLayout::Inline, true},
+        {1920, 1900, "VersionNum", 110, 110, 110, SimLayout::Split, false},
+        {1920, 232, "HSIBits", INT32_MIN, INT32_MIN, 110, SimLayout::Split, true},
+        {1920, 72, "InternalFuel", 7.5, 7.5, 110, SimLayout::Split, false},
+        {1920, 72, "NozzlePos2", 7.5, 0, 110, SimLayout::Split, false}, // in the second area
+        {1920, 1888, "FWDFuel", 11.5, 11.5, 110, SimLayout::Split, false},
     };
-    for (const Case &c : {Case{1280, 72, "NozzlePos2", 7.5},
-                          {1280, 88, "RPM", 8.5},
-                          {1904, 96, "FTIT", 14.5},
-                          {1904, 100, "FTIT2", 12.5},
-                          {1904, 116, "OilPressure", 15.5},
-                          {1280, 120, "OilPressure2", 10.5},
-                          {1280, 248, "HSIBits", -2147483647},
-                          {1280, 1264, "FWDFuel", 11.5},
-                          {1280, 1276, "VersionNum", 3},
-                          {1920, 1916, "VersionNum", 100}}) {
-        const FieldInfo &field = *findFlightDataField(c.field);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::to_string(row.size) + " bytes, " + row.field);
+        const FieldInfo &field = *findFlightDataField(row.field);
         const bool isFloat = field.kind == FieldKind::Float;
-        QByteArray area(c.size, '\0');
-        isFloat ? qToLittleEndian(float(c.value), area.data() + c.at)
-                : qToLittleEndian(int(c.value), area.data() + c.at);
-        FlightData record;
-        EXPECT_TRUE(convertSharedMemory(area, {}, record).active) << c.size;
-        EXPECT_EQ(isFloat ? double(floatField(record, field)) : intField(record, field), c.value) << c.field;
+        QByteArray area(row.size, '\0');
+        if (row.size >= 1904)
+            qToLittleEndian(row.version1900, area.data() + 1900);
+        isFloat ? qToLittleEndian(float(row.put), area.data() + row.at)
+                : qToLittleEndian(std::int32_t(row.put), area.data() + row.at);
+        FlightData record{};
+        const SimReading reading = convertSharedMemory(area, {}, record);
+        EXPECT_EQ(isFloat ? double(floatField(record, field)) : intField(record, field), row.read);
+        EXPECT_EQ(int(reading.layout), int(row.layout));
+        EXPECT_EQ(reading.active, row.active);
     }
 }
 
@@ -74,6 +96,22 @@ void expectStandInFlight(const FlightData &got, bool flying)
     for (int n = 0; n < 4 * kTextFieldLength; ++n)
         texts += n % 26 == 25 || n == 29 ? u' ' : n == 241 ? u'\u00B0' : QChar(u'A' + n % 23);
     EXPECT_EQ(QStringView(got.DEDLines, texts.size()), texts);
+}
+
+// The stand-in simulator's areas (the current layout) read here, of the second area just the
+// second engine's 16 bytes.
+TEST(SharedMemoryTest, TheCurrentLayoutReadsEveryFieldFromItsPlace)
+{
+    for (const bool flying : {true, false}) {
+        unsigned char area[standin::kAreaSize] = {}, area2[standin::kArea2Size] = {};
+        standin::fill(area, area2, 0, flying);
+        FlightData record{};
+        const SimReading reading = convertSharedMemory(QByteArrayView(area, sizeof area), QByteArrayView(area2, 16),
+                                                       record);
+        EXPECT_EQ(int(reading.layout), int(SimLayout::Split));
+        EXPECT_EQ(reading.active, flying);
+        expectStandInFlight(record, flying);
+    }
 }
 
 // Flying records only while the Flying bit was on (the menus' values never), then the
