@@ -46,7 +46,7 @@ protected:
         h.startUp();
         h.stopTimers();
         h.controls().sldGlimra[SldBrightness].setValue(40);
-        for (const Board &board : {lamp, lcd, textLed, servo})
+        for (const Board &board : std::initializer_list<Board>{lamp, lcd, textLed, servo})
             h.attach(board);
         ASSERT_TRUE(waitUntil([&] { return h.socket().state() == WinsockClient::Connected; }));
         ASSERT_TRUE(h.afterArrival([&] { h.cockpit.tmrOstrel_Timer(); }));
