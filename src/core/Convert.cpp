@@ -790,9 +790,11 @@ bool equalsUpperLatin(QStringView a, QStringView b) noexcept
 {
     if (a.size() != b.size())
         return false;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        if (upperLatin(a[i].unicode()) != upperLatin(b[i].unicode()))
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x != y && upperLatin(x) != upperLatin(y)) // keywords are mostly written as listed
             return false;
+    }
     return true;
 }
 
