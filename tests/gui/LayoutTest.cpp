@@ -6,14 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
@@ -159,11 +157,4 @@ TEST_F(LayoutTest, TheWidgetsReachTheHandlers)
     EXPECT_TRUE(h.controls().optConnectType[0].value());
     QTest::keyClicks(find("fldGlimra_0"), u"9"_s);
     EXPECT_EQ(h.controls().fldGlimra[0].text(), u"127.0.0.19"_s);
-}
-
-TEST_F(LayoutTest, FileExitAsksForTheShutdown)
-{
-    QSignalSpy shutdown(&window, &FrmTavrel::shutdownRequested);
-    window.findChild<QAction *>(u"mnuExit"_s)->trigger();
-    EXPECT_EQ(shutdown.count(), 1);
 }
