@@ -7,7 +7,6 @@
 #include "sources/RelayWire.h"
 #include "support/Desktop.h"
 #include "support/QtPrinters.h"
-#include "support/RelayProcess.h"
 #include "support/Wait.h"
 #include "ui/Layout.h"
 
@@ -94,15 +93,19 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
     QByteArray file = relay::kRecordingHeader.toByteArray();
     for (qint64 ms = 0; ms < 120000; ms += 500) // the simulator up at 0.5 s, lit for 9 s, then dark
         file += relay::formatRecordingEntry({ms, ms > 0, relay::formatRecord(ms && ms < 9500 ? lit : dark, ms > 0)});
-    const QTemporaryDir dir;
-    test::RelayProcess peer({u"--port"_s, u"0"_s, u"--replay"_s, test::writeRecording(dir, file), u"--from-start"_s});
-    const quint16 port = peer.waitUntilListening();
-    ASSERT_NE(port, 0) << peer.err().toStdString();
+    test::TavrelRun relay;
+    relay.writeFile(u"flight.rec"_s, file);
+    ASSERT_TRUE(relay.start({}, {u"--port"_s, u"0"_s, u"--replay"_s, u"flight.rec"_s, u"--from-start"_s},
+                            QStringLiteral(TAVREL_RELAY_BINARY)));
+    QByteArray said; // "listening on 127.0.0.1:PORT"
+    (void)waitUntil([&] { return (said += relay.process().readAllStandardOutput()).contains('\n'); });
+    const QByteArray port = said.left(said.indexOf('\n')).mid(said.indexOf(':') + 1);
+    ASSERT_TRUE(said.startsWith("listening on 127.0.0.1:")) << said.toStdString();
 
     test::TavrelRun run;
     run.useVirtualBoards(u"PhidgetLED:1001,PhidgetInterfaceKit:2001,PhidgetTextLCD:3001,PhidgetTextLCD:3002,"
                          u"PhidgetTextLED:4001,PhidgetServo/4:6001,PhidgetServo/1:5001"_s);
-    run.writeFile(u"Tavrel.cfg"_s, "[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n" + QByteArray::number(port)
+    run.writeFile(u"Tavrel.cfg"_s, "[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n" + port
                                        + "\r\n[COMPREF]\r\nTCP/IP\r\n[PLED64-1]\r\n2,Master Caution,1,1\r\n"
                                          "4,Gear - Nose Gear Down (Bit),0,0\r\n[P01616-1]\r\n0,CMDS - Go,64,2\r\n"
                                          "[PTLED-1]\r\n0,Fuel flow,FUELFLOW,0\r\n[PTLCD-1]\r\n1,PFL line 1,PFD,\r\n"
@@ -128,7 +131,8 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
     EXPECT_EQ(shown(darkAt, {u"3001\tBacklight\t\t1"_s}), QStringList()) << "its start settings again";
     run.process().terminate();
     EXPECT_TRUE(run.waitForCleanEnd());
-    EXPECT_EQ(peer.endWith(SIGTERM), 0);
+    relay.process().terminate();
+    EXPECT_TRUE(relay.waitForCleanEnd());
     const QStringList blanked{u"1001\tDiscreteLED\t63\t0"_s, u"3001\tBacklight\t\t0"_s, u"4001\tBrightness\t\t0"_s};
     EXPECT_EQ(missing(run.boardJournal(), darkAt, blanked), QStringList()) << "the cockpit is dark after the process";
 }

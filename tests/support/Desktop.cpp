@@ -78,7 +78,7 @@ void TavrelRun::useVirtualBoards(const QString &list)
     setEnvironment(u"TAVREL_PHIDGET_CONTROL"_s, dir_->filePath(u"boards.control"_s));
 }
 
-bool TavrelRun::start(const QString &display, const QStringList &arguments)
+bool TavrelRun::start(const QString &display, const QStringList &arguments, const QString &program)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The board library's variables come from the test alone.
@@ -92,7 +92,7 @@ bool TavrelRun::start(const QString &display, const QStringList &arguments)
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(dir_->path());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral(TAVREL_BINARY), arguments);
+    process_.start(program, arguments);
     return process_.waitForStarted(kPatienceMs);
 }
 

@@ -37,8 +37,9 @@ private:
     QString name_;
 };
 
-// The real tavrel binary in a temporary working directory, with a runtime folder of its
-// own (so copies of different tests never meet) and the data server's journal.
+// The real tavrel binary (or another program of ours) in a temporary working directory,
+// with a runtime folder of its own (so copies of different tests never meet) and the data
+// server's journal. Its standard error goes to the test's.
 class TavrelRun
 {
 public:
@@ -79,7 +80,8 @@ public:
     void setEnvironment(const QString &name, const QString &value) { environment_.insert(name, value); }
 
     // Starts on the given display, or offscreen when it is empty, with the arguments.
-    bool start(const QString &display = QString(), const QStringList &arguments = {});
+    bool start(const QString &display = QString(), const QStringList &arguments = {},
+               const QString &program = QStringLiteral(TAVREL_BINARY));
     // A path in the run's folder.
     QString path(const QString &name) const { return dir_->filePath(name); }
     QProcess &process() { return process_; }
