@@ -84,11 +84,11 @@ bool TavrelRun::start(const QString &display, const QStringList &arguments, cons
     // The board library's variables come from the test alone.
     for (const QString &name : {u"TAVREL_VIRTUAL_PHIDGETS"_s, u"TAVREL_PHIDGET_JOURNAL"_s, u"TAVREL_PHIDGET_CONTROL"_s})
         env.remove(name);
-    env.insert(environment_);
     env.insert(u"QT_QPA_PLATFORM"_s, display.isEmpty() ? u"offscreen"_s : u"xcb"_s);
     env.insert(u"DISPLAY"_s, display);
     env.insert(u"XDG_RUNTIME_DIR"_s, runtime_->path());
     env.insert(u"TAVREL_DATA_SERVER_JOURNAL"_s, dir_->filePath(u"server.journal"_s));
+    env.insert(environment_); // over any of the above
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(dir_->path());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -76,7 +76,7 @@ public:
     {
         writeFile(QStringLiteral("boards.control"), line + '\n', QIODevice::Append);
     }
-    // Any other variable for the libraries the program loads, for the next start.
+    // A variable for the next start, set over the ones start() sets (empty: as good as none).
     void setEnvironment(const QString &name, const QString &value) { environment_.insert(name, value); }
 
     // Starts on the given display, or offscreen when it is empty, with the arguments.
