@@ -48,9 +48,7 @@ TEST(SharedMemoryTest, EachLayoutBySizeAndVersion)
         {1920, 1916, "VersionNum", 100, 100, 109, SimLayout::Inline, true},
         {1920, 1900, "VersionNum", 110, 110, 110, SimLayout::Split, false},
         {1920, 232, "HSIBits", INT32_MIN, INT32_MIN, 110, SimLayout::Split, true},
-        {1920, 72, "InternalFuel", 7.5, 7.5, 110, SimLayout::Split, false},
         {1920, 72, "NozzlePos2", 7.5, 0, 110, SimLayout::Split, false}, // in the second area
-        {1920, 1888, "FWDFuel", 11.5, 11.5, 110, SimLayout::Split, false},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(std::to_string(row.size) + " bytes, " + row.field);
