@@ -92,11 +92,8 @@ TEST(CheckTest, TheProgramPrintsAndExits)
         {{demo}, 0, demo.toLocal8Bit() + ": no problems found\n"},
         {{}, 1, caseFile(u"Tavrel.out"_s)},
         {{u"--quiet"_s, u"bit-word-and-lamp-rule.cfg"_s},
-         2,
-         "bit-word-and-lamp-rule.cfg:2: error: bit word \"9\" is not 0 to 4: the lamp pass stops here and lines 2-3 "
-         "stay undriven\n"
-         "bit-word-and-lamp-rule.cfg:3: warning: bit word 0, but \"a\" names none of the built-in lamp rules: the "
-         "lamp stays dark\n"},
+         2, // the summary left out
+         caseFile(u"bit-word-and-lamp-rule.out"_s).replace("bit-word-and-lamp-rule.cfg: 1 error, 1 warning\n", "")},
         {{u"a.cfg"_s, u"b.cfg"_s}, 2, ""},
         {{u"missing.cfg"_s},
          2,
