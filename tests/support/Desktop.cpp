@@ -40,22 +40,19 @@ QString VirtualDisplay::xdotool(const QStringList &arguments, bool *ok) const
     tool.setProcessEnvironment(env);
     tool.start(u"xdotool"_s, arguments);
     const bool finished = tool.waitForFinished(kPatienceMs);
+    if (!finished)
+        tool.kill(), tool.waitForFinished();
     if (ok)
         *ok = finished && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
     return QString::fromLatin1(tool.readAllStandardOutput());
 }
 
-unsigned long VirtualDisplay::findWindow(const QString &titlePattern, int timeoutMs) const
+unsigned long VirtualDisplay::findWindow(const QString &titlePattern) const
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    do {
-        const QString ids = xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, titlePattern});
-        const QStringList found = ids.split(u'\n', Qt::SkipEmptyParts);
-        if (!found.isEmpty())
-            return found.last().toULong();
-        QThread::msleep(100);
-    } while (!deadline.hasExpired());
-    return 0;
+    // --sync: xdotool waits for a match, xdotool() for xdotool as long as the patience lasts.
+    const QStringList found = xdotool({u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--name"_s, titlePattern})
+                                  .split(u'\n', Qt::SkipEmptyParts);
+    return found.isEmpty() ? 0 : found.last().toULong();
 }
 
 bool VirtualDisplay::pressKeys(unsigned long window, const QStringList &keys) const

@@ -25,8 +25,8 @@ public:
     bool isRunning() const { return !name_.isEmpty(); }
     const QString &name() const { return name_; } // ":N"
     // The id of a visible top-level window whose title matches the pattern (a regular
-    // expression), waiting up to timeoutMs for it; 0 when none showed.
-    unsigned long findWindow(const QString &titlePattern, int timeoutMs = kPatienceMs) const;
+    // expression), waiting for it; 0 when none showed.
+    unsigned long findWindow(const QString &titlePattern) const;
     // Gives the window the keyboard and types the keys (xdotool key names).
     bool pressKeys(unsigned long window, const QStringList &keys) const;
     // Runs xdotool on this display; its output.
