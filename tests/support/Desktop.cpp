@@ -1,6 +1,5 @@
 #include "support/Desktop.h"
 
-#include <QDeadlineTimer>
 #include <QThread>
 
 namespace tavrel::test {
@@ -13,15 +12,9 @@ VirtualDisplay::VirtualDisplay()
     // -noreset: it stays up between clients (a reset would refuse the next program).
     server_.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-noreset"_s,
                               u"-nolisten"_s, u"tcp"_s});
-    // A loaded machine may take seconds to answer: wait for the line while the server runs.
-    QByteArray number;
-    const QDeadlineTimer deadline(kPatienceMs);
-    while (!number.contains('\n') && !deadline.hasExpired() && server_.state() != QProcess::NotRunning) {
-        server_.waitForReadyRead(200);
-        number += server_.readAllStandardOutput();
-    }
-    if (number.contains('\n'))
-        name_ = u':' + QString::fromLatin1(number.trimmed());
+    // A loaded machine may take seconds to answer; the number comes in one write.
+    if (server_.waitForReadyRead(kPatienceMs))
+        name_ = u':' + QString::fromLatin1(server_.readAllStandardOutput().trimmed());
 }
 
 VirtualDisplay::~VirtualDisplay()
