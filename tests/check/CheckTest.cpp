@@ -83,12 +83,8 @@ TEST(CheckTest, TheProgramLogsEachFindingAtStartUp)
 TEST(CheckTest, TheProgramPrintsAndExits)
 {
     const QString demo = QStringLiteral(TAVREL_SOURCE_DIR "/demo/Tavrel.cfg");
-    const struct
-    {
-        QStringList args;
-        int code;
-        QByteArray output;
-    } runs[] = {
+    // The arguments, the exit code and the output.
+    const std::tuple<QStringList, int, QByteArray> runs[] = {
         {{demo}, 0, demo.toLocal8Bit() + ": no problems found\n"},
         {{}, 1, caseFile(u"Tavrel.out"_s)},
         {{u"--quiet"_s, u"bit-word-and-lamp-rule.cfg"_s},
@@ -100,10 +96,10 @@ TEST(CheckTest, TheProgramPrintsAndExits)
          "missing.cfg: error: cannot be read: File not found: missing.cfg\n"
          "missing.cfg: 1 error, 0 warnings\n"},
     };
-    for (const auto &run : runs) {
-        SCOPED_TRACE(run.args.join(u' ').toStdString());
-        const CheckRun check = runCheck(kCases.path(), run.args);
-        EXPECT_EQ(check.code, run.code);
-        EXPECT_EQ(check.output.toStdString(), run.output.toStdString());
+    for (const auto &[arguments, code, output] : runs) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const CheckRun check = runCheck(kCases.path(), arguments);
+        EXPECT_EQ(check.code, code);
+        EXPECT_EQ(check.output.toStdString(), output.toStdString());
     }
 }

@@ -160,31 +160,24 @@ TEST(EndToEnd, ConfigFromAnotherFolderDrivesTheBoards)
 // before its window opens.
 TEST(EndToEnd, EveryProgramAnswersHelpAndVersionWithoutADisplay)
 {
-    struct Row
-    {
-        const char *program;
-        QStringList arguments;
-        int code;
-        QString firstLine;
-        const char *platform;
-    };
     const QString version = versionString();
-    const Row rows[] = {
+    // The program, its arguments, exit code and first line of output, and the platform named.
+    const std::tuple<const char *, QStringList, int, QString, const char *> rows[] = {
         {TAVREL_BINARY, {u"--version"_s}, 0, u"tavrel "_s + version, nullptr},
         {TAVREL_BINARY, {u"--help"_s}, 0, u"Usage: tavrel [options]"_s, nullptr},
         {TAVREL_BINARY, {u"--no-such-option"_s}, 2, QString(), "offscreen"},
         {TAVREL_RELAY_BINARY, {u"--version"_s}, 0, u"tavrel-relay "_s + version, nullptr},
         {TAVREL_CHECK_BINARY, {u"--version"_s}, 0, u"tavrel-check "_s + version, nullptr},
     };
-    for (const Row &row : rows) {
-        const std::string shown = row.program + (u' ' + row.arguments.join(u' ')).toStdString();
+    for (const auto &[program, arguments, code, firstLine, platform] : rows) {
+        const std::string shown = program + (u' ' + arguments.join(u' ')).toStdString();
         test::TavrelRun run; // in an empty folder
-        run.setEnvironment(u"QT_QPA_PLATFORM"_s, QString::fromLatin1(row.platform));
+        run.setEnvironment(u"QT_QPA_PLATFORM"_s, QString::fromLatin1(platform));
         run.setEnvironment(u"WAYLAND_DISPLAY"_s, QString());
-        ASSERT_TRUE(run.start({}, row.arguments, QString::fromUtf8(row.program))) << shown;
+        ASSERT_TRUE(run.start({}, arguments, QString::fromUtf8(program))) << shown;
         (void)run.waitForCleanEnd();
         EXPECT_EQ(run.process().exitStatus(), QProcess::NormalExit) << shown;
-        EXPECT_EQ(run.process().exitCode(), row.code) << shown;
-        EXPECT_EQ(QString::fromLocal8Bit(run.process().readLine()).trimmed(), row.firstLine) << shown;
+        EXPECT_EQ(run.process().exitCode(), code) << shown;
+        EXPECT_EQ(QString::fromLocal8Bit(run.process().readLine()).trimmed(), firstLine) << shown;
     }
 }
