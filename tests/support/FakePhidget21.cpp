@@ -27,9 +27,9 @@ struct Object
     std::string type;
     int serial = 0, version = 0, count = 0; // count: outputs, LEDs, lines or motors
     bool open = false;
-    Handler OnAttach = nullptr, OnDetach = nullptr; // the handlers by the library's names for them
-    ErrorHandler OnError = nullptr;
-    void *OnAttachUser = nullptr, *OnDetachUser = nullptr, *OnErrorUser = nullptr;
+    Handler onAttach = nullptr, onDetach = nullptr;
+    ErrorHandler onError = nullptr;
+    void *onAttachUser = nullptr, *onDetachUser = nullptr, *onErrorUser = nullptr;
 };
 
 std::map<int, Object> boards;
@@ -44,8 +44,8 @@ void tell(const std::vector<Object *> &told, int serial, bool attach)
     for (Object *o : told) {
         if (!objects.count(o) || !o->open || !(o->type.empty() || (o->serial == serial && o->type == board.type)))
             continue;
-        if (const Handler handler = attach ? o->OnAttach : o->OnDetach)
-            std::thread(handler, o->type.empty() ? &board : o, attach ? o->OnAttachUser : o->OnDetachUser).join();
+        if (const Handler handler = attach ? o->onAttach : o->onDetach)
+            std::thread(handler, o->type.empty() ? &board : o, attach ? o->onAttachUser : o->onDetachUser).join();
     }
 }
 
@@ -111,8 +111,8 @@ FAKE_HAND void fakephidget21_unplug(int serial)
 FAKE_HAND void fakephidget21_fail(int serial, int code, const char *text)
 {
     for (Object *d : objects)
-        if (d->open && d->serial == serial && d->OnError)
-            std::thread(d->OnError, d, d->OnErrorUser, code, text).join();
+        if (d->open && d->serial == serial && d->onError)
+            std::thread(d->onError, d, d->onErrorUser, code, text).join();
 }
 FAKE_HAND const char *fakephidget21_journal()
 {
@@ -124,14 +124,6 @@ FAKE_HAND int fakephidget21_objects()
 }
 
 #define OBJECT static_cast<Object *>(h)
-#define HANDLER(Type, event)                                      \
-    FAKE CPhidget_set_##event##_Handler(void *h, Type f, void *u) \
-    {                                                             \
-        return OBJECT->event = f, OBJECT->event##User = u, 0;     \
-    }
-HANDLER(Handler, OnAttach)
-HANDLER(Handler, OnDetach)
-HANDLER(ErrorHandler, OnError)
 FAKE CPhidget_open(void *h, int serial)
 {
     OBJECT->open = true, OBJECT->serial = serial;
@@ -140,76 +132,57 @@ FAKE CPhidget_open(void *h, int serial)
             tell({OBJECT}, s, true);
     return 0;
 }
-FAKE CPhidget_close(void *h)
-{
-    return OBJECT->open = false, 0;
-}
 FAKE CPhidget_delete(void *h)
 {
     objects.erase(OBJECT);
     delete OBJECT;
     return 0;
 }
+// Every other function: its name, its parameters and what it returns ("(*out = x, 0)":
+// gives x, returns 0).
+#define EXPORTED(name, params, result) \
+    FAKE name params                   \
+    {                                  \
+        return result;                 \
+    }
+EXPORTED(CPhidget_close, (void *h), (OBJECT->open = false, 0))
+EXPORTED(CPhidget_set_OnAttach_Handler, (void *h, Handler f, void *u),
+         (OBJECT->onAttach = f, OBJECT->onAttachUser = u, 0))
+EXPORTED(CPhidget_set_OnDetach_Handler, (void *h, Handler f, void *u),
+         (OBJECT->onDetach = f, OBJECT->onDetachUser = u, 0))
+EXPORTED(CPhidget_set_OnError_Handler, (void *h, ErrorHandler f, void *u),
+         (OBJECT->onError = f, OBJECT->onErrorUser = u, 0))
+EXPORTED(CPhidget_getDeviceType, (void *h, const char **type), (*type = OBJECT->type.c_str(), 0))
+EXPORTED(CPhidget_getSerialNumber, (void *h, int *serial), (*serial = OBJECT->serial, 0))
+EXPORTED(CPhidget_getDeviceVersion, (void *h, int *version), (*version = OBJECT->version, 0))
+EXPORTED(CPhidget_getErrorDescription, (int code, const char **text),
+         (*text = code == 5 ? "Phidget not physically attached." : "Invalid argument.", 0))
 // A manager is an object of no type that hears of every board: the same functions serve it.
-FAKE CPhidgetManager_create(void **h)
-{
-    return create(h, "");
-}
-#define MANAGER_TOO(name, params, ...)       \
-    FAKE CPhidgetManager_##name params       \
-    {                                        \
-        return CPhidget_##name(__VA_ARGS__); \
-    }
-MANAGER_TOO(set_OnAttach_Handler, (void *h, Handler f, void *u), h, f, u)
-MANAGER_TOO(set_OnDetach_Handler, (void *h, Handler f, void *u), h, f, u)
-MANAGER_TOO(open, (void *h), h, 0)
-MANAGER_TOO(close, (void *h), h)
-MANAGER_TOO(delete, (void *h), h)
-
-#define GETTER(name, Type, value)           \
-    FAKE CPhidget_##name(void *h, Type out) \
-    {                                       \
-        *out = value;                       \
-        return 0;                           \
-    }
-GETTER(getDeviceType, const char **, OBJECT->type.c_str())
-GETTER(getSerialNumber, int *, OBJECT->serial)
-GETTER(getDeviceVersion, int *, OBJECT->version)
-FAKE CPhidget_getErrorDescription(int code, const char **text)
-{
-    *text = code == 5 ? "Phidget not physically attached." : "Invalid argument.";
-    return 0;
-}
-
-// Each board type: its device object, and its count of outputs, LEDs, rows or motors.
-#define BOARD_TYPE(prefix, type, getCount)    \
-    FAKE prefix##_create(void **h)            \
-    {                                         \
-        return create(h, type);               \
-    }                                         \
-    FAKE prefix##_##getCount(void *h, int *n) \
-    {                                         \
-        return count(h, n);                   \
-    }
-BOARD_TYPE(CPhidgetInterfaceKit, "PhidgetInterfaceKit", getOutputCount)
-BOARD_TYPE(CPhidgetLED, "PhidgetLED", getLEDCount)
-BOARD_TYPE(CPhidgetTextLCD, "PhidgetTextLCD", getRowCount)
-BOARD_TYPE(CPhidgetTextLED, "PhidgetTextLED", getRowCount)
-BOARD_TYPE(CPhidgetServo, "PhidgetServo", getMotorCount)
-
-// What a board is told: the member's name in the journal, its index (-1 for none), the
-// value as written down and, for a number with a range, its bounds and the number.
-#define SETTER(name, params, ...)     \
-    FAKE name params                  \
-    {                                 \
-        return write(h, __VA_ARGS__); \
-    }
-SETTER(CPhidgetInterfaceKit_setOutputState, (void *h, int i, int on), "OutputState", i, on ? "1" : "0")
-SETTER(CPhidgetLED_setDiscreteLED, (void *h, int i, int b), "DiscreteLED", i, std::to_string(b), 0, 100, b)
-SETTER(CPhidgetTextLCD_setBrightness, (void *h, int v), "Brightness", -1, std::to_string(v), 0, 255, v)
-SETTER(CPhidgetTextLCD_setBacklight, (void *h, int on), "Backlight", -1, on ? "1" : "0", 0, 1, on)
-SETTER(CPhidgetTextLCD_setCursorOn, (void *h, int on), "CursorOn", -1, on ? "1" : "0", 0, 1, on)
-SETTER(CPhidgetTextLCD_setDisplayString, (void *h, int row, char *text), "DisplayString", row, text)
-SETTER(CPhidgetTextLED_setBrightness, (void *h, int v), "Brightness", -1, std::to_string(v), 0, 100, v)
-SETTER(CPhidgetTextLED_setDisplayString, (void *h, int row, char *text), "DisplayString", row, text)
-SETTER(CPhidgetServo_setPosition, (void *h, int i, double p), "MotorPosition", i, shortest(p))
+EXPORTED(CPhidgetManager_create, (void **h), create(h, ""))
+EXPORTED(CPhidgetManager_set_OnAttach_Handler, (void *h, Handler f, void *u), CPhidget_set_OnAttach_Handler(h, f, u))
+EXPORTED(CPhidgetManager_set_OnDetach_Handler, (void *h, Handler f, void *u), CPhidget_set_OnDetach_Handler(h, f, u))
+EXPORTED(CPhidgetManager_open, (void *h), CPhidget_open(h, 0))
+EXPORTED(CPhidgetManager_close, (void *h), CPhidget_close(h))
+EXPORTED(CPhidgetManager_delete, (void *h), CPhidget_delete(h))
+// Each board type: its device object, its count of outputs, LEDs, rows or motors, and
+// what it is told (the member's name in the journal, its index or -1 for none, the value
+// as written down and, for a number with a range, its bounds and the number).
+EXPORTED(CPhidgetInterfaceKit_create, (void **h), create(h, "PhidgetInterfaceKit"))
+EXPORTED(CPhidgetInterfaceKit_getOutputCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetInterfaceKit_setOutputState, (void *h, int i, int on), write(h, "OutputState", i, on ? "1" : "0"))
+EXPORTED(CPhidgetLED_create, (void **h), create(h, "PhidgetLED"))
+EXPORTED(CPhidgetLED_getLEDCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetLED_setDiscreteLED, (void *h, int i, int b), write(h, "DiscreteLED", i, std::to_string(b), 0, 100, b))
+EXPORTED(CPhidgetTextLCD_create, (void **h), create(h, "PhidgetTextLCD"))
+EXPORTED(CPhidgetTextLCD_getRowCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetTextLCD_setBrightness, (void *h, int v), write(h, "Brightness", -1, std::to_string(v), 0, 255, v))
+EXPORTED(CPhidgetTextLCD_setBacklight, (void *h, int on), write(h, "Backlight", -1, on ? "1" : "0", 0, 1, on))
+EXPORTED(CPhidgetTextLCD_setCursorOn, (void *h, int on), write(h, "CursorOn", -1, on ? "1" : "0", 0, 1, on))
+EXPORTED(CPhidgetTextLCD_setDisplayString, (void *h, int row, char *text), write(h, "DisplayString", row, text))
+EXPORTED(CPhidgetTextLED_create, (void **h), create(h, "PhidgetTextLED"))
+EXPORTED(CPhidgetTextLED_getRowCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetTextLED_setBrightness, (void *h, int v), write(h, "Brightness", -1, std::to_string(v), 0, 100, v))
+EXPORTED(CPhidgetTextLED_setDisplayString, (void *h, int row, char *text), write(h, "DisplayString", row, text))
+EXPORTED(CPhidgetServo_create, (void **h), create(h, "PhidgetServo"))
+EXPORTED(CPhidgetServo_getMotorCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetServo_setPosition, (void *h, int i, double p), write(h, "MotorPosition", i, shortest(p)))
