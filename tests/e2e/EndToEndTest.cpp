@@ -75,9 +75,7 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstEndsThroughItsMenu)
     for (int tries = 0; tries < 3 && first.process().state() != QProcess::NotRunning; ++tries)
         display.pressKeys(window, {u"Escape"_s, u"alt+f"_s, u"x"_s}), first.process().waitForFinished(kTryMs);
     EXPECT_TRUE(first.waitForCleanEnd());
-    EXPECT_EQ(first.journal().value(first.journal().size() - 1), u"Close"_s);
-    EXPECT_TRUE(epic().startsWith(u"OpenEpic"_s)) << epic().toStdString();
-    EXPECT_TRUE(epic().endsWith(u"CloseEpic\t\n"_s)) << epic().toStdString();
+    EXPECT_EQ(first.journal().value(first.journal().size() - 1), u"Close"_s) << "File > Exit ran the shutdown";
 }
 
 // tavrel-relay replays a recorded flight over loopback: the boards follow it, lamps and
