@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 using namespace tavrel;
@@ -102,12 +103,9 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
     test::TavrelRun run;
     run.useVirtualBoards(u"PhidgetLED:1001,PhidgetInterfaceKit:2001,PhidgetTextLCD:3001,PhidgetTextLCD:3002,"
                          u"PhidgetTextLED:4001,PhidgetServo/4:6001,PhidgetServo/1:5001"_s);
-    run.writeFile(u"Tavrel.cfg"_s, "[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n" + port
-                                       + "\r\n[COMPREF]\r\nTCP/IP\r\n[PLED64-1]\r\n2,Master Caution,1,1\r\n"
-                                         "4,Gear - Nose Gear Down (Bit),0,0\r\n[P01616-1]\r\n0,CMDS - Go,64,2\r\n"
-                                         "[PTLED-1]\r\n0,Fuel flow,FUELFLOW,0\r\n[PTLCD-1]\r\n1,PFL line 1,PFD,\r\n"
-                                         "[PTLCD-2]\r\n0,CMDS page,CMDS,\r\n[GAUGES]\r\n1,Airspeed,KIAS,0\r\n"
-                                         "2,RPM,RPM,0\r\n[P4SERVO-1]\r\n0,Airspeed needle,,1\r\n1,RPM needle,,2\r\n");
+    QFile cockpit(QStringLiteral(TAVREL_SOURCE_DIR "/tests/e2e/replay-cockpit.cfg")); // every kind of board
+    ASSERT_TRUE(cockpit.open(QIODevice::ReadOnly));
+    run.writeFile(u"Tavrel.cfg"_s, "[TCPIP-PORT]\r\n" + port + "\r\n" + cockpit.readAll());
     ASSERT_TRUE(run.start());
     const QStringList lamps = {u"1001\tDiscreteLED\t2\t100"_s,        u"1001\tDiscreteLED\t4\t100"_s,
                                u"2001\tOutputState\t0\t1"_s,          u"4001\tDisplayString\t0\t  2451"_s,
