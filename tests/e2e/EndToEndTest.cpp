@@ -19,24 +19,9 @@
 using namespace tavrel;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-using test::kPatienceMs;
 using test::waitUntil;
 // One try of the operator's hand that may be missed, before the next.
 constexpr int kTryMs = 10000;
-
-// The lines of `expected` not in `journal` from line `from` on.
-QStringList missing(const QStringList &journal, qsizetype from, const QStringList &expected)
-{
-    QStringList absent;
-    for (const QString &line : expected)
-        if (!journal.mid(from).contains(line))
-            absent << line;
-    return absent;
-}
-
-} // namespace
 
 // A second copy shows its message, is confirmed from outside and ends; the first runs on,
 // its "Open Epic" pressed (the virtual card: no EFReader here) sends every cycle, until
@@ -114,22 +99,18 @@ TEST(EndToEnd, RecordsFromTheRelayReachTheBoards)
                                u"5001\tMotorPosition\t0\t45"_s}; // the last gauge too
     const QStringList out = {u"1001\tDiscreteLED\t2\t0"_s, u"2001\tOutputState\t0\t0"_s,
                              u"4001\tDisplayString\t0\t   900"_s, u"3002\tDisplayString\t1\t            FLARE:00"_s};
-    const auto shown = [&](qsizetype from, const QStringList &lines) { // the lines still missing after the wait
-        (void)waitUntil([&] { return missing(run.boardJournal(), from, lines).isEmpty(); });
-        return missing(run.boardJournal(), from, lines);
-    };
-    EXPECT_EQ(shown(0, lamps), QStringList());
+    EXPECT_EQ(run.missingBoardLines(0, lamps), QStringList());
     const qsizetype litAt = run.boardJournal().size();
-    EXPECT_EQ(shown(litAt, out), QStringList());
+    EXPECT_EQ(run.missingBoardLines(litAt, out), QStringList());
     const qsizetype darkAt = run.boardJournal().size();
     run.hotPlug("detach 3001"), run.hotPlug("attach PhidgetTextLCD:3001"); // pulled and plugged in again
-    EXPECT_EQ(shown(darkAt, {u"3001\tBacklight\t\t1"_s}), QStringList()) << "its start settings again";
+    EXPECT_EQ(run.missingBoardLines(darkAt, {u"3001\tBacklight\t\t1"_s}), QStringList()) << "its start settings again";
     run.process().terminate();
     EXPECT_TRUE(run.waitForCleanEnd());
     relay.process().terminate();
     EXPECT_TRUE(relay.waitForCleanEnd());
     const QStringList blanked{u"1001\tDiscreteLED\t63\t0"_s, u"3001\tBacklight\t\t0"_s, u"4001\tBrightness\t\t0"_s};
-    EXPECT_EQ(missing(run.boardJournal(), darkAt, blanked), QStringList()) << "the cockpit is dark after the process";
+    EXPECT_EQ(run.missingBoardLines(darkAt, blanked), QStringList()) << "the cockpit is dark after the process";
 }
 
 // --config reads a file in another folder, not the working folder's Tavrel.cfg: the boards

@@ -68,6 +68,17 @@ void TavrelRun::useVirtualBoards(const QString &list)
     setEnvironment(u"TAVREL_PHIDGET_CONTROL"_s, dir_->filePath(u"boards.control"_s));
 }
 
+QStringList TavrelRun::missingBoardLines(qsizetype from, const QStringList &expected) const
+{
+    const auto absent = [&] {
+        QStringList lines = expected;
+        lines.removeIf([journal = boardJournal().mid(from)](const QString &line) { return journal.contains(line); });
+        return lines;
+    };
+    (void)waitUntil([&] { return absent().isEmpty(); });
+    return absent();
+}
+
 bool TavrelRun::start(const QString &display, const QStringList &arguments, const QString &program)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -71,6 +71,9 @@ public:
     void useVirtualBoards(const QString &list);
     // The virtual boards' journal lines (serial, member, index, value; tab-separated).
     QStringList boardJournal() const { return lines(QStringLiteral("boards.journal")); }
+    // The lines of `expected` the boards' journal lacks from line `from` on, once they all
+    // came or the patience ran out.
+    QStringList missingBoardLines(qsizetype from, const QStringList &expected) const;
     // Appends one command line ("detach 1001", ...) to the hot-plug file.
     void hotPlug(const QByteArray &line)
     {
