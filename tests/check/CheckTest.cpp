@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -22,19 +24,14 @@ QByteArray caseFile(const QString &name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-struct CheckRun
-{
-    int code = -1;
-    QByteArray output;
-};
-
-CheckRun runCheck(const QString &folder, const QStringList &arguments)
+// The real tavrel-check run in cases/: its exit code (-1 when it did not end) and output.
+std::pair<int, QByteArray> runCheck(const QStringList &arguments)
 {
     QProcess check;
-    check.setWorkingDirectory(folder);
+    check.setWorkingDirectory(kCases.path());
     check.start(QStringLiteral(TAVREL_CHECK_BINARY), arguments);
     if (!check.waitForFinished(tavrel::test::kPatienceMs))
-        return {};
+        return {-1, {}};
     return {check.exitCode(), check.readAllStandardOutput()};
 }
 
@@ -45,8 +42,7 @@ TEST(CheckTest, EachCaseGetsWhatItsOutFileSays)
     const QStringList files = kCases.entryList({u"*.cfg"_s});
     ASSERT_GE(files.size(), 30) << kCases.path().toStdString();
     for (const QString &file : files)
-        EXPECT_EQ(runCheck(kCases.path(), {file}).output.toStdString(),
-                  caseFile(file.chopped(4) + u".out"_s).toStdString());
+        EXPECT_EQ(runCheck({file}).second.toStdString(), caseFile(file.chopped(4) + u".out"_s).toStdString());
 }
 
 // The start-up logs tavrel-check's lines for the file it reads, the level in front:
@@ -92,8 +88,8 @@ TEST(CheckTest, TheProgramPrintsAndExits)
     };
     for (const auto &[arguments, code, output] : runs) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
-        const CheckRun check = runCheck(kCases.path(), arguments);
-        EXPECT_EQ(check.code, code);
-        EXPECT_EQ(check.output.toStdString(), output.toStdString());
+        const auto [exitCode, printed] = runCheck(arguments);
+        EXPECT_EQ(exitCode, code);
+        EXPECT_EQ(printed.toStdString(), output.toStdString());
     }
 }
