@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tavrel {
-namespace {
+using namespace tavrel;
 using namespace Qt::StringLiterals;
 
 class KeysEndToEnd : public ::testing::Test
@@ -67,6 +66,3 @@ TEST_F(KeysEndToEnd, GearTestTimerPressesGearDownThenGearUpInTheFocusedWindow)
                          "release 64\nrelease 50\nrelease 105\nrelease 56\n"))
         << seen.constData();
 }
-
-} // namespace
-} // namespace tavrel
