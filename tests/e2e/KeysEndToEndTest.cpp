@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tavrel {
-namespace {
+using namespace tavrel;
 using namespace Qt::StringLiterals;
 
 class KeysEndToEnd : public ::testing::Test
@@ -16,19 +15,18 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(display.isRunning()) << "Xvfb did not start";
-        logger.start(QStringLiteral(TAVREL_KEY_LOGGER), {display.name()});
+        ASSERT_TRUE(logger.start(display.name(), {display.name()}, QStringLiteral(TAVREL_KEY_LOGGER)));
         target = display.findWindow(u"^tavrel key logger$"_s);
         ASSERT_NE(target, 0u);
     }
-    ~KeysEndToEnd() override { logger.kill(), logger.waitForFinished(test::kPatienceMs); }
     // Whether the logger's lines ("press 44", "release 44", ...) come to hold `events`.
     bool receives(const QByteArray &events)
     {
-        return test::waitUntil([&] { return (seen += logger.readAllStandardOutput()).contains(events); });
+        return test::waitUntil([&] { return (seen += logger.process().readAllStandardOutput()).contains(events); });
     }
 
     test::VirtualDisplay display;
-    QProcess logger;
+    test::TavrelRun logger; // ended with the fixture, before the display
     unsigned long target = 0;
     QByteArray seen;
 };
@@ -68,6 +66,3 @@ TEST_F(KeysEndToEnd, GearTestTimerPressesGearDownThenGearUpInTheFocusedWindow)
                          "release 64\nrelease 50\nrelease 105\nrelease 56\n"))
         << seen.constData();
 }
-
-} // namespace
-} // namespace tavrel

@@ -6,14 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
@@ -37,6 +34,7 @@ protected:
         QCoreApplication::processEvents();
     }
     QWidget *find(const char *name) { return window.findChild<QWidget *>(QLatin1String(name)); }
+    int twips(int pixels) { return qRound(pixels * 1440.0 / window.logicalDpiY()); }
 
     test::CockpitHarness h;
     FrmTavrel window{h.controls()};
@@ -79,7 +77,7 @@ TEST_F(LayoutTest, ResizeRuleStretchesTheNineFramesAndTheirGrids)
     window.setWindowState(Qt::WindowNoState); // restoring recomputes
     QCoreApplication::processEvents();
     const int outer = window.height() + window.frameExtents().top() + window.frameExtents().bottom();
-    EXPECT_NEAR(p.tabStrip.height, qRound(outer * 1440.0 / window.logicalDpiY()) - 1500, 1);
+    EXPECT_NEAR(p.tabStrip.height, twips(outer) - 1500, 1);
 }
 
 // At the starting size the outer height counts a frame, the reported one or, where none
@@ -87,7 +85,6 @@ TEST_F(LayoutTest, ResizeRuleStretchesTheNineFramesAndTheirGrids)
 // strip ends just above the status bar.
 TEST_F(LayoutTest, AtTheStartingSizeEveryFrameFitsAndTheTabStripReachesTheStatusBar)
 {
-    const auto twips = [this](int pixels) { return qRound(pixels * 1440.0 / window.logicalDpiY()); };
     for (const QMargins frame : {QMargins(), QMargins(1, 20, 1, 5)}) { // none; a window manager's thin one
         const QSize outer = window.size().grownBy(frame);
         frame.isNull() ? window.Form_Resize() : window.Form_Resize(twips(outer.width()), twips(outer.height()));
@@ -141,9 +138,7 @@ TEST_F(LayoutTest, TheKeyboardPassesOverHiddenTabs)
 
 TEST_F(LayoutTest, TheFormsSizeIsTheOuterOneFrameIncluded)
 {
-    const qreal dpi = window.logicalDpiY();
-    EXPECT_EQ(h.controls().frmTavrel.width(),
-              qRound(window.size().grownBy(window.frameExtents()).width() * 1440.0 / dpi));
+    EXPECT_EQ(h.controls().frmTavrel.width(), twips(window.size().grownBy(window.frameExtents()).width()));
 }
 
 // The operator's hand on the widgets reaches the control models and their handlers.
@@ -159,11 +154,4 @@ TEST_F(LayoutTest, TheWidgetsReachTheHandlers)
     EXPECT_TRUE(h.controls().optConnectType[0].value());
     QTest::keyClicks(find("fldGlimra_0"), u"9"_s);
     EXPECT_EQ(h.controls().fldGlimra[0].text(), u"127.0.0.19"_s);
-}
-
-TEST_F(LayoutTest, FileExitAsksForTheShutdown)
-{
-    QSignalSpy shutdown(&window, &FrmTavrel::shutdownRequested);
-    window.findChild<QAction *>(u"mnuExit"_s)->trigger();
-    EXPECT_EQ(shutdown.count(), 1);
 }

@@ -11,13 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
 using namespace tavrel;
 using namespace tavrel::relay;
 using namespace Qt::StringLiterals;
 
-TEST(Recording, WhatIsWrittenReadsBackAndWhatIsMalformedIsRefusedWithItsPlace)
+TEST(Recording, WhatIsWrittenReadsBack)
 {
     const QList<RecordingEntry> entries = {{0, false, "R1\r2\r0"},
                                            {0, true, "same time"},
@@ -28,29 +29,24 @@ TEST(Recording, WhatIsWrittenReadsBackAndWhatIsMalformedIsRefusedWithItsPlace)
         bytes += formatRecordingEntry(entry);
     EXPECT_EQ(readRecording(bytes).entries, entries);
     EXPECT_EQ(formatRecordingEntry({1500, true, "a\rb"}), "1500 1 3\na\rb\n"_ba);
+    EXPECT_TRUE(readRecording(kRecordingHeader.toByteArray() + "900 1 1\na\n900 1 1\nb\n").ok()) << "times stand still";
+}
 
-    const QByteArray head = kRecordingHeader.toByteArray(); // 19 bytes, line 1
-    const std::tuple<QByteArray, qsizetype, qsizetype, const char *> malformed[] = {
-        {"", 1, 0, "not a recording"},
-        {"TAVREL-RECORDING 2\n", 1, 17, "unsupported recording version '2'"},
-        {"TAVREL-RECORDING 1\r\n", 1, 18, "CR LF"},
-        {head + "0 1\nab\n", 2, 19, "bad entry line '0 1'"},
-        {head + "01 1 1\na\n", 2, 19, "bad time '01'"},
-        {head + "900 1 1\na\n500 1 1\nb\n", 4, 29, "earlier than the entry before"},
-        {head + "900 1 1\na\n900 1 1\nb\n", 0, 0, ""},
-        {head + "0 2 1\na\n", 2, 21, "bad active flag '2'"},
-        {head + "0 1 32768\n", 2, 23, "bad byte count '32768'"},
-        {head + "0 1 5\nab", 3, 27, "5 bytes announced, 2 there"},
-        {head + "0 1 1\nab\n", 3, 26, "line end after the 1 bytes"},
-        {head + "0 1 3\n\n\n\n\ntail\n", 7, 29, "bad entry line 'tail'"}};
-    for (const auto &[file, line, offset, says] : malformed) {
-        const RecordingReadResult result = readRecording(file);
-        ASSERT_EQ(result.ok(), line == 0) << says; // times may stand still
-        if (line > 0) {
-            EXPECT_TRUE(result.entries.isEmpty());
-            EXPECT_EQ(std::pair(result.error->line, result.error->offset), std::pair(line, offset)) << says;
-            EXPECT_TRUE(result.error->message.contains(QString::fromUtf8(says))) << result.error->message.toStdString();
-        }
+// Each file in refused/ gives no entries and the place and reason its NAME.out holds.
+TEST(Recording, AMalformedFileIsRefusedWithItsPlace)
+{
+    const QDir refused(QStringLiteral(TAVREL_SOURCE_DIR "/tests/relay/refused"));
+    const auto bytes = [&](const QString &name) {
+        QFile file(refused.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QStringList files = refused.entryList({u"*.rec"_s});
+    ASSERT_GE(files.size(), 11) << refused.path().toStdString();
+    for (const QString &file : files) {
+        const RecordingReadResult result = readRecording(bytes(file));
+        EXPECT_TRUE(result.entries.isEmpty()) << file.toStdString();
+        EXPECT_EQ((result.error ? result.error->describe(file) : u"read"_s).toStdString(),
+                  bytes(file.chopped(4) + u".out"_s).trimmed().toStdString());
     }
 }
 

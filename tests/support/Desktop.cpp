@@ -1,6 +1,5 @@
 #include "support/Desktop.h"
 
-#include <QDeadlineTimer>
 #include <QThread>
 
 namespace tavrel::test {
@@ -13,15 +12,9 @@ VirtualDisplay::VirtualDisplay()
     // -noreset: it stays up between clients (a reset would refuse the next program).
     server_.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-noreset"_s,
                               u"-nolisten"_s, u"tcp"_s});
-    // A loaded machine may take seconds to answer: wait for the line while the server runs.
-    QByteArray number;
-    const QDeadlineTimer deadline(kPatienceMs);
-    while (!number.contains('\n') && !deadline.hasExpired() && server_.state() != QProcess::NotRunning) {
-        server_.waitForReadyRead(200);
-        number += server_.readAllStandardOutput();
-    }
-    if (number.contains('\n'))
-        name_ = u':' + QString::fromLatin1(number.trimmed());
+    // A loaded machine may take seconds to answer; the number comes in one write.
+    if (server_.waitForReadyRead(kPatienceMs))
+        name_ = u':' + QString::fromLatin1(server_.readAllStandardOutput().trimmed());
 }
 
 VirtualDisplay::~VirtualDisplay()
@@ -40,22 +33,19 @@ QString VirtualDisplay::xdotool(const QStringList &arguments, bool *ok) const
     tool.setProcessEnvironment(env);
     tool.start(u"xdotool"_s, arguments);
     const bool finished = tool.waitForFinished(kPatienceMs);
+    if (!finished)
+        tool.kill(), tool.waitForFinished();
     if (ok)
         *ok = finished && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
     return QString::fromLatin1(tool.readAllStandardOutput());
 }
 
-unsigned long VirtualDisplay::findWindow(const QString &titlePattern, int timeoutMs) const
+unsigned long VirtualDisplay::findWindow(const QString &titlePattern) const
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    do {
-        const QString ids = xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, titlePattern});
-        const QStringList found = ids.split(u'\n', Qt::SkipEmptyParts);
-        if (!found.isEmpty())
-            return found.last().toULong();
-        QThread::msleep(100);
-    } while (!deadline.hasExpired());
-    return 0;
+    // --sync: xdotool waits for a match, xdotool() for xdotool as long as the patience lasts.
+    const QStringList found = xdotool({u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--name"_s, titlePattern})
+                                  .split(u'\n', Qt::SkipEmptyParts);
+    return found.isEmpty() ? 0 : found.last().toULong();
 }
 
 bool VirtualDisplay::pressKeys(unsigned long window, const QStringList &keys) const
@@ -78,21 +68,32 @@ void TavrelRun::useVirtualBoards(const QString &list)
     setEnvironment(u"TAVREL_PHIDGET_CONTROL"_s, dir_->filePath(u"boards.control"_s));
 }
 
-bool TavrelRun::start(const QString &display, const QStringList &arguments)
+QStringList TavrelRun::missingBoardLines(qsizetype from, const QStringList &expected) const
+{
+    const auto absent = [&] {
+        QStringList lines = expected;
+        lines.removeIf([journal = boardJournal().mid(from)](const QString &line) { return journal.contains(line); });
+        return lines;
+    };
+    (void)waitUntil([&] { return absent().isEmpty(); });
+    return absent();
+}
+
+bool TavrelRun::start(const QString &display, const QStringList &arguments, const QString &program)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The board library's variables come from the test alone.
     for (const QString &name : {u"TAVREL_VIRTUAL_PHIDGETS"_s, u"TAVREL_PHIDGET_JOURNAL"_s, u"TAVREL_PHIDGET_CONTROL"_s})
         env.remove(name);
-    env.insert(environment_);
     env.insert(u"QT_QPA_PLATFORM"_s, display.isEmpty() ? u"offscreen"_s : u"xcb"_s);
     env.insert(u"DISPLAY"_s, display);
     env.insert(u"XDG_RUNTIME_DIR"_s, runtime_->path());
     env.insert(u"TAVREL_DATA_SERVER_JOURNAL"_s, dir_->filePath(u"server.journal"_s));
+    env.insert(environment_); // over any of the above
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(dir_->path());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral(TAVREL_BINARY), arguments);
+    process_.start(program, arguments);
     return process_.waitForStarted(kPatienceMs);
 }
 

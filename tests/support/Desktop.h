@@ -25,8 +25,8 @@ public:
     bool isRunning() const { return !name_.isEmpty(); }
     const QString &name() const { return name_; } // ":N"
     // The id of a visible top-level window whose title matches the pattern (a regular
-    // expression), waiting up to timeoutMs for it; 0 when none showed.
-    unsigned long findWindow(const QString &titlePattern, int timeoutMs = kPatienceMs) const;
+    // expression), waiting for it; 0 when none showed.
+    unsigned long findWindow(const QString &titlePattern) const;
     // Gives the window the keyboard and types the keys (xdotool key names).
     bool pressKeys(unsigned long window, const QStringList &keys) const;
     // Runs xdotool on this display; its output.
@@ -37,8 +37,9 @@ private:
     QString name_;
 };
 
-// The real tavrel binary in a temporary working directory, with a runtime folder of its
-// own (so copies of different tests never meet) and the data server's journal.
+// The real tavrel binary (or another program of ours) in a temporary working directory,
+// with a runtime folder of its own (so copies of different tests never meet) and the data
+// server's journal. Its standard error goes to the test's.
 class TavrelRun
 {
 public:
@@ -70,16 +71,20 @@ public:
     void useVirtualBoards(const QString &list);
     // The virtual boards' journal lines (serial, member, index, value; tab-separated).
     QStringList boardJournal() const { return lines(QStringLiteral("boards.journal")); }
+    // The lines of `expected` the boards' journal lacks from line `from` on, once they all
+    // came or the patience ran out.
+    QStringList missingBoardLines(qsizetype from, const QStringList &expected) const;
     // Appends one command line ("detach 1001", ...) to the hot-plug file.
     void hotPlug(const QByteArray &line)
     {
         writeFile(QStringLiteral("boards.control"), line + '\n', QIODevice::Append);
     }
-    // Any other variable for the libraries the program loads, for the next start.
+    // A variable for the next start, set over the ones start() sets (empty: as good as none).
     void setEnvironment(const QString &name, const QString &value) { environment_.insert(name, value); }
 
     // Starts on the given display, or offscreen when it is empty, with the arguments.
-    bool start(const QString &display = QString(), const QStringList &arguments = {});
+    bool start(const QString &display = QString(), const QStringList &arguments = {},
+               const QString &program = QStringLiteral(TAVREL_BINARY));
     // A path in the run's folder.
     QString path(const QString &name) const { return dir_->filePath(name); }
     QProcess &process() { return process_; }

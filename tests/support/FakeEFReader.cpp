@@ -18,27 +18,6 @@ static std::int32_t note(const char *f, const std::string &arg = {})
 {
     return calls += f + ('\t' + arg + '\n'), 1;
 }
-EXPORT std::int32_t CALL OpenEpic()
-{
-    return note("OpenEpic");
-}
-EXPORT std::int32_t CALL RPMPHCallRet(std::int32_t ph)
-{
-    return note("RPMPHCallRet", std::to_string(ph));
-}
-EXPORT std::int32_t CALL SendRPMPH()
-{
-    return note("SendRPMPH");
-}
-EXPORT std::int32_t CALL LBPHCallRet(std::int32_t ph)
-{
-    return note("LBPHCallRet", std::to_string(ph));
-}
-EXPORT std::int32_t CALL SendLBPH(std::int32_t bits)
-{
-    return note("SendLBPH", std::to_string(bits));
-}
-#ifdef EFREADER_EVERY_FUNCTION
 #define WITH_ARGUMENT(name)                       \
     EXPORT std::int32_t CALL name(std::int32_t a) \
     {                                             \
@@ -49,6 +28,12 @@ EXPORT std::int32_t CALL SendLBPH(std::int32_t bits)
     {                               \
         return note(#name);         \
     }
+WITHOUT_ARGUMENT(OpenEpic)
+WITH_ARGUMENT(RPMPHCallRet)
+WITHOUT_ARGUMENT(SendRPMPH)
+WITH_ARGUMENT(LBPHCallRet)
+WITH_ARGUMENT(SendLBPH)
+#ifdef EFREADER_EVERY_FUNCTION
 // Each channel's pigeonhole, value and send.
 #define CHANNEL(c) WITH_ARGUMENT(c##PHCallRet) WITH_ARGUMENT(c##CallRet) WITHOUT_ARGUMENT(Send##c##PH)
 // clang-format off

@@ -1,13 +1,12 @@
 // A stand-in for the vendor's phidget21 library, built as a shared library named like it,
 // with the functions the program resolves by name. The test plugs, pulls and fails boards
 // through the fakephidget21_* functions; the library then calls the program's handlers
-// from a thread of its own, as the real one does. Writes fail as the real boards' do (not
-// attached 5, an index past the board 14, a value out of range 4); the ones that succeed
-// are kept in a journal of the virtual boards' format.
+// from a thread of its own, as the real one does (the caller waits for each, so nothing
+// here runs at the same time). Writes fail as the real boards' do (not attached 5, an
+// index past the board 14, a value out of range 4); the ones that succeed are kept in a
+// journal of the virtual boards' format.
 #include <cstdio>
-#include <functional>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -19,105 +18,78 @@
 namespace {
 
 using Handler = int (*)(void *, void *);
-using OnError = int (*)(void *, void *, int, const char *);
+using ErrorHandler = int (*)(void *, void *, int, const char *);
 
-struct Board
-{
-    std::string type;
-    int version = 0, count = 0; // outputs, LEDs, lines or motors
-    bool attached = false;
-};
-
-// A manager (empty type), a device object of one type, or a board object a handler gets.
+// A manager (empty type) or a device object of one type, as the program holds them; or a
+// board as the test plugs it in (open: attached), which a manager's handlers get.
 struct Object
 {
     std::string type;
-    int serial = 0, version = 0;
+    int serial = 0, version = 0, count = 0; // count: outputs, LEDs, lines or motors
     bool open = false;
     Handler onAttach = nullptr, onDetach = nullptr;
-    OnError onError = nullptr;
-    void *user[3] = {};
+    ErrorHandler onError = nullptr;
+    void *onAttachUser = nullptr, *onDetachUser = nullptr, *onErrorUser = nullptr;
 };
 
-std::mutex mutex;
-std::map<int, Board> boards;
+std::map<int, Object> boards;
 std::set<Object *> objects;
 std::string journal;
 
-// The handlers of an event on the board `serial`: every open manager's and the board's
-// own device objects' (or only `only`'s). Collected under the lock; they run once it is
-// released, each on a thread of its own.
-std::vector<std::function<void()>> handlers(int serial, bool attach, Object *only = nullptr)
+// Tells the objects (taken before: a handler may make or delete some) of the board
+// `serial` coming or going: a manager of any board, a device object of its own.
+void tell(const std::vector<Object *> &told, int serial, bool attach)
 {
-    std::vector<std::function<void()>> calls;
-    const Board board = boards[serial];
-    for (Object *o : only ? std::set<Object *>{only} : objects) {
-        const Handler h = attach ? o->onAttach : o->onDetach;
-        void *user = o->user[attach ? 0 : 1];
-        if (o->open && h && o->type.empty())
-            calls.push_back([h, user, serial, board] {
-                Object info{board.type, serial, board.version};
-                h(&info, user);
-            });
-        else if (o->open && h && o->serial == serial && o->type == board.type)
-            calls.push_back([o, h, user] { h(o, user); });
+    Object &board = boards[serial];
+    for (Object *o : told) {
+        if (!objects.count(o) || !o->open || !(o->type.empty() || (o->serial == serial && o->type == board.type)))
+            continue;
+        if (const Handler handler = attach ? o->onAttach : o->onDetach)
+            std::thread(handler, o->type.empty() ? &board : o, attach ? o->onAttachUser : o->onDetachUser).join();
     }
-    return calls;
 }
 
-void run(const std::vector<std::function<void()>> &calls)
+// The board a device object is open on, or nullptr while there is none attached.
+const Object *boardOf(void *handle)
 {
-    for (const auto &call : calls)
-        std::thread(call).join();
-}
-
-// Plugs a board in or pulls it out; the handlers hear of it once the lock is let go.
-void change(int serial, bool attached)
-{
-    std::unique_lock lock(mutex);
-    boards[serial].attached = attached;
-    const auto calls = handlers(serial, attached);
-    lock.unlock();
-    run(calls);
-}
-
-// The board of a device object, or the failure a call on it gets (5: not attached).
-int boardOf(void *handle, Board *&board)
-{
-    auto *d = static_cast<Object *>(handle);
+    const auto *d = static_cast<Object *>(handle);
     const auto b = boards.find(d->serial);
-    board = b == boards.end() ? nullptr : &b->second;
-    return d->open && board && board->attached ? 0 : 5;
+    return d->open && b != boards.end() && b->second.open ? &b->second : nullptr;
 }
 
 int count(void *handle, int *out)
 {
-    std::lock_guard lock(mutex);
-    Board *b = nullptr;
-    const int code = boardOf(handle, b);
-    *out = code ? 0 : b->count;
-    return code;
+    const Object *b = boardOf(handle);
+    *out = b ? b->count : 0;
+    return b ? 0 : 5;
 }
 
 // index -1 for members without one; min and max bound `number` when they differ.
-int write(void *handle, const char *member, int index, const std::string &value, int min = 0, int max = 0, int v = 0)
+int write(void *handle, const char *member, int index, const std::string &value, int min = 0, int max = 0,
+          int number = 0)
 {
-    std::lock_guard lock(mutex);
-    Board *b = nullptr;
-    if (const int code = boardOf(handle, b))
-        return code;
+    const Object *b = boardOf(handle);
+    if (!b)
+        return 5;
     if (index >= b->count)
         return 14;
-    if (index < -1 || v < min || v > max)
+    if (index < -1 || number < min || number > max)
         return 4;
-    journal += std::to_string(static_cast<Object *>(handle)->serial) + '\t' + member + '\t'
-               + (index >= 0 ? std::to_string(index) : "") + '\t' + value + '\n';
+    journal += std::to_string(b->serial) + '\t' + member + '\t' + (index >= 0 ? std::to_string(index) : "") + '\t'
+               + value + '\n';
     return 0;
+}
+
+// A position as the virtual boards write it down: the shortest text that reads back.
+std::string shortest(double number)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", number);
+    return text;
 }
 
 int create(void **handle, const char *type)
 {
-    std::lock_guard lock(mutex);
     *handle = *objects.insert(new Object{type}).first;
     return 0;
 }
@@ -128,20 +100,19 @@ int create(void **handle, const char *type)
 #define FAKE_HAND EXPORT
 FAKE_HAND void fakephidget21_plug(const char *type, int serial, int version, int count)
 {
-    mutex.lock();
-    boards[serial] = {type, version, count, false};
-    mutex.unlock();
-    change(serial, true);
+    boards[serial] = {type, serial, version, count, true};
+    tell({objects.begin(), objects.end()}, serial, true);
 }
 FAKE_HAND void fakephidget21_unplug(int serial)
 {
-    change(serial, false);
+    boards[serial].open = false;
+    tell({objects.begin(), objects.end()}, serial, false);
 }
 FAKE_HAND void fakephidget21_fail(int serial, int code, const char *text)
 {
     for (Object *d : objects)
         if (d->open && d->serial == serial && d->onError)
-            std::thread([d, code, text] { d->onError(d, d->user[2], code, text); }).join();
+            std::thread(d->onError, d, d->onErrorUser, code, text).join();
 }
 FAKE_HAND const char *fakephidget21_journal()
 {
@@ -152,141 +123,66 @@ FAKE_HAND int fakephidget21_objects()
     return int(objects.size());
 }
 
-FAKE CPhidgetManager_create(void **h)
-{
-    return create(h, "");
-}
 #define OBJECT static_cast<Object *>(h)
-FAKE CPhidget_set_OnAttach_Handler(void *h, Handler f, void *u)
-{
-    return OBJECT->onAttach = f, OBJECT->user[0] = u, 0;
-}
-FAKE CPhidget_set_OnDetach_Handler(void *h, Handler f, void *u)
-{
-    return OBJECT->onDetach = f, OBJECT->user[1] = u, 0;
-}
-FAKE CPhidget_set_OnError_Handler(void *h, OnError f, void *u)
-{
-    return OBJECT->onError = f, OBJECT->user[2] = u, 0;
-}
-#define FORWARD(name, to)                  \
-    FAKE name(void *h, Handler f, void *u) \
-    {                                      \
-        return to(h, f, u);                \
-    }
-FORWARD(CPhidgetManager_set_OnAttach_Handler, CPhidget_set_OnAttach_Handler)
-FORWARD(CPhidgetManager_set_OnDetach_Handler, CPhidget_set_OnDetach_Handler)
 FAKE CPhidget_open(void *h, int serial)
 {
-    std::unique_lock lock(mutex);
-    auto *o = static_cast<Object *>(h);
-    o->open = true, o->serial = serial;
-    std::vector<std::function<void()>> calls;
+    OBJECT->open = true, OBJECT->serial = serial;
     for (const auto &[s, board] : boards) // a manager hears of every board there, a device object of its own
-        if (board.attached)
-            for (auto &call : handlers(s, true, o))
-                calls.push_back(call);
-    lock.unlock();
-    run(calls);
+        if (board.open)
+            tell({OBJECT}, s, true);
     return 0;
-}
-FAKE CPhidgetManager_open(void *h)
-{
-    return CPhidget_open(h, 0);
-}
-FAKE CPhidget_close(void *h)
-{
-    std::lock_guard lock(mutex);
-    OBJECT->open = false;
-    return 0;
-}
-FAKE CPhidgetManager_close(void *h)
-{
-    return CPhidget_close(h);
 }
 FAKE CPhidget_delete(void *h)
 {
-    std::lock_guard lock(mutex);
     objects.erase(OBJECT);
     delete OBJECT;
     return 0;
 }
-FAKE CPhidgetManager_delete(void *h)
-{
-    return CPhidget_delete(h);
-}
-FAKE CPhidget_getDeviceType(void *h, const char **type)
-{
-    *type = OBJECT->type.c_str();
-    return 0;
-}
-FAKE CPhidget_getSerialNumber(void *h, int *serial)
-{
-    *serial = OBJECT->serial;
-    return 0;
-}
-FAKE CPhidget_getDeviceVersion(void *h, int *version)
-{
-    *version = OBJECT->version;
-    return 0;
-}
-FAKE CPhidget_getErrorDescription(int code, const char **text)
-{
-    *text = code == 5 ? "Phidget not physically attached." : "Invalid argument.";
-    return 0;
-}
-
-// Each board type: its device object, and its count of outputs, LEDs, rows or motors.
-#define BOARD_TYPE(prefix, type, getCount)    \
-    FAKE prefix##_create(void **h)            \
-    {                                         \
-        return create(h, type);               \
-    }                                         \
-    FAKE prefix##_##getCount(void *h, int *n) \
-    {                                         \
-        return count(h, n);                   \
+// Every other function: its name, its parameters and what it returns ("(*out = x, 0)":
+// gives x, returns 0).
+#define EXPORTED(name, params, result) \
+    FAKE name params                   \
+    {                                  \
+        return result;                 \
     }
-BOARD_TYPE(CPhidgetInterfaceKit, "PhidgetInterfaceKit", getOutputCount)
-BOARD_TYPE(CPhidgetLED, "PhidgetLED", getLEDCount)
-BOARD_TYPE(CPhidgetTextLCD, "PhidgetTextLCD", getRowCount)
-BOARD_TYPE(CPhidgetTextLED, "PhidgetTextLED", getRowCount)
-BOARD_TYPE(CPhidgetServo, "PhidgetServo", getMotorCount)
-
-FAKE CPhidgetInterfaceKit_setOutputState(void *h, int i, int on)
-{
-    return write(h, "OutputState", i, on ? "1" : "0");
-}
-FAKE CPhidgetLED_setDiscreteLED(void *h, int i, int b)
-{
-    return write(h, "DiscreteLED", i, std::to_string(b), 0, 100, b);
-}
-FAKE CPhidgetTextLCD_setBrightness(void *h, int v)
-{
-    return write(h, "Brightness", -1, std::to_string(v), 0, 255, v);
-}
-FAKE CPhidgetTextLCD_setBacklight(void *h, int on)
-{
-    return write(h, "Backlight", -1, on ? "1" : "0", 0, 1, on);
-}
-FAKE CPhidgetTextLCD_setCursorOn(void *h, int on)
-{
-    return write(h, "CursorOn", -1, on ? "1" : "0", 0, 1, on);
-}
-FAKE CPhidgetTextLCD_setDisplayString(void *h, int row, char *text)
-{
-    return write(h, "DisplayString", row, text);
-}
-FAKE CPhidgetTextLED_setBrightness(void *h, int v)
-{
-    return write(h, "Brightness", -1, std::to_string(v), 0, 100, v);
-}
-FAKE CPhidgetTextLED_setDisplayString(void *h, int row, char *text)
-{
-    return write(h, "DisplayString", row, text);
-}
-FAKE CPhidgetServo_setPosition(void *h, int i, double p)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", p);
-    return write(h, "MotorPosition", i, text);
-}
+EXPORTED(CPhidget_close, (void *h), (OBJECT->open = false, 0))
+EXPORTED(CPhidget_set_OnAttach_Handler, (void *h, Handler f, void *u),
+         (OBJECT->onAttach = f, OBJECT->onAttachUser = u, 0))
+EXPORTED(CPhidget_set_OnDetach_Handler, (void *h, Handler f, void *u),
+         (OBJECT->onDetach = f, OBJECT->onDetachUser = u, 0))
+EXPORTED(CPhidget_set_OnError_Handler, (void *h, ErrorHandler f, void *u),
+         (OBJECT->onError = f, OBJECT->onErrorUser = u, 0))
+EXPORTED(CPhidget_getDeviceType, (void *h, const char **type), (*type = OBJECT->type.c_str(), 0))
+EXPORTED(CPhidget_getSerialNumber, (void *h, int *serial), (*serial = OBJECT->serial, 0))
+EXPORTED(CPhidget_getDeviceVersion, (void *h, int *version), (*version = OBJECT->version, 0))
+EXPORTED(CPhidget_getErrorDescription, (int code, const char **text),
+         (*text = code == 5 ? "Phidget not physically attached." : "Invalid argument.", 0))
+// A manager is an object of no type that hears of every board: the same functions serve it.
+EXPORTED(CPhidgetManager_create, (void **h), create(h, ""))
+EXPORTED(CPhidgetManager_set_OnAttach_Handler, (void *h, Handler f, void *u), CPhidget_set_OnAttach_Handler(h, f, u))
+EXPORTED(CPhidgetManager_set_OnDetach_Handler, (void *h, Handler f, void *u), CPhidget_set_OnDetach_Handler(h, f, u))
+EXPORTED(CPhidgetManager_open, (void *h), CPhidget_open(h, 0))
+EXPORTED(CPhidgetManager_close, (void *h), CPhidget_close(h))
+EXPORTED(CPhidgetManager_delete, (void *h), CPhidget_delete(h))
+// Each board type: its device object, its count of outputs, LEDs, rows or motors, and
+// what it is told (the member's name in the journal, its index or -1 for none, the value
+// as written down and, for a number with a range, its bounds and the number).
+EXPORTED(CPhidgetInterfaceKit_create, (void **h), create(h, "PhidgetInterfaceKit"))
+EXPORTED(CPhidgetInterfaceKit_getOutputCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetInterfaceKit_setOutputState, (void *h, int i, int on), write(h, "OutputState", i, on ? "1" : "0"))
+EXPORTED(CPhidgetLED_create, (void **h), create(h, "PhidgetLED"))
+EXPORTED(CPhidgetLED_getLEDCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetLED_setDiscreteLED, (void *h, int i, int b), write(h, "DiscreteLED", i, std::to_string(b), 0, 100, b))
+EXPORTED(CPhidgetTextLCD_create, (void **h), create(h, "PhidgetTextLCD"))
+EXPORTED(CPhidgetTextLCD_getRowCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetTextLCD_setBrightness, (void *h, int v), write(h, "Brightness", -1, std::to_string(v), 0, 255, v))
+EXPORTED(CPhidgetTextLCD_setBacklight, (void *h, int on), write(h, "Backlight", -1, on ? "1" : "0", 0, 1, on))
+EXPORTED(CPhidgetTextLCD_setCursorOn, (void *h, int on), write(h, "CursorOn", -1, on ? "1" : "0", 0, 1, on))
+EXPORTED(CPhidgetTextLCD_setDisplayString, (void *h, int row, char *text), write(h, "DisplayString", row, text))
+EXPORTED(CPhidgetTextLED_create, (void **h), create(h, "PhidgetTextLED"))
+EXPORTED(CPhidgetTextLED_getRowCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetTextLED_setBrightness, (void *h, int v), write(h, "Brightness", -1, std::to_string(v), 0, 100, v))
+EXPORTED(CPhidgetTextLED_setDisplayString, (void *h, int row, char *text), write(h, "DisplayString", row, text))
+EXPORTED(CPhidgetServo_create, (void **h), create(h, "PhidgetServo"))
+EXPORTED(CPhidgetServo_getMotorCount, (void *h, int *n), count(h, n))
+EXPORTED(CPhidgetServo_setPosition, (void *h, int i, double p), write(h, "MotorPosition", i, shortest(p)))

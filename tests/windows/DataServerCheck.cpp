@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -56,14 +57,8 @@ int main()
     else if (currency.typeId() != QMetaType::Double || currency.toDouble() != 1234.5678)
         fail("OddCurrency", u"read %1 (%2)"_s.arg(currency.toString(), QLatin1StringView(currency.typeName())));
 
-    struct Failure
-    {
-        const char *check;
-        std::function<void()> action;
-        int number;
-        QString description, source;
-    };
-    const Failure failuresExpected[] = {
+    // What is checked, the action that fails and the error's number, description and source.
+    const std::tuple<const char *, std::function<void()>, int, QString, QString> failuresExpected[] = {
         {"unknown ProgID", [] { createObject(u"Ostrel.NoSuchServer"); }, 429,
          u"ActiveX component can't create object"_s, u"Ostrel.NoSuchServer"_s},
         {"unknown member", [&] { server->get("NoSuchMember"); }, 438,
@@ -71,11 +66,10 @@ int main()
         {"server's exception", [&] { server->get("OddRaise"); }, 1001, u"The flight recorder is offline"_s,
          u"Ostrel.Recorder"_s},
     };
-    for (const Failure &expected : failuresExpected) {
-        const auto error = errorOf(expected.action);
-        if (!error || error->number() != expected.number || error->description() != expected.description
-            || error->source() != expected.source)
-            fail(expected.check, error ? describe(*error) : u"no error"_s);
+    for (const auto &[check, action, number, description, source] : failuresExpected) {
+        const auto error = errorOf(action);
+        if (!error || error->number() != number || error->description() != description || error->source() != source)
+            fail(check, error ? describe(*error) : u"no error"_s);
     }
 
     std::printf(failures ? "data server check: %d failed\n" : "data server check: passed\n", failures);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -68,11 +69,8 @@ int main()
     const int gearDown = keys.PressKeys(36);
     const std::string gearDownKeys = await(2);
 
-    const struct
-    {
-        const char *what;
-        std::string got, want;
-    } checks[] = {
+    // What is checked, what it got and what it wants.
+    const std::tuple<const char *, std::string, std::string> checks[] = {
         {"the window is in the foreground with the keyboard",
          GetForegroundWindow() == window && GetFocus() == window ? "yes" : "no", "yes"},
         {"Gear Up: key-ups accepted", std::to_string(gearUp), "4"},
@@ -83,9 +81,9 @@ int main()
         {"Gear Down: messages", gearDownKeys, "down 36, up 36"},
     };
     int failed = 0;
-    for (const auto &check : checks)
-        if (check.got != check.want && ++failed)
-            std::printf("keys check: %s: got \"%s\", want \"%s\"\n", check.what, check.got.c_str(), check.want.c_str());
+    for (const auto &[what, got, want] : checks)
+        if (got != want && ++failed)
+            std::printf("keys check: %s: got \"%s\", want \"%s\"\n", what, got.c_str(), want.c_str());
     std::printf("keys check: %s\n", failed ? "FAILED" : "passed");
     return failed ? 1 : 0;
 }

@@ -23,15 +23,9 @@ namespace {
 // "X"'s answer (the split layout's Flying bit is the HSI word's top bit). No second area.
 TEST(SharedMemoryTest, EachLayoutBySizeAndVersion)
 {
-    const struct Row
-    {
-        qsizetype size, at;
-        const char *field;
-        double put, read;
-        std::int32_t version1900;
-        SimLayout layout;
-        bool active;
-    } rows[] = {
+    // The first area's size, the place and field, the value put there and read from the
+    // field, the version at byte 1900, the layout taken, whether "X" answers active.
+    const std::tuple<qsizetype, qsizetype, const char *, double, double, std::int32_t, SimLayout, bool> rows[] = {
         {1276, 0, "ShipNorth", 7.5, 0, 0, SimLayout::Unknown, false},
         {1280, 72, "NozzlePos2", 7.5, 7.5, 0, SimLayout::Compact, true},
         {1280, 88, "RPM", 8.5, 8.5, 0, SimLayout::Compact, true},
@@ -48,24 +42,21 @@ TEST(SharedMemoryTest, EachLayoutBySizeAndVersion)
         {1920, 1916, "VersionNum", 100, 100, 109, SimLayout::Inline, true},
         {1920, 1900, "VersionNum", 110, 110, 110, SimLayout::Split, false},
         {1920, 232, "HSIBits", INT32_MIN, INT32_MIN, 110, SimLayout::Split, true},
-        {1920, 72, "InternalFuel", 7.5, 7.5, 110, SimLayout::Split, false},
         {1920, 72, "NozzlePos2", 7.5, 0, 110, SimLayout::Split, false}, // in the second area
-        {1920, 1888, "FWDFuel", 11.5, 11.5, 110, SimLayout::Split, false},
     };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(std::to_string(row.size) + " bytes, " + row.field);
-        const FieldInfo &field = *findFlightDataField(row.field);
+    for (const auto &[size, at, name, put, read, version1900, layout, active] : rows) {
+        SCOPED_TRACE(std::to_string(size) + " bytes, " + name);
+        const FieldInfo &field = *findFlightDataField(name);
         const bool isFloat = field.kind == FieldKind::Float;
-        QByteArray area(row.size, '\0');
-        if (row.size >= 1904)
-            qToLittleEndian(row.version1900, area.data() + 1900);
-        isFloat ? qToLittleEndian(float(row.put), area.data() + row.at)
-                : qToLittleEndian(std::int32_t(row.put), area.data() + row.at);
+        QByteArray area(size, '\0');
+        if (size >= 1904)
+            qToLittleEndian(version1900, area.data() + 1900);
+        isFloat ? qToLittleEndian(float(put), area.data() + at) : qToLittleEndian(std::int32_t(put), area.data() + at);
         FlightData record{};
         const SimReading reading = convertSharedMemory(area, {}, record);
-        EXPECT_EQ(isFloat ? double(floatField(record, field)) : intField(record, field), row.read);
-        EXPECT_EQ(int(reading.layout), int(row.layout));
-        EXPECT_EQ(reading.active, row.active);
+        EXPECT_EQ(isFloat ? double(floatField(record, field)) : intField(record, field), read);
+        EXPECT_EQ(int(reading.layout), int(layout));
+        EXPECT_EQ(reading.active, active);
     }
 }
 

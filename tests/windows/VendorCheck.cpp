@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <tuple>
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -43,11 +44,8 @@ int main(int argc, char **argv)
     const auto calls = loaded ? reinterpret_cast<const char *(*)()>(
                            reinterpret_cast<void *>(GetProcAddress(loaded, "FakeEFReaderCalls")))
                               : nullptr;
-    const struct
-    {
-        const char *what;
-        QString got, want;
-    } checks[] = {
+    // What is checked, what it got and what it wants.
+    const std::tuple<const char *, QString, QString> checks[] = {
         {"EFReader.dll loaded from this program's folder",
          QFileInfo(QString::fromWCharArray(path, int(length))).absolutePath(), QCoreApplication::applicationDirPath()},
         {"the card's calls", QString::fromLatin1(calls ? calls() : "").replace(u'\t', u' ').replace(u'\n', u'|'),
@@ -55,10 +53,9 @@ int main(int argc, char **argv)
          "RPMPHCallRet 10|SendRPMPH |LBPHCallRet 20|SendLBPH -2147483647|"_s},
     };
     int failed = 0;
-    for (const auto &check : checks)
-        if (check.got != check.want && ++failed)
-            std::printf("vendor check: %s: got \"%s\", want \"%s\"\n", check.what, qPrintable(check.got),
-                        qPrintable(check.want));
+    for (const auto &[what, got, want] : checks)
+        if (got != want && ++failed)
+            std::printf("vendor check: %s: got \"%s\", want \"%s\"\n", what, qPrintable(got), qPrintable(want));
     std::printf("vendor check: %s\n", failed ? "FAILED" : "passed");
     return failed ? 1 : 0;
 }
