@@ -78,3 +78,12 @@ TEST(VendorPhidgets, BoardsOfTheLibraryReachTheCockpit)
     EXPECT_EQ(objects(), 0) << "a device object or the manager was not let go";
     EXPECT_THROW(again->setDiscreteLED(0, 1), Error) << "a board kept after its library's manager went";
 }
+
+// A library without one of the functions the program calls is not taken: the reason names
+// the function.
+TEST(VendorPhidgets, ALibraryWithoutAFunctionIsRefusedNamingIt)
+{
+    QString why;
+    EXPECT_EQ(VendorPhidgetManager::open(QStringLiteral(TAVREL_FAKE_PHIDGET21_PARTIAL), nullptr, &why), nullptr);
+    EXPECT_EQ(why, QStringLiteral(TAVREL_FAKE_PHIDGET21_PARTIAL " has no function CPhidgetServo_setPosition"));
+}
