@@ -440,16 +440,20 @@ NumberText literal(std::string_view text) noexcept
     return out;
 }
 
-// Powers of ten in extended precision, each within an ulp of the true power (exact up to
-// 10^27, whose factor 5^27 still fits the 64-bit significand).
+// Powers of ten in extended precision, by multiplication alone (no library power whose
+// accuracy varies between runtimes): exact up to 10^27, whose factor 5^27 still fits the
+// 64-bit significand, and at most two roundings beyond.
 struct ExtendedPowers
 {
-    static constexpr int kMax = 64;
+    static constexpr int kExact = 27, kMax = 64;
     long double power[kMax + 1];
     ExtendedPowers()
     {
-        for (int n = 0; n <= kMax; ++n)
-            power[n] = std::pow(10.0L, static_cast<long double>(n));
+        power[0] = 1;
+        for (int n = 1; n <= kExact; ++n)
+            power[n] = power[n - 1] * 10;
+        for (int n = kExact + 1; n <= kMax; ++n)
+            power[n] = power[kExact] * power[n - kExact];
     }
 };
 
@@ -465,7 +469,9 @@ bool fastGeneralText(double value, int precision, NumberText &out) noexcept
         static const ExtendedPowers powers;
         if (precision > 17)
             return false;
-        const auto limit = static_cast<std::uint64_t>(powers.power[precision]);
+        std::uint64_t limit = 1; // 10^precision
+        for (int i = 0; i < precision; ++i)
+            limit *= 10;
         const long double magnitude = std::fabs(static_cast<long double>(value));
         // The decimal exponent from the binary one may fall one short: the scaled value tells.
         const int binary = static_cast<int>(std::bit_cast<std::uint64_t>(value) >> 52 & 0x7FF) - 1023;
