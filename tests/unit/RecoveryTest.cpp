@@ -37,8 +37,9 @@ protected:
             else if (answering)
                 socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
         };
-        h.platform.writeFile(u"Tavrel.cfg"_s,
-                             test::unitData(u"relay-recovery.cfg"_s).replace("{port}", QByteArray::number(peer.port())));
+        h.platform.writeFile(
+            u"Tavrel.cfg"_s,
+            test::unitData(u"relay-recovery.cfg"_s).replace("{port}", QByteArray::number(peer.port())));
         h.setClock([this] { return now; });
         h.noBoards();
         h.startUp();
