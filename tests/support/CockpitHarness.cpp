@@ -58,9 +58,4 @@ void CockpitHarness::noBoards()
     cockpit.roster().setManager(nullptr);
 }
 
-void CockpitHarness::makeBoardsWith(BoardRoster::ManagerFactory factory)
-{
-    cockpit.roster().setManagerFactory(std::move(factory));
-}
-
 } // namespace tavrel::test

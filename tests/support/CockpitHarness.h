@@ -57,7 +57,7 @@ public:
     // No board manager now, and none made at start-up: the slots are the test's.
     void noBoards();
     // What start-up makes its board manager with.
-    void makeBoardsWith(BoardRoster::ManagerFactory factory);
+    void makeBoardsWith(BoardRoster::ManagerFactory factory) { cockpit.roster().setManagerFactory(std::move(factory)); }
     void setManager(std::unique_ptr<PhidgetManager> manager) { cockpit.roster().setManager(std::move(manager)); }
     PhidgetManager *manager() { return cockpit.roster().manager(); }
     // The board events, as a manager delivers them.

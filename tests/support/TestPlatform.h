@@ -39,6 +39,11 @@ public:
         QFile file(dir.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    // Its lines, the empty ones left out.
+    QStringList readLines(const QString &name) const
+    {
+        return QString::fromUtf8(readFile(name)).split(u'\n', Qt::SkipEmptyParts);
+    }
     bool hasFile(const QString &name) const { return QFile::exists(dir.filePath(name)); }
     void removeFile(const QString &name) { QFile::remove(dir.filePath(name)); }
     QStringList boxes() const { return events.filter(QStringLiteral("box ")); }

@@ -3,6 +3,7 @@
 #include "core/Convert.h"
 #include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
+#include "support/UnitData.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +14,6 @@ using namespace Qt::StringLiterals;
 using Kind = BoardKind;
 
 namespace {
-
-// One entry per lamp and text board, each on its own board so the journal shows which
-// table reached which slot.
-constexpr char kConfig[] = "[PLED64-1]\r\n3,Gear - Nose Gear Down (Bit),0,0\r\n"
-                           "[PLED64-2]\r\n1,Lamp word 1,2,1\r\n"
-                           "[P01616-1]\r\n2,HSI word,1,4\r\n"
-                           "[P01616-2]\r\n5,Lamp word 2,4,2\r\n"
-                           "[PTLED-1]\r\n0,Fuel flow,FUELFLOW,0\r\n"
-                           "[PTLED-2]\r\n1,TACAN,UFCTCHAN,0\r\n"
-                           "[PTLCD-1]\r\n1,Fault list,PFD,\r\n"
-                           "[PTLCD-2]\r\n0,Countermeasures,cmds,\r\n"
-                           "[GAUGES]\r\n0,Engine,RPM,0\r\n1,Speed,KIAS,0\r\n[P4SERVO-2]\r\n2,x,y,2\r\n"
-                           "[EPICAnalogs]\r\n4,Nozzle,NOZPOS,0\r\n";
 
 class CockpitLamps : public testing::Test
 {
@@ -64,7 +52,9 @@ protected:
     }
     Grid &grid(std::size_t index) { return h.controls().grdTavrel[index]; }
 
-    test::CockpitHarness h{kConfig};
+    // One entry per lamp and text board, each on its own board so the journal shows which
+    // table reached which slot.
+    test::CockpitHarness h{test::unitData(u"every-table.cfg"_s)};
     test::JournalBoards boards;
 };
 
@@ -72,10 +62,7 @@ protected:
 
 TEST_F(CockpitLamps, EachTableDrivesItsOwnBoard)
 {
-    EXPECT_EQ(boards.take().join(u'|').replace(u'\t', u' '),
-              u"11 DiscreteLED 3 40|12 DiscreteLED 1 40|21 OutputState 2 1|22 OutputState 5 1|"
-              u"31 DisplayString 0   2451|32 DisplayString 1  109|41 DisplayString 0 ENG  A/I|41 DisplayString 1 |"
-              u"42 DisplayString 0             CHAFF:05|42 DisplayString 1             FLARE:12"_s);
+    EXPECT_EQ(boards.take().join(u'\n') + u'\n', QString::fromUtf8(test::unitData(u"every-table.journal"_s)));
 }
 
 // Start-up built each grid from its own section; the cycle marks and fills them: lamps

@@ -4,6 +4,7 @@
 #include "phidget/VirtualPhidgets.h"
 #include "support/CockpitHarness.h"
 #include "support/JournalBoards.h"
+#include "support/UnitData.h"
 
 #include <gtest/gtest.h>
 
@@ -162,10 +163,7 @@ TEST(DeviceManagerTest, StartSettingsReachTheBoards)
     const QString journal = e.h.platform.dir.filePath(u"boards.journal"_s);
     e.h.setManager(std::make_unique<VirtualPhidgetManager>(parseVirtualBoardList(boards).boards, journal));
     ASSERT_TRUE(test::waitUntil([&] { return e.h.controls().grdTavrel[4].rows() == 6; }));
-    EXPECT_EQ(e.h.platform.readFile(u"boards.journal"_s),
-              "3001\tBrightness\t\t40\n3001\tBacklight\t\t1\n3001\tCursorOn\t\t0\n3001\tDisplayString\t0\t\n"
-              "3001\tDisplayString\t1\t\n4001\tBrightness\t\t40\n5001\tMotorPosition\t0\t0\n6001\tMotorPosition\t0\t0\n"
-              "6001\tMotorPosition\t1\t0\n6001\tMotorPosition\t2\t0\n6001\tMotorPosition\t3\t0\n");
+    EXPECT_EQ(e.h.platform.readFile(u"boards.journal"_s), test::unitData(u"start-settings.journal"_s));
     EXPECT_EQ(e.h.controls().grdTavrel[4].rowToolTip(1).section(u'\n', 1), u"virtual board"_s);
 }
 

@@ -80,7 +80,7 @@ struct Transfer
         table.append(ConfigRow{});
         grids::pigeonholeList(grid, table);
     }
-    QStringList calls() const { return lines(folder.readFile(u"epic"_s)); }
+    QStringList calls() const { return folder.readLines(u"epic"_s); }
 
     test::TestPlatform folder;
     VirtualEpicCard card{true, folder.dir.filePath(u"epic"_s)};

@@ -22,11 +22,6 @@ QStringList batch(std::initializer_list<int> keys)
     return lines;
 }
 
-QStringList journal(const test::TestPlatform &folder)
-{
-    return QString::fromLatin1(folder.readFile(u"keys"_s)).split(u'\n', Qt::SkipEmptyParts);
-}
-
 TEST(KeysTest, KeyRoutineSendsTheKeysDownThenUpEachBatchInArgumentOrder)
 {
     struct Case
@@ -46,7 +41,7 @@ TEST(KeysTest, KeyRoutineSendsTheKeysDownThenUpEachBatchInArgumentOrder)
         F4Lib lib([&] { ++yields; });
         lib.setInjector(std::make_unique<KeyJournal>(folder.dir.filePath(u"keys"_s)));
         EXPECT_EQ(lib.PressKeys(c.keys[0], c.keys[1], c.keys[2], c.keys[3]), (c.journal.size() - 2) / 2);
-        EXPECT_EQ(journal(folder), c.journal) << int(c.keys[0]) << "," << int(c.keys[1]);
+        EXPECT_EQ(folder.readLines(u"keys"_s), c.journal) << int(c.keys[0]) << "," << int(c.keys[1]);
         EXPECT_EQ(yields, 1);
     }
 }
@@ -81,9 +76,9 @@ TEST(KeysTest, TheGearButtonsAndTheGearTestTimer)
         {"second tick", [&] { h.cockpit.Timer1_Timer(); }, batch({56, 42, 157, 48}), 2},
         {"third tick", [&] { h.cockpit.Timer1_Timer(); }, batch({36}), 3}};
     for (const auto &[name, step, keys, beeps] : steps) {
-        const qsizetype before = journal(h.platform).size();
+        const qsizetype before = h.platform.readLines(u"keys"_s).size();
         step();
-        EXPECT_EQ(journal(h.platform).mid(before), keys) << name;
+        EXPECT_EQ(h.platform.readLines(u"keys"_s).mid(before), keys) << name;
         EXPECT_EQ(h.platform.events.count(u"beep"_s), beeps) << name;
     }
     EXPECT_EQ(timer.isActive(), true);

@@ -10,6 +10,7 @@
 #include "support/JournalBoards.h"
 #include "support/LogCapture.h"
 #include "support/RelayPeer.h"
+#include "support/UnitData.h"
 
 #include <gtest/gtest.h>
 
@@ -36,11 +37,9 @@ protected:
             else if (answering)
                 socket->write(next.isEmpty() ? relay::formatRecord(numbered(requests), true) : next);
         };
-        h.platform.writeFile(u"Tavrel.cfg"_s,
-                             "[PLED64-1]\r\n0,Lamp,1,1\r\n[PTLED-1]\r\n0,a,FUELFLOW,0\r\n[GAUGES]\r\n"
-                             "1,a,KIAS,0\r\n[P4SERVO-1]\r\n0,a,,1\r\n[TCPIP-IP]\r\n127.0.0.1\r\n[TCPIP-PORT]\r\n"
-                                 + QByteArray::number(peer.port())
-                                 + "\r\n[COMPREF]\r\nTCP/IP\r\n[TCPIP-RECOVER]\r\nTRUE\r\n");
+        h.platform.writeFile(
+            u"Tavrel.cfg"_s,
+            test::unitData(u"relay-recovery.cfg"_s).replace("{port}", QByteArray::number(peer.port())));
         h.setClock([this] { return now; });
         h.noBoards();
         h.startUp();

@@ -5,6 +5,7 @@
 #include "phidget/PhidgetJournal.h"
 #include "support/QtPrinters.h"
 #include "support/TestPlatform.h"
+#include "support/UnitData.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
@@ -72,10 +73,7 @@ TEST(VirtualPhidgets, BoardsFailWhereTheRealOnesDoAndJournalTheRest)
         }
         EXPECT_EQ(!failed, succeeds) << "call " << serial;
     }
-    EXPECT_EQ(QString::fromUtf8(folder.readFile(u"journal.tsv"_s)).replace(u'\t', u' '),
-              u"1 OutputState 15 1\n3 DiscreteLED 63 100\n6 Brightness  255\n6 Backlight  1\n6 CursorOn  0\n"
-              u"7 DisplayString 1 a\\\\b\\tc\\rd\\ne\n8 DisplayString 3 1234\n10 MotorPosition 0 -22.99219\n"
-              u"10 MotorPosition 0 232.9922\n12 MotorPosition 3 0\n"_s);
+    EXPECT_EQ(folder.readFile(u"journal.tsv"_s), test::unitData(u"virtual-boards.journal"_s));
     EXPECT_EQ(VirtualBoard(Kind::MultiServo, 1).deviceType(), u"PhidgetServo"_s);
 }
 
