@@ -467,7 +467,7 @@ bool fastGeneralText(double value, int precision, NumberText &out) noexcept
         return false;
     } else {
         static const ExtendedPowers powers;
-        if (precision > 17)
+        if (precision > 15) // beyond, the scaling's error nears the tie margin
             return false;
         std::uint64_t limit = 1; // 10^precision
         for (int i = 0; i < precision; ++i)
@@ -498,7 +498,7 @@ bool fastGeneralText(double value, int precision, NumberText &out) noexcept
         if (digits == limit) // rounded up to the next power of ten
             digits /= 10, ++exponent;
 
-        char text[17];
+        char text[15];
         for (int i = precision - 1; i >= 0; --i, digits /= 10)
             text[i] = static_cast<char>('0' + digits % 10);
         int significant = precision;
