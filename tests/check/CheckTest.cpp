@@ -42,7 +42,8 @@ TEST(CheckTest, EachCaseGetsWhatItsOutFileSays)
     const QStringList files = kCases.entryList({u"*.cfg"_s});
     ASSERT_GE(files.size(), 30) << kCases.path().toStdString();
     for (const QString &file : files)
-        EXPECT_EQ(runCheck({file}).second.toStdString(), caseFile(file.chopped(4) + u".out"_s).toStdString());
+        EXPECT_EQ(runCheck({file}).second.toStdString(), caseFile(file.chopped(4) + u".out"_s).toStdString())
+            << file.toStdString();
 }
 
 // The start-up logs tavrel-check's lines for the file it reads, the level in front:
