@@ -117,11 +117,19 @@ void BM_FillFromDataServer(benchmark::State &state)
 }
 BENCHMARK(BM_FillFromDataServer);
 
+// The output routines with yields that let nothing in.
+class NoYieldOutputs final : public tavrel::CockpitOutputs
+{
+public:
+    using CockpitOutputs::CockpitOutputs;
+    void yieldToEvents() override {}
+};
+
 // The full cockpit on virtual boards and the virtual EPIC card, opened (no journals), over
 // the simulated flight, started and warmed up; with `window`, the window is built over it
 // (not shown: painting follows the screen, not the cycle), so every grid and label change
 // also reaches its view's model.
-void fullCockpitCycle(benchmark::State &state, bool window)
+void fullCockpitCycle(benchmark::State &state, bool window, bool yields = true)
 {
     tavrel::test::TestPlatform platform;
     platform.writeFile(QStringLiteral("Tavrel.cfg"), tavrel::bench::fullConfiguration());
@@ -131,6 +139,8 @@ void fullCockpitCycle(benchmark::State &state, bool window)
     if (window)
         frm = std::make_unique<tavrel::FrmTavrel>(cockpit.controls());
     cockpit.startUp();
+    if (!yields)
+        cockpit.setOutputs(std::make_unique<NoYieldOutputs>(cockpit.outputState()));
     cockpit.pollingTimer().stop();
     cockpit.livenessTimer().stop();
     cockpit.flags().SimActive = true;
@@ -158,6 +168,14 @@ void BM_UpdateCycle_FullCockpit_Window(benchmark::State &state)
     fullCockpitCycle(state, true);
 }
 BENCHMARK(BM_UpdateCycle_FullCockpit_Window);
+
+// The headless cycle's work alone: its yields return at once, letting nothing in. Not the
+// program's behaviour; what the cycle would cost if its yields were free.
+void BM_UpdateCycle_FullCockpit_WorkAlone(benchmark::State &state)
+{
+    fullCockpitCycle(state, false, false);
+}
+BENCHMARK(BM_UpdateCycle_FullCockpit_WorkAlone);
 
 // One yield with nothing pending: what each of the cycle's forty-odd yields costs at least.
 void BM_YieldWithNothingPending(benchmark::State &state)

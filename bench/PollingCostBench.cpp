@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QSemaphore>
 #include <QThread>
+#include <QTimer>
 
 #include <ctime>
 #include <memory>
@@ -140,3 +141,24 @@ BENCHMARK_CAPTURE(BM_PollingAt1ms, Relay, Mode::Relay)->Unit(benchmark::kMicrose
 BENCHMARK_CAPTURE(BM_PollingAt1ms, RelayRecover, Mode::RelayRecover)->Unit(benchmark::kMicrosecond)->MinTime(3.0);
 
 } // namespace
+
+namespace {
+
+// The event loop's own 1 ms precise timer with nothing else to do: how many ticks a second
+// it gives on this machine, the ceiling of the cycles a second the program can reach.
+void BM_BareTimerAt1ms(benchmark::State &state)
+{
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(1);
+    long long ticks = 0;
+    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start();
+    runCycles(ticks, 200);
+    for (auto _ : state)
+        runCycles(ticks, 1);
+}
+
+} // namespace
+
+BENCHMARK(BM_BareTimerAt1ms)->Unit(benchmark::kMicrosecond)->MinTime(3.0);
