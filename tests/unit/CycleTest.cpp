@@ -159,3 +159,19 @@ TEST_F(CycleTest, HeldGearTestTicksDoNotPileUp)
     QCoreApplication::processEvents(); // held work runs from the event loop after the cycle
     EXPECT_EQ(h.platform.events.count(u"beep"_s), 1);
 }
+
+// The real yields let in what is pending: an event posted before the cycle (as the board
+// library posts its events from its own thread) has run when the cycle returns.
+TEST(CycleYields, AnEventPendingWhenTheCycleStartsRunsInsideIt)
+{
+    test::CockpitHarness h;
+    h.script->properties.insert(u"Ostrely"_s, true);
+    h.startUp();
+    h.useOutputs<test::HookedOutputs>();
+    QObject receiver;
+    bool ran = false;
+    QMetaObject::invokeMethod(
+        &receiver, [&ran] { ran = true; }, Qt::QueuedConnection);
+    h.cockpit.UpdateCycle();
+    EXPECT_TRUE(ran);
+}

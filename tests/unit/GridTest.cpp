@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tavrel;
 using namespace Qt::StringLiterals;
 
@@ -78,5 +80,27 @@ TEST(GridTest, PortListYieldsAtOutput32)
         grids::portList(grid, test::tableOf({{u"1"_s, u"before"_s, {}, {}}, {output, u"here"_s, {}, {}}}),
                         [&] { seen << gridTexts(grid, 2).join(u'|'); });
         EXPECT_EQ(seen, yields ? QStringList{output + u"||"_s} : QStringList{}) << output.toStdString();
+    }
+}
+
+// The views redraw a cell when the grid announces it: a new text or colour is announced
+// once, the same one again not at all (the cycle rewrites every cell every cycle).
+TEST(GridTest, ACellAnnouncesOnlyAChange)
+{
+    Grid grid;
+    grid.setRows(2);
+    grid.setCols(2);
+    QStringList announced;
+    QObject::connect(&grid, &Grid::cellChanged,
+                     [&announced](int row, int col) { announced << u"%1,%2"_s.arg(row).arg(col); });
+    const std::pair<std::function<void()>, QStringList> steps[] = {
+        {[&] { grid.setText(1, 1, u"*"_s); }, {u"1,1"_s}},  {[&] { grid.setText(1, 1, u"*"_s); }, {}},
+        {[&] { grid.setText(1, 1, u"**"_s); }, {u"1,1"_s}}, {[&] { grid.setCellBackColor(1, 0, 255); }, {u"1,0"_s}},
+        {[&] { grid.setCellBackColor(1, 0, 255); }, {}},
+    };
+    for (const auto &[step, expected] : steps) {
+        announced.clear();
+        step();
+        EXPECT_EQ(announced, expected);
     }
 }
