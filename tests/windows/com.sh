@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The data server over COM under wine: the test data server is registered with regsvr32
-# and the link's check program runs headless; then tavrel.exe, started on the demo
+# and the link's tests (windows_tests.exe) run headless; then tavrel.exe, started on the demo
 # configuration ("DCOM") under Xvfb, polls the server and drives virtual boards with its
 # values, and ends through its menu with Close reaching the server. Takes root, win
 # (build-win), app (the unpacked zip, if any) and a prepared WINEPREFIX from its caller;
@@ -46,7 +46,7 @@ wait_for() {
 [[ -z $own_prefix ]] || DISPLAY= wineboot -i >/dev/null 2>&1
 DISPLAY= wine regsvr32 /s "$(winepath -w "$win/ostrel-test-server.dll")" >/dev/null 2>&1 ||
   die "regsvr32 did not register ostrel-test-server.dll"
-DISPLAY= wine "$win/data-server-check.exe" || die "the data server check failed"
+DISPLAY= wine "$win/tests/windows/windows_tests.exe" --gtest_filter='ComDataServer.*' || die "the data server test failed"
 
 # The demo cockpit on a display of its own, with the built-in virtual boards. Wine takes
 # its display when its session starts, so the headless session ends first.
