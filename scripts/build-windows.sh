@@ -17,8 +17,8 @@ sudo_cmd=()
 
 # The host's Qt tools (moc, rcc), CMake and Ninja come with the ordinary set-up.
 bash "$root/scripts/setup.sh"
-packages=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils xauth googletest) # xauth: xvfb-run for the wine tests;
-# googletest: its source, built for the Windows tests
+# xauth: xvfb-run for the wine tests; googletest: its source, built for the Windows tests.
+packages=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils xauth googletest)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
